@@ -1,0 +1,36 @@
+// UTF-8 primitives shared by the whole text library. Decoding follows the lead-byte bit rules only:
+// continuation bytes are not validated and overlong forms are accepted.
+#pragma once
+
+#include <cstdint>
+
+namespace kt {
+
+// Number of bytes of the sequence that starts with `lead`: 1 below 0x80, else
+// 1 + (((~s >> 1) | s) >> 4 & 3) with s the byte sign-extended (2 for C0-DF, 3 for E0-EF, 4 for F0-FF).
+constexpr int Utf8SequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    int32_t s = static_cast<int8_t>(lead);
+    return 1 + static_cast<int>(((static_cast<uint32_t>(~s) >> 1 | static_cast<uint32_t>(s)) >> 4) & 3);
+}
+
+// UTF-8 length of a code point as the converters count it: 1, 2, 3, or 4 bytes.
+constexpr int Utf8Length(uint32_t codePoint) {
+    return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
+}
+
+// Writes the UTF-8 form of `codePoint` at `out` (room for 4 bytes) and advances `out`; false and nothing
+// written for values above 0x10FFFF or in D800-DFFF. Writes no terminator.
+bool EncodeUtf8(char*& out, uint32_t codePoint);
+
+// Decodes the sequence at `in` by the bit rules and advances `in` past it. A sequence cut short by the
+// terminator ends there: the terminator is neither consumed nor read past.
+uint32_t DecodeUtf8(const char*& in);
+
+// Steps over up to `count` characters of `text`, never past its terminator; returns the bytes stepped over.
+int32_t CharsToUnits(const char* text, int32_t count);
+
+// Number of characters (sequences) that start before byte offset `units`, never counting past the terminator.
+int32_t UnitsToChars(const char* text, int32_t units);
+
+}  // namespace kt
