@@ -1,0 +1,78 @@
+// Sets of Unicode code points kept as sorted lists of inclusive ranges.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace kt {
+
+// An inclusive range of code points.
+struct CodePointRange {
+    std::uint32_t first;
+    std::uint32_t last;
+
+    friend constexpr bool operator==(const CodePointRange&, const CodePointRange&) = default;
+};
+
+// A set of code points in 0..0x10FFFF. After every operation except AssignTable the ranges are sorted,
+// disjoint and do not touch (a.last + 1 < b.first for neighbours), so each set has exactly one
+// representation and two sets are equal exactly when their range lists are.
+//
+// Every case flag adds, for each inserted code point that has a CaseFoldTable row, the row's upper and
+// lower forms and its listed further case-class members.
+class RangeSet {
+  public:
+    static constexpr std::uint32_t MaxCodePoint = 0x10FFFF;
+    // What FirstCommon and PickCommon return for sets that share no code point.
+    static constexpr std::uint32_t NoCodePoint = 0xFFFFFFFF;
+
+    constexpr RangeSet() noexcept = default;
+
+    // Adds the range (nothing when first > last); with the flag also the case variants of its code points.
+    void Insert(CodePointRange range, bool caseInsensitive = false);
+    void InsertChar(std::uint32_t codePoint, bool caseInsensitive = false) {
+        Insert({codePoint, codePoint}, caseInsensitive);
+    }
+    void InsertRange(std::uint32_t first, std::uint32_t last, bool caseInsensitive = false) {
+        Insert({first, last}, caseInsensitive);
+    }
+    // Inserts each range of other in ascending order.
+    void InsertAll(const RangeSet& other, bool caseInsensitive = false);
+
+    // Replaces the contents by a verbatim copy of table[0..count), which must already be in set form.
+    void AssignTable(const CodePointRange* table, std::size_t count);
+    // Makes room for count ranges without reallocating (reserves exactly that many on an empty set).
+    void Reserve(std::size_t count) { ranges_.reserve(count); }
+
+    // Replaces the set by every code point of 0..0x10FFFF that is not in it.
+    void Complement();
+    // Removes every code point of other.
+    void Subtract(const RangeSet& other);
+
+    // The smallest code point in both sets, or NoCodePoint.
+    std::uint32_t FirstCommon(const RangeSet& other) const noexcept;
+    // A code point of the first overlap of the two sets, chosen by n; NoCodePoint when they are disjoint.
+    std::uint32_t PickCommon(const RangeSet& other, std::uint32_t n) const noexcept;
+
+    // Binary search for the last range that starts at or before codePoint.
+    bool Contains(std::uint32_t codePoint) const noexcept {
+        auto after = std::upper_bound(ranges_.begin(), ranges_.end(), codePoint,
+                                      [](std::uint32_t cp, const CodePointRange& r) { return cp < r.first; });
+        return after != ranges_.begin() && codePoint <= after[-1].last;
+    }
+    std::span<const CodePointRange> Ranges() const noexcept { return ranges_; }
+    bool Empty() const noexcept { return ranges_.empty(); }
+    void Clear() noexcept { ranges_.clear(); }
+
+    friend bool operator==(const RangeSet&, const RangeSet&) = default;
+
+  private:
+    void InsertCaseVariants(CodePointRange range);
+
+    std::vector<CodePointRange> ranges_;
+};
+
+}  // namespace kt
