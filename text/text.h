@@ -2,4 +2,5 @@
 #pragma once
 
 #include "text/string/kt_string.h"
+#include "text/string/string_statics.h"
 #include "text/string/utf8.h"

@@ -13,9 +13,12 @@
 #include <type_traits>
 #include <utility>
 
+#include "text/string/gcc_bounds.h"
 #include "text/string/storage.h"
 #include "text/string/string_block.h"
 #include "text/string/utf8.h"
+
+KT_BOUNDS_WARNINGS_OFF
 
 namespace kt {
 
@@ -88,6 +91,8 @@ class KTStringT : private Storage {
   public:
     using CharType = Char;
     using View = std::basic_string_view<Char>;
+    // Whether a move takes the source's block (false for inline strings, whose moves copy).
+    static constexpr bool MoveTakesBlock = Storage::MoveTakesBlock;
 
     // --- construction -------------------------------------------------------------------------------
     constexpr KTStringT() noexcept = default;
@@ -349,14 +354,15 @@ class KTStringT : private Storage {
 
     void AppendUnits(const Char* units, int32_t count) {
         if (count <= 0) return;
-        this->MakeWritable();
         int32_t length = Length();
         if (static_cast<int64_t>(length) + count > ToEnd) detail::ThrowTooLong();
         int32_t needed = length + count;
-        if (needed > Capacity()) {
+        if (needed > Capacity()) {  // growing also unshares a shared block and owns borrowed text
             ptrdiff_t offset = Aliases(units) ? units - this->data_ : -1;
             this->ReserveBlock(needed, Preserve);
             if (offset >= 0) units = this->data_ + offset;
+        } else {
+            this->MakeWritable();
         }
         std::memmove(this->data_ + length, units, static_cast<size_t>(count) * sizeof(Char));
         _SetStringEnd(needed);
@@ -405,3 +411,5 @@ template <class Char, int32_t N>
 inline constexpr bool KTStringInlineVerified = TVerifyMemberPlacement<Char, N>::value;
 
 }  // namespace kt
+
+KT_BOUNDS_WARNINGS_ON

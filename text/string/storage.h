@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/string/gcc_bounds.h"
 #include "text/string/string_block.h"
+
+KT_BOUNDS_WARNINGS_OFF
 
 namespace kt {
 
@@ -365,3 +368,5 @@ struct BorrowedStorage {
 };
 
 }  // namespace kt
+
+KT_BOUNDS_WARNINGS_ON

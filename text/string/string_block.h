@@ -15,6 +15,9 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include "text/string/gcc_bounds.h"
+
+KT_BOUNDS_WARNINGS_OFF
 
 namespace kt {
 
@@ -168,3 +171,5 @@ void Free(Char* data) {
 
 }  // namespace block
 }  // namespace kt
+
+KT_BOUNDS_WARNINGS_ON

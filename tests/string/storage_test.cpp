@@ -1,0 +1,574 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "tests/support/alloc_counter.h"
+#include "text/string/kt_string.h"
+#include "text/string/string_statics.h"
+
+using namespace kt;
+using kt::test::Allocations;
+using kt::test::ResetAllocations;
+
+namespace {
+
+// Literal of the test's width: T("abc") gives "abc" or u"abc".
+template <class Char>
+std::basic_string<Char> Lit(const char* ascii) {
+    return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
+}
+
+template <class S>
+uint16_t HeaderWord(const S& s, int distance) {
+    return block::Word(s.Data(), distance);
+}
+
+template <class S>
+bool NullDataIsZero() {
+    using Char = typename S::CharType;
+    const Char* b = TNullData<Char>::Block();
+    for (size_t i = 0; i < TNullData<Char>::BlockUnits; ++i)
+        if (b[i] != 0) return false;
+    return true;
+}
+
+}  // namespace
+
+// ---- behaviour shared by both widths and all four storage modes --------------------------------------
+
+template <class S>
+class StringModes : public ::testing::Test {
+  protected:
+    using Char = typename S::CharType;
+    std::basic_string<Char> L(const char* ascii) { return Lit<Char>(ascii); }
+};
+
+using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
+                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
+                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
+TYPED_TEST_SUITE(StringModes, AllModes);
+
+TYPED_TEST(StringModes, EmptyFormsAllocateNothing) {
+    using Char = typename TypeParam::CharType;
+    ResetAllocations();
+    {
+        TypeParam a;
+        TypeParam b(static_cast<const Char*>(nullptr));
+        auto empty = this->L("");
+        TypeParam c(empty.c_str());
+        auto text = this->L("abc");
+        TypeParam d(text.c_str(), -3);
+        TypeParam e(text.c_str(), 0);
+        TypeParam f(KTCapacity{0});
+        TypeParam g(KTCapacity{-5}, true, true);
+        TypeParam h(text.c_str(), text.c_str());
+        TypeParam i(a);
+        for (const TypeParam* s : {&a, &b, &c, &d, &e, &f, &g, &h, &i}) {
+            EXPECT_EQ(s->Length(), 0);
+            EXPECT_EQ(s->Data()[0], 0);
+        }
+        a.Empty();
+        a.Clear();
+        a += static_cast<const Char*>(nullptr);
+        a.Append(text.c_str(), 0);
+        EXPECT_EQ(a.Length(), 0);
+    }
+    EXPECT_EQ(Allocations().allocations, 0);
+    EXPECT_TRUE(NullDataIsZero<TypeParam>());
+}
+
+TYPED_TEST(StringModes, ConstructAssignAppendKeepContents) {
+    auto abc = this->L("abc");
+    TypeParam s(abc.c_str());
+    EXPECT_EQ(s.Length(), 3);
+    EXPECT_TRUE(s == abc.c_str());
+
+    s += this->L("defg").c_str();
+    EXPECT_TRUE(s == this->L("abcdefg").c_str());
+    EXPECT_EQ(s.Length(), 7);
+
+    TypeParam copy(s);
+    copy += 'x';
+    EXPECT_TRUE(copy == this->L("abcdefgx").c_str());
+    EXPECT_TRUE(s == this->L("abcdefg").c_str()) << "a write to a copy must not show in the original";
+
+    s = this->L("zz").c_str();
+    EXPECT_TRUE(s == this->L("zz").c_str());
+    s.Assign(abc.c_str(), 2);
+    EXPECT_TRUE(s == this->L("ab").c_str());
+    s += s;  // the operand is the string itself, which may move when it grows
+    EXPECT_TRUE(s == this->L("abab").c_str());
+    s.Append(s.Data() + 1, 2);
+    EXPECT_TRUE(s == this->L("ababba").c_str());
+    s = KTString<typename TypeParam::CharType>(this->L("other mode").c_str());
+    EXPECT_TRUE(s == this->L("other mode").c_str());
+}
+
+TYPED_TEST(StringModes, AppendGrowsExactly) {
+    using Char = typename TypeParam::CharType;
+    TypeParam s;
+    auto piece = this->L("0123456789");
+    for (int i = 1; i <= 4; ++i) {
+        s += piece.c_str();
+        EXPECT_EQ(s.Length(), 10 * i);
+        if (s.Capacity() > 8) {
+            EXPECT_EQ(s.Capacity(), 10 * i);  // past an inline buffer: no slack at all
+        }
+    }
+    s += '\0';
+    EXPECT_EQ(s.Length(), 40);
+    s += U'\0';
+    s += U'\x110000';  // refused by the encoder: nothing appended
+    s += U'\xD800';
+    EXPECT_EQ(s.Length(), 40);
+    s.Append(static_cast<const Char*>(nullptr), 5);
+    EXPECT_EQ(s.Length(), 40);
+}
+
+TYPED_TEST(StringModes, Latin1CharactersAndCodePoints) {
+    using Char = typename TypeParam::CharType;
+    TypeParam s('\xE9');
+    TypeParam cp(U'\x20AC');
+    TypeParam pair(U'\x1F600');
+    if constexpr (std::is_same_v<Char, char>) {
+        EXPECT_EQ(s.ToView(), "\xC3\xA9");
+        EXPECT_EQ(cp.ToView(), "\xE2\x82\xAC");
+        EXPECT_EQ(pair.ToView(), "\xF0\x9F\x98\x80");
+    } else {
+        EXPECT_EQ(s.ToView(), u"\u00E9");
+        EXPECT_EQ(cp.ToView(), u"\u20AC");
+        EXPECT_EQ(pair.ToView(), u"\U0001F600");
+    }
+    s = U'\xDFFF';
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_EQ(s.Data()[0], 0);
+    s = U'A';
+    s += '\xFF';
+    EXPECT_EQ(s.Length(), (std::is_same_v<Char, char> ? 3 : 2));
+    TypeParam nul('\0');
+    EXPECT_EQ(nul.Length(), 0);
+}
+
+TYPED_TEST(StringModes, CountedConstructors) {
+    using Char = typename TypeParam::CharType;
+    auto text = this->L("hello");
+    TypeParam piece(text.c_str(), 3);
+    EXPECT_TRUE(piece == this->L("hel").c_str());
+    TypeParam all(text.c_str(), ToEnd);
+    EXPECT_EQ(all.Length(), 5);
+    TypeParam range(text.c_str() + 1, text.c_str() + 4);
+    EXPECT_TRUE(range == this->L("ell").c_str());
+    // Units are copied as they are, embedded terminators included.
+    Char withNul[] = {'a', 0, 'b', 0};
+    TypeParam embedded(withNul, 3);
+    EXPECT_EQ(embedded.Length(), 3);
+    EXPECT_EQ(embedded.Data()[2], 'b');
+}
+
+TYPED_TEST(StringModes, CapacityConstructor) {
+    TypeParam s(KTCapacity{20}, true, true);
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_GE(s.Capacity(), 20);
+    for (int i = 0; i <= 20; ++i) EXPECT_EQ(s.Data()[i], 0);
+}
+
+TYPED_TEST(StringModes, SetStringEndOnEmptyValue) {
+    using Char = typename TypeParam::CharType;
+    TypeParam s;
+    if (!IsNullData(s.Data())) GTEST_SKIP() << "inline strings start on their own buffer";
+    s._SetStringEnd(0);
+    s._SetStringEnd(-4);
+    try {
+        s._SetStringEnd(1);
+        FAIL() << "expected std::logic_error";
+    } catch (const std::logic_error& e) {
+        EXPECT_STREQ(e.what(), "KTString::_SetStringEnd attempt to write to a NULL string!");
+    }
+    EXPECT_TRUE(NullDataIsZero<TypeParam>());
+    EXPECT_EQ(s.Data(), TNullData<Char>::Data());
+}
+
+TYPED_TEST(StringModes, LengthIsRescannedWhenNotCached) {
+    auto text = this->L("abcdef");
+    TypeParam s(text.c_str());
+    s.EnsureCapacity(6, true);
+    s.Data()[3] = 0;
+    EXPECT_EQ(s.Length(), 6) << "the cache answers until it is forgotten";
+    s._MarkLengthNotCached();
+    EXPECT_EQ(s.Length(), 3);
+    s._SetStringEnd(2);
+    EXPECT_EQ(s.Length(), 2);
+}
+
+TYPED_TEST(StringModes, MoveLeavesSourceEmpty) {
+    auto text = this->L("a text longer than eight units");
+    TypeParam source(text.c_str());
+    TypeParam target(std::move(source));
+    EXPECT_TRUE(target == text.c_str());
+    // Inline strings copy (their heap blocks belong with their inline buffer); the others take the block.
+    // NOLINTNEXTLINE(bugprone-use-after-move): the moved-from state is part of the contract
+    EXPECT_EQ(source.Length(), TypeParam::MoveTakesBlock ? 0 : target.Length());
+    TypeParam other;
+    other = std::move(target);
+    EXPECT_TRUE(other == text.c_str());
+}
+
+TYPED_TEST(StringModes, ClearKeepsBlockEmptyDropsIt) {
+    using Char = typename TypeParam::CharType;
+    auto text = this->L("some text that is long");
+    TypeParam s(text.c_str());
+    s.Clear();
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_FALSE(IsNullData(s.Data()));
+    s.Empty();
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_EQ(s.Capacity() == 0, IsNullData(s.Data()));
+    (void)sizeof(Char);
+}
+
+TYPED_TEST(StringModes, FailedAllocationKeepsTheString) {
+    auto text = this->L("abc");
+    TypeParam s(text.c_str());
+    s.MakeWritable();
+    const auto* before = s.Data();
+    kt::test::FailNextAllocations(true);
+    EXPECT_THROW(s += this->L("a longer text that needs a new block").c_str(), std::bad_alloc);
+    kt::test::FailNextAllocations(false);
+    EXPECT_EQ(s.Data(), before);
+    EXPECT_TRUE(s == text.c_str());
+}
+
+// ---- the block header, byte for byte -----------------------------------------------------------------
+
+template <class Char>
+class Header : public ::testing::Test {};
+using Widths = ::testing::Types<char, char16_t>;
+TYPED_TEST_SUITE(Header, Widths);
+
+TYPED_TEST(Header, ShortAndLongForms) {
+    using Char = TypeParam;
+    KTString<Char> small;
+    ResetAllocations();
+    small._AllocateStorage(32767);
+    EXPECT_EQ(Allocations().lastSize, 6 + 32768 * sizeof(Char));
+    EXPECT_EQ(HeaderWord(small, 4), 32767);
+    EXPECT_EQ(HeaderWord(small, 6), LengthNotCached);
+    EXPECT_EQ(HeaderWord(small, 2), 0);
+    small._SetStringEnd(0);
+    EXPECT_EQ(HeaderWord(small, 6), 0);
+
+    KTString<Char> large;
+    large._AllocateStorage(32768);
+    EXPECT_EQ(Allocations().lastSize, 10 + 32769 * sizeof(Char));
+    EXPECT_EQ(HeaderWord(large, 4), 0xFFFF);  // -32768 = 0xFFFF8000: high word
+    EXPECT_EQ(HeaderWord(large, 8), 0x8000);  // low word
+    EXPECT_EQ(large.Capacity(), 32768);
+    EXPECT_EQ(HeaderWord(large, 2), 0);
+    large._SetStringEnd(0);
+    EXPECT_EQ(HeaderWord(large, 6), 0);
+    EXPECT_EQ(HeaderWord(large, 10), 0);
+    large.Data()[0] = 'x';
+    large._SetStringEnd(1);
+    EXPECT_EQ(HeaderWord(large, 6), 0xFFFF);
+    EXPECT_EQ(HeaderWord(large, 10), 0xFFFF);
+    large._SetStringEnd(5);
+    EXPECT_EQ(HeaderWord(large, 10), 0xFFFB);
+    EXPECT_EQ(large.Length(), 5);
+    // Raw little-endian bytes: the capacity's high word sits 4 bytes before the data.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(large.Data());
+    EXPECT_EQ(bytes[-4], 0xFF);
+    EXPECT_EQ(bytes[-3], 0xFF);
+    EXPECT_EQ(bytes[-8], 0x00);
+    EXPECT_EQ(bytes[-7], 0x80);
+    large.Reserve(100000, Preserve);
+    EXPECT_EQ(large.Capacity(), 100000);
+    EXPECT_EQ(large.Length(), 5);
+}
+
+TYPED_TEST(Header, AllocationSizes) {
+    using Char = TypeParam;
+    ResetAllocations();
+    KTString<Char> s(KTCapacity{10});
+    EXPECT_EQ(Allocations().lastSize, (std::is_same_v<Char, char> ? 17u : 28u));
+    s.Reserve(40000, 0);
+    EXPECT_EQ(Allocations().lastSize, 10 + 40001 * sizeof(Char));
+    EXPECT_EQ(Allocations().releases, 1);
+}
+
+TYPED_TEST(Header, FreshBlockScansThenCaches) {
+    using Char = TypeParam;
+    KTString<Char> s;
+    s._AllocateStorage(10);
+    s.Data()[0] = 'a';
+    s.Data()[1] = 'b';
+    s.Data()[2] = 0;
+    EXPECT_EQ(s.Length(), 2);
+    EXPECT_EQ(HeaderWord(s, 6), 2);  // the scan stored its result
+    s.Data()[2] = 'c';
+    s._SetStringEnd(3);
+    EXPECT_EQ(s.Length(), 3);
+    s.Data()[1] = 0;
+    block::SetWord(s.Data(), 6, LengthNotCached);
+    EXPECT_EQ(s.Length(), 1);
+}
+
+TYPED_TEST(Header, ReserveRules) {
+    using Char = TypeParam;
+    KTString<Char> s(KTCapacity{10});
+    const Char four[] = {'a', 'b', 'c', 'd', 0};
+    s = four;
+    const Char* block = s.Data();
+    s.Reserve(5, 0);
+    EXPECT_EQ(s.Data(), block);
+    EXPECT_EQ(s.Capacity(), 10);
+    s.Reserve(5, Exact | Preserve);
+    EXPECT_NE(s.Data(), nullptr);
+    EXPECT_EQ(s.Capacity(), 5);
+    EXPECT_EQ(HeaderWord(s, 6), 4) << "the cached length is carried over without a rescan";
+    EXPECT_TRUE(s == four);
+    s.Reserve(0, Terminate);
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_EQ(s.Capacity(), 5);
+    s.Reserve(0, Exact);
+    EXPECT_TRUE(IsNullData(s.Data()));
+    s.Reserve(3, Terminate);
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_EQ(s.Capacity(), 3);
+}
+
+TYPED_TEST(Header, VerifyNullData) {
+    using Char = TypeParam;
+    EXPECT_NO_THROW(VerifyNullData<Char>());
+    EXPECT_NO_THROW(InitializeStringStatics<Char>());
+    Char dirty[TNullData<Char>::BlockUnits] = {};
+    dirty[TNullData<Char>::BlockUnits - 1] = 1;  // only the terminator unit is off
+    try {
+        InitializeStringStatics<Char>(dirty);
+        FAIL() << "expected std::logic_error";
+    } catch (const std::logic_error& e) {
+        EXPECT_STREQ(e.what(), "KTString::TNullData has not been zero initialized!");
+    }
+    EXPECT_EQ(sizeof(TNullData8), 7u);
+    EXPECT_EQ(sizeof(TNullData16), 8u);
+}
+
+// ---- mode-specific transitions -------------------------------------------------------------------------
+
+TEST(InlineMode, MovesBetweenInlineBufferAndHeap) {
+    KTStringInline<char, 8> s("short");
+    const char* inlineChars = s.Data();
+    EXPECT_EQ(block::Flags(s.Data()), InlineCapable | NotOwned);
+    EXPECT_EQ(s.Capacity(), 8);
+    ResetAllocations();
+    s += " and now long";
+    EXPECT_NE(s.Data(), inlineChars);
+    EXPECT_EQ(block::Flags(s.Data()), InlineCapable);
+    EXPECT_EQ(s.ToView(), "short and now long");
+    EXPECT_EQ(Allocations().allocations, 1);
+    s.Reserve(0, Exact);
+    EXPECT_EQ(s.Data(), inlineChars) << "an exact reserve to 0 frees the heap block";
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_EQ(Allocations().releases, 1);
+
+    s += "0123456789";
+    s._SetStringEnd(4);  // shrinking to fit follows a length that fits
+    s.Reserve(4, Exact | Preserve);
+    EXPECT_EQ(s.Data(), inlineChars);
+    EXPECT_EQ(s.ToView(), "0123");
+    s += "x";
+    s.Empty();
+    EXPECT_EQ(s.Data(), inlineChars);
+    EXPECT_EQ(s.Length(), 0);
+}
+
+TEST(InlineMode, MovingOutOfAnInlineCapableBlockCopies) {
+    KTStringInline<char16_t, 4> source(u"longer than four");
+    const char16_t* heap = source.Data();
+    KTStringInline<char16_t, 4> target(std::move(source));
+    EXPECT_NE(target.Data(), heap);
+    EXPECT_EQ(target.ToView(), u"longer than four");
+    EXPECT_EQ(source.Data(), heap) << "the source keeps its block";
+
+    KTString<char16_t> plain(u"plain");
+    const char16_t* block = plain.Data();
+    KTString<char16_t> stolen(std::move(plain));
+    EXPECT_EQ(stolen.Data(), block);
+    EXPECT_TRUE(IsNullData(plain.Data()));  // NOLINT(bugprone-use-after-move)
+}
+
+TEST(InlineMode, CopyFitsInline) {
+    KTStringInline<char, 16> a("abc");
+    KTStringInline<char, 16> b(a);
+    EXPECT_NE(a.Data(), b.Data());
+    EXPECT_EQ(block::Flags(b.Data()), InlineCapable | NotOwned);
+    EXPECT_EQ(b.ToView(), "abc");
+}
+
+TEST(SharedMode, CopiesShareAndWritersUnshare) {
+    ResetAllocations();
+    KTStringShared<char> a("shared text");
+    {
+        KTStringShared<char> b(a);
+        KTStringShared<char> c;
+        c = b;
+        EXPECT_EQ(a.Data(), b.Data());
+        EXPECT_EQ(a.Data(), c.Data());
+        EXPECT_EQ(a.Holders(), 2);
+        EXPECT_EQ(Allocations().allocations, 1);
+        c += "!";
+        EXPECT_NE(c.Data(), a.Data());
+        EXPECT_EQ(a.Holders(), 1);
+        EXPECT_EQ(a.ToView(), "shared text");
+        EXPECT_EQ(c.ToView(), "shared text!");
+        b.Clear();  // a block with further holders is dropped, not cleared
+        EXPECT_TRUE(IsNullData(b.Data()));
+        EXPECT_EQ(a.ToView(), "shared text");
+        EXPECT_EQ(a.Holders(), 0);
+    }
+    EXPECT_EQ(Allocations().releases, 1);  // c's own block
+}
+
+TEST(SharedMode, ReleaseWithTwoHoldersDecrements) {
+    auto* a = new KTStringShared<char16_t>(u"abc");
+    KTStringShared<char16_t> b(*a);
+    KTStringShared<char16_t> c(*a);
+    EXPECT_EQ(b.Holders(), 2);
+    ResetAllocations();
+    delete a;
+    EXPECT_EQ(Allocations().releases, 0);
+    EXPECT_EQ(b.Holders(), 1);
+    EXPECT_EQ(c.ToView(), u"abc");
+}
+
+TEST(SharedMode, ReserveWithHoldersUnsharesKeepingLength) {
+    KTStringShared<char> a("abcdef");
+    KTStringShared<char> b(a);
+    b.Reserve(3, Preserve);  // no growth needed, but the block has another holder
+    EXPECT_NE(a.Data(), b.Data());
+    EXPECT_EQ(b.ToView(), "abcdef");
+    EXPECT_EQ(a.Holders(), 0);
+    b.EnsureCapacity(40, true);
+    EXPECT_EQ(b.ToView(), "abcdef");
+    EXPECT_EQ(b.Capacity(), 40);
+}
+
+TEST(BorrowedMode, ReadsInPlaceThenOwnsOnFirstWrite) {
+    char foreign[] = "abc";
+    ResetAllocations();
+    {
+        KTStringBorrowed<char> s(Borrow, foreign);
+        EXPECT_EQ(s.Length(), 3);
+        EXPECT_EQ(s.Data(), foreign);
+        EXPECT_FALSE(s.Owned());
+        EXPECT_EQ(Allocations().allocations, 0);
+        s._SetStringEnd(2);  // needs no capacity: acts on the foreign characters
+        EXPECT_EQ(foreign[2], 0);
+        EXPECT_EQ(s.Length(), 2);
+        s += "x";
+        EXPECT_TRUE(s.Owned());
+        EXPECT_NE(s.Data(), foreign);
+        EXPECT_EQ(s.ToView(), "abx");
+        EXPECT_EQ(Allocations().allocations, 2);  // the own copy, then the exact growth
+    }
+    EXPECT_EQ(Allocations().releases, 2);
+    EXPECT_STREQ(foreign, "ab");
+}
+
+TEST(BorrowedMode, EmptyForeignTextAndNull) {
+    KTStringBorrowed<char16_t> n(Borrow, nullptr);
+    EXPECT_TRUE(IsNullData(n.Data()));
+    const char16_t empty[] = u"";
+    KTStringBorrowed<char16_t> e(Borrow, empty);
+    EXPECT_EQ(e.Length(), 0);
+    e.Clear();  // taking ownership of nothing gives the empty value
+    EXPECT_TRUE(IsNullData(e.Data()));
+    EXPECT_TRUE(e.Owned());
+}
+
+// ---- 8-bit specifics ----------------------------------------------------------------------------------
+
+TEST(Utf8Width, CharacterCountsAndCapacities) {
+    KTString<char> e9('\xE9');
+    EXPECT_EQ(e9.Length(), 2);
+    EXPECT_EQ(e9.Capacity(), 2);
+    KTString<char> three(KTCapacity{3}, false);
+    EXPECT_EQ(three.Capacity(), 12);
+    // "aäb": a count of 2 characters covers 3 bytes.
+    KTString<char> two(
+        "a\xC3\xA4"
+        "b",
+        2, false);
+    EXPECT_EQ(two.ToView(), "a\xC3\xA4");
+    KTString<char16_t> wide(u"abc", 2, false);  // the flag means nothing in the 16-bit width
+    EXPECT_EQ(wide.ToView(), u"ab");
+}
+
+TEST(Utf8Width, CodePointAssignmentLengths) {
+    KTString<char> s;
+    const std::pair<char32_t, int> cases[] = {{0x7F, 1},   {0x80, 2},    {0x7FF, 2},   {0x800, 3},
+                                              {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
+    for (auto [cp, bytes] : cases) {
+        s = cp;
+        EXPECT_EQ(s.Length(), bytes) << std::hex << static_cast<uint32_t>(cp);
+    }
+    s = U'\x110000';
+    EXPECT_EQ(s.Length(), 0);
+    s = U'\0';
+    EXPECT_EQ(s.Length(), 0);
+}
+
+TEST(Utf8Width, CharsToUnitsNeverStepsPastTheTerminator) {
+    EXPECT_EQ(CharsToUnits("a\xC3\xA4"
+                           "bc",
+                           3),
+              4);
+    EXPECT_EQ(CharsToUnits("abc", 0), 0);
+    EXPECT_EQ(CharsToUnits("abc", 99), 3);
+    EXPECT_EQ(CharsToUnits("ab\xF0", 5), 3) << "a lead byte promising 3 more bytes at the end";
+    EXPECT_EQ(CharsToUnits("ab\xE2\x82", 5), 4);
+    EXPECT_EQ(CharsToUnits(nullptr, 5), 0);
+    EXPECT_EQ(UnitsToChars("a\xC3\xA4"
+                           "bc",
+                           3),
+              2);
+    EXPECT_EQ(UnitsToChars("a\xC3\xA4"
+                           "bc",
+                           2),
+              2)
+        << "an offset inside a sequence counts that sequence";
+    EXPECT_EQ(UnitsToChars("\xF0", 10), 1);
+}
+
+TEST(Utf8Width, SequenceLengthsFromLeadBytes) {
+    EXPECT_EQ(Utf8SequenceLength(0x41), 1);
+    EXPECT_EQ(Utf8SequenceLength(0x80), 4) << "the bit rule applies to stray continuation bytes too";
+    EXPECT_EQ(Utf8SequenceLength(0xBF), 4);
+    EXPECT_EQ(Utf8SequenceLength(0xC0), 2);
+    EXPECT_EQ(Utf8SequenceLength(0xDF), 2);
+    EXPECT_EQ(Utf8SequenceLength(0xE0), 3);
+    EXPECT_EQ(Utf8SequenceLength(0xEF), 3);
+    EXPECT_EQ(Utf8SequenceLength(0xF0), 4);
+    EXPECT_EQ(Utf8SequenceLength(0xFF), 4);
+}
+
+TEST(Utf8Width, DecodeStopsAtTerminator) {
+    const char truncated[] = "\xE2\x82";
+    const char* p = truncated;
+    DecodeUtf8(p);
+    EXPECT_EQ(p, truncated + 2);
+    const char euro[] = "\xE2\x82\xAC";
+    p = euro;
+    EXPECT_EQ(DecodeUtf8(p), 0x20ACu);
+    EXPECT_EQ(p, euro + 3);
+}
+
+TEST(StaticValues, HoldTheirTexts) {
+    EXPECT_EQ(StringStatics<char>::Whitespace().ToView(), " \t\r\n");
+    EXPECT_EQ(StringStatics<char>::WhitespaceNoBreak().ToView(), " \t\r\n\xC2\xA0");
+    EXPECT_EQ(StringStatics<char16_t>::WhitespaceNoBreak().ToView(), u" \t\r\n\u00A0");
+    EXPECT_EQ(StringStatics<char16_t>::LineBreak().ToView(), u"\r\n");
+}

@@ -1,0 +1,32 @@
+#include "tests/support/alloc_counter.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace kt::test {
+namespace {
+thread_local AllocationCounts counts;
+thread_local bool failing = false;
+}  // namespace
+AllocationCounts& Allocations() {
+    return counts;
+}
+void FailNextAllocations(bool fail) {
+    failing = fail;
+}
+}  // namespace kt::test
+
+void* operator new[](std::size_t size) {
+    if (kt::test::failing) throw std::bad_alloc();
+    ++kt::test::counts.allocations;
+    kt::test::counts.lastSize = size;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete[](void* p) noexcept {
+    if (p) ++kt::test::counts.releases;
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    operator delete[](p);
+}
