@@ -1,2 +1,1 @@
-set(area_libs kttext_string ktplatform)
 set(area_extra_sources ${CMAKE_CURRENT_SOURCE_DIR}/support/alloc_counter.cpp)
