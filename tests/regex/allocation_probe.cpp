@@ -1,0 +1,73 @@
+#include "tests/regex/allocation_probe.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<std::size_t> liveAllocations{0};
+std::atomic<bool> armed{false};
+std::atomic<std::size_t> successesLeft{0};
+std::atomic<bool> triggered{false};
+
+void* Allocate(std::size_t size) {
+    if (armed.load() && successesLeft.fetch_sub(1) == 0) {
+        armed.store(false);
+        triggered.store(true);
+        throw std::bad_alloc();
+    }
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) throw std::bad_alloc();
+    liveAllocations.fetch_add(1);
+    return block;
+}
+
+void Release(void* block) noexcept {
+    if (block == nullptr) return;
+    liveAllocations.fetch_sub(1);
+    std::free(block);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void operator delete(void* block) noexcept {
+    Release(block);
+}
+void operator delete[](void* block) noexcept {
+    Release(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    Release(block);
+}
+
+namespace kt::test {
+
+std::size_t LiveAllocations() noexcept {
+    return liveAllocations.load();
+}
+
+FailingAllocation::FailingAllocation(std::size_t successes) noexcept {
+    successesLeft.store(successes);
+    triggered.store(false);
+    armed.store(true);
+}
+
+FailingAllocation::~FailingAllocation() {
+    armed.store(false);
+}
+
+bool FailingAllocation::Triggered() const noexcept {
+    return triggered.load();
+}
+
+}  // namespace kt::test
