@@ -170,39 +170,36 @@ def read_case_rows(ucd):
     return rows
 
 
-def ranges_of(flags):
-    """Maximal runs of consecutive code points whose flag is set."""
-    ranges = []
-    start = None
-    for code, flag in enumerate(flags):
-        if flag and start is None:
-            start = code
-        elif not flag and start is not None:
-            ranges.append((start, code - 1))
-            start = None
-    if start is not None:
-        ranges.append((start, len(flags) - 1))
-    return ranges
+def merged(ranges):
+    """Sorted ranges with overlapping and touching neighbours joined."""
+    result = []
+    for first, last in sorted(ranges):
+        if result and first <= result[-1][1] + 1:
+            result[-1] = (result[-1][0], max(result[-1][1], last))
+        else:
+            result.append((first, last))
+    return result
 
 
 def read_categories(ucd):
     """(name, ranges) of the 37 category sets: alphabetical, each major group before its members."""
-    category_of = [None] * (MAX_CODE_POINT + 1)
-    for fields in data_lines(os.path.join(ucd, "DerivedGeneralCategory.txt")):
-        first, last = parse_range(fields[0])
-        for code in range(first, last + 1):
-            if category_of[code] is not None:
-                raise SystemExit(f"U+{code:04X} has two general categories")
-            category_of[code] = fields[1]
-    if None in category_of:
-        raise SystemExit(f"U+{category_of.index(None):04X} has no general category")
+    listed = sorted((*parse_range(fields[0]), fields[1])
+                    for fields in data_lines(os.path.join(ucd, "DerivedGeneralCategory.txt")))
+    next_code = 0
+    for first, last, _ in listed:
+        if first != next_code:
+            raise SystemExit(f"general categories do not cover U+{next_code:04X} exactly once")
+        next_code = last + 1
+    if next_code != MAX_CODE_POINT + 1:
+        raise SystemExit("general categories end before U+10FFFF")
 
     names = []
-    for minor in sorted(set(category_of)):
+    for minor in sorted({category for _, _, category in listed}):
         if minor[0] not in names:
             names.append(minor[0])
         names.append(minor)
-    categories = [(name, ranges_of([c.startswith(name) for c in category_of])) for name in names]
+    categories = [(name, merged((first, last) for first, last, category in listed if category.startswith(name)))
+                  for name in names]
     total = sum(len(ranges) for _, ranges in categories)
     if len(categories) != 37 or total != EXPECTED_CATEGORY_RANGES:
         raise SystemExit(f"expected 37 categories and {EXPECTED_CATEGORY_RANGES} ranges, found "
