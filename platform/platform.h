@@ -4,9 +4,37 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace kt::platform {
 
 // Filled in as the library's areas come to need operating-system services.
 
+// --- 16-bit case mapping (the C run-time's _wcsicmp and _wcslwr_s) ------------------------------------
+// Both map each code point (a surrogate pair counts as one) with the Unicode 6.0 simple lower-case
+// mapping; an unpaired surrogate stays as it is. Defined inline (platform/posix/case16.h), so that only
+// their callers need the case table of the text library at link time.
+
+// Compares two zero-terminated UTF-16 texts ignoring case: negative, zero or positive as the lower-cased
+// left text orders before, equal to or after the lower-cased right one, in code unit order.
+inline int CompareNoCase16(const char16_t* left, const char16_t* right) noexcept;
+
+// Lower-cases `text` in place: its first `count` units, or up to its terminator if that comes first.
+inline void ToLower16(char16_t* text, size_t count) noexcept;
+
+// --- loadable modules (dlopen, dlsym, dlclose) ---------------------------------------------------------
+
+// Loads the module at `path` and runs its start-up; null with `*error` set (when given) on failure.
+void* LoadModule(const char* path, std::string* error);
+// The address of the module's exported symbol `name`, or null.
+void* ModuleSymbol(void* module, const char* name);
+// Drops one reference to the module; at the last one its exit list runs and it is unmapped.
+bool UnloadModule(void* module, std::string* error);
+// Whether the module at `path` is loaded in this process now, without loading it.
+bool IsModuleLoaded(const char* path);
+// The directory of the running program, without a trailing separator; empty when unknown.
+std::string ExecutableDirectory();
+
 }  // namespace kt::platform
+
+#include "platform/posix/case16.h"

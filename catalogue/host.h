@@ -1,0 +1,129 @@
+// What a host program sees of the catalogue module: the record each catalogue publishes, the module's
+// one export that leads to the first record, and a small loader. This header needs nothing of the
+// module's own code, so a host builds against it alone.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+namespace kt::host {
+
+// One slot per language code the framework knows ("en", "de", "ja", "zh-CHS", "es", "fr").
+inline constexpr int LanguageSlotCount = 6;
+
+// An index map as the record holds it: an opaque handle of the module's map and its element count.
+struct IndexMapHandle {
+    void* map;
+    uint32_t count;
+};
+
+// A catalogue as the host reads it. Records form a chain through `next`, newest first.
+// The accessors return an entry's text or key for an index from 0 to count - 1, and null otherwise.
+struct ResourceStringRecord {
+    using EntryAccessor = const char16_t* (*)(ResourceStringRecord* record, int32_t index);
+
+    std::atomic<uint32_t> languageSlotsA[LanguageSlotCount];
+    std::atomic<uint32_t> languageSlotsB[LanguageSlotCount];
+    EntryAccessor textAt;
+    EntryAccessor keyAt;
+    const void* idPairAt;  // optional function: (index) -> pointer to an identifier pair, or null
+    const void* altKeyAt;  // optional function: (index) -> second key, or null
+    const char16_t* name;
+    ResourceStringRecord* next;
+    uint32_t version;
+    int32_t count;
+    int32_t altKeyCount;
+    std::atomic<bool> keyIndexReady;
+    IndexMapHandle keyIndex;
+    std::atomic<bool> altIndexReady;
+    IndexMapHandle altKeyIndex;
+    IndexMapHandle idMap;
+};
+
+static_assert(std::is_standard_layout_v<ResourceStringRecord>);
+static_assert(sizeof(std::atomic<uint32_t>) == 4 && sizeof(std::atomic<bool>) == 1);
+#if UINTPTR_MAX == 0xFFFFFFFFu
+// The layout of the 32-bit build.
+static_assert(offsetof(ResourceStringRecord, languageSlotsB) == 24);
+static_assert(offsetof(ResourceStringRecord, textAt) == 48);
+static_assert(offsetof(ResourceStringRecord, keyAt) == 52);
+static_assert(offsetof(ResourceStringRecord, idPairAt) == 56);
+static_assert(offsetof(ResourceStringRecord, altKeyAt) == 60);
+static_assert(offsetof(ResourceStringRecord, name) == 64);
+static_assert(offsetof(ResourceStringRecord, next) == 68);
+static_assert(offsetof(ResourceStringRecord, version) == 72);
+static_assert(offsetof(ResourceStringRecord, count) == 76);
+static_assert(offsetof(ResourceStringRecord, altKeyCount) == 80);
+static_assert(offsetof(ResourceStringRecord, keyIndexReady) == 84);
+static_assert(offsetof(ResourceStringRecord, keyIndex) == 88);
+static_assert(offsetof(ResourceStringRecord, altIndexReady) == 96);
+static_assert(offsetof(ResourceStringRecord, altKeyIndex) == 100);
+static_assert(offsetof(ResourceStringRecord, idMap) == 108);
+static_assert(sizeof(ResourceStringRecord) == 116);
+#else
+// The same fields in their natural 64-bit places.
+static_assert(offsetof(ResourceStringRecord, languageSlotsB) == 24);
+static_assert(offsetof(ResourceStringRecord, textAt) == 48);
+static_assert(offsetof(ResourceStringRecord, keyAt) == 56);
+static_assert(offsetof(ResourceStringRecord, idPairAt) == 64);
+static_assert(offsetof(ResourceStringRecord, altKeyAt) == 72);
+static_assert(offsetof(ResourceStringRecord, name) == 80);
+static_assert(offsetof(ResourceStringRecord, next) == 88);
+static_assert(offsetof(ResourceStringRecord, version) == 96);
+static_assert(offsetof(ResourceStringRecord, count) == 100);
+static_assert(offsetof(ResourceStringRecord, altKeyCount) == 104);
+static_assert(offsetof(ResourceStringRecord, keyIndexReady) == 108);
+static_assert(offsetof(ResourceStringRecord, keyIndex) == 112);
+static_assert(offsetof(ResourceStringRecord, altIndexReady) == 128);
+static_assert(offsetof(ResourceStringRecord, altKeyIndex) == 136);
+static_assert(offsetof(ResourceStringRecord, idMap) == 152);
+static_assert(sizeof(ResourceStringRecord) == 168);
+#endif
+
+// The module's export, by name, without arguments: the first record of the chain, or null.
+inline constexpr const char* FirstRecordExport = "GetFirstResourceStringLibrary";
+using GetFirstResourceStringLibraryFunction = ResourceStringRecord* (*)();
+
+// File name of the German catalogue module.
+inline constexpr const char* ModuleFileName = "libktcatalogue_de.so";
+
+// A loaded catalogue module. Loading runs the module's start-up; Unload (or the destructor) runs its
+// exit list and unmaps it. Records must not be used after that.
+class CatalogueModule {
+  public:
+    CatalogueModule() = default;
+    CatalogueModule(const CatalogueModule&) = delete;
+    CatalogueModule& operator=(const CatalogueModule&) = delete;
+    CatalogueModule(CatalogueModule&& other) noexcept;
+    CatalogueModule& operator=(CatalogueModule&& other) noexcept;
+    ~CatalogueModule();
+
+    // Loads the module at `path`; false with `Error()` set when it cannot be loaded or lacks the export.
+    bool Load(const std::string& path);
+    // Runs the module's exit list; false when the loader reports an error.
+    bool Unload();
+
+    bool IsLoaded() const { return handle_ != nullptr; }
+    const std::string& Error() const { return error_; }
+    // The head of the chain, through the export; null when nothing is loaded.
+    ResourceStringRecord* First() const { return first_ ? first_() : nullptr; }
+
+    // Where a host finds the module by default: ../lib/libktcatalogue_de.so beside its own directory.
+    static std::string DefaultPath();
+
+  private:
+    void* handle_ = nullptr;
+    GetFirstResourceStringLibraryFunction first_ = nullptr;
+    std::string error_;
+};
+
+// The catalogue named `name` (exact comparison) on the chain from `first`, or null.
+ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* name);
+
+// UTF-8 form of a zero-terminated UTF-16 text for printing; unpaired surrogates become U+FFFD.
+std::string ToUtf8(const char16_t* text);
+
+}  // namespace kt::host

@@ -1,0 +1,75 @@
+// Catalogue "os": files and system errors, sockets, directories, system services, network proxy detection.
+#include "catalogues/catalogues.h"
+
+namespace kt {
+
+struct OsCatalogueDefinition {
+    static constexpr const char16_t* name = u"os";
+    static constexpr auto entries = std::to_array<CatalogueEntry>({
+        {u"ioerror", u"I/O-Operation an der Datei {uri} fehlgeschlagen."},
+        {u"system_message", u"Systemfehler {errno}: {msg}"},
+        {u"io_message", u"I/O-Fehler {errno}: {msg}"},
+        {u"legacyio_message", u"I/O-Fehler: {msg}"},
+        {u"CorruptedInstFile", u"Die Datei \"{path}\" konnte nicht gefunden werden oder ist beschädigt!"},
+        {u"SocketUnknownType", u"Unbekannter Sockettyp"},
+        {u"SocketNoError", u"Kein Fehler"},
+        {u"SocketCannotInitializeSocket", u"Der Socket konnte nicht initialisiert werden"},
+        {u"SocketCannotConnectSocket", u"Der Socket konnte keine Verbindung herstellen"},
+        {u"SocketCannotBindSocket", u"Der Socket konnte nicht an die Adresse gebunden werden"},
+        {u"SocketNotInitialized", u"Der Socket ist nicht initialisiert"},
+        {u"SocketCannotCreateSocket", u"Der Socket konnte nicht erstellt werden"},
+        {u"SocketCannotReadSocketInformation", u"Die Socket-Informationen konnten nicht gelesen werden"},
+        {u"SocketCannotListen", u"Der Socket kann nicht auf eingehende Verbindungen warten"},
+        {u"SocketFailedIncomingConnection", u"Eine eingehende Verbindung konnte nicht angenommen werden"},
+        {u"SocketReadError", u"Beim Lesen vom Socket ist ein Fehler aufgetreten"},
+        {u"SocketWriteError", u"Beim Schreiben auf den Socket ist ein Fehler aufgetreten"},
+        {u"SocketCloseFailed", u"Der Socket konnte nicht geschlossen werden"},
+        {u"SocketInitializeCommunicationSystem",
+         u"Das Kommunikationssystem konnte nicht initialisiert werden"},
+        {u"SocketNotBound", u"Der Socket ist an keine Adresse gebunden"},
+        {u"SocketNotConnected", u"Der Socket ist nicht verbunden"},
+        {u"SocketNotTcp",
+         u"Eine TCP-spezifische Operation kann nicht an einem Nicht-TCP-Socket ausgeführt werden"},
+        {u"SocketNotUdp",
+         u"Eine TCP-spezifische Operation kann nicht an einem Nicht-TCP-Socket ausgeführt werden"},
+        {u"SocketCannotEnableBroadcast", u"Broadcast konnte für den Socket nicht aktiviert werden"},
+        {u"SocketCannotEnableMulticast", u"Multicast konnte für den Socket nicht aktiviert werden"},
+        {u"SocketTimeout", u"Zeitüberschreitung bei der Socket-Operation"},
+        {u"SocketCannotEnumerateAddresses", u"Der Hostname konnte nicht aufgelöst werden"},
+        {u"SocketUnknownError", u"Unbekannter Socket-Fehler"},
+        {u"unableopendir", u"Das Verzeichnis {directory} konnte nicht geöffnet werden"},
+        {u"errorlistdirectory", u"Der Inhalt des Verzeichnisses {directory} konnte nicht aufgelistet werden"},
+        {u"ServiceInstalledSuccessfully", u"Der Dienst '{product}' wurde erfolgreich installiert."},
+        {u"ServiceUninstalledSuccessfully", u"Der Dienst '{product}' wurde erfolgreich deinstalliert."},
+        {u"ServiceAlreadyInstalled", u"Der Dienst '{product}' ist bereits installiert."},
+        {u"ServiceNotInstalled", u"Der Dienst '{product}' ist nicht installiert."},
+        {u"ServiceAdvertisementKindConfigure", u"Konfiguration"},
+        {u"ServiceAdvertisementKindSetup", u"Setup"},
+        {u"ServiceAdvertisementKindManage", u"Verwaltung"},
+        {u"NetworkProxyPACMethods", u"Methoden zur automatischen Proxy-Konfiguration (PAC)"},
+        {u"NetworkProxyTestURL", u"(mit der Text-URL {url})"},
+        {u"NetworkProxyError", u"Fehler {code}: {msg}"},
+        {u"NetworkProxyERROR_12167", u"Die PAC-Datei kann nicht heruntergeladen werden."},
+        {u"NetworkProxyERROR_12006", u"Ungültige Test-URL {url}."},
+        {u"NetworkProxyPACResolved", u"Die PAC-Datei liefert den Proxy {proxy}."},
+        {u"NetworkProxyNoProxyFor", u"Kein Proxy für {noproxy}."},
+        {u"NetworkProxyFoundPAC", u"{api} Auto-Proxy Configuration gefunden."},
+        {u"NetworkProxyFoundProxy", u"{api} Proxy-Einstellungen gefunden."},
+        {u"NetworkProxyNotFound", u"Keine {api} Proxy-Einstellungen gefunden."},
+        {u"NetworkProxyUsing", u"Der Proxy {proxy} wird verwendet."},
+        {u"NetworkProxyNotUsing", u"Es wird kein Proxy verwendet."},
+        {u"NetworkProxyCannotConnect", u"Es konnte keine Verbindung zum Proxy {proxy} hergestellt werden."},
+        {u"NetworkProxyAuthRequired",
+         u"Der Proxy verlangt eine Authentifizierung (unterstützte Methoden: {methods})."},
+        {u"NetworkProxyAuthMethodUserOK", u"Authentifizierung mittels {method} (Benutzer: {user}) OK."},
+        {u"NetworkProxyAuthMethodOK", u"Authentifizierung mittels {method} OK."},
+        {u"NetworkProxyAuthUserOK", u"Authentifizierung (Benutzer: {user}) OK."},
+        {u"NetworkProxyAuthOK", u"Authentifizierung OK."},
+        {u"NetworkProxyAuthCanceled", u"Die Authentifizierung wurde abgebrochen."},
+        {u"NetworkProxyTestURLTimedOut", u"Timeout beim Versuch, die URL {url} zu testen."},
+    });
+};
+
+template class Catalogue<OsCatalogueDefinition>;
+
+}  // namespace kt
