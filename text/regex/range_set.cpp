@@ -2,6 +2,8 @@
 
 #include "text/regex/case_fold.h"
 
+#include <algorithm>
+
 namespace kt {
 
 namespace {

@@ -1,7 +1,6 @@
 // Sets of Unicode code points kept as sorted lists of inclusive ranges.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -57,11 +56,18 @@ class RangeSet {
     // A code point of the first overlap of the two sets, chosen by n; NoCodePoint when they are disjoint.
     std::uint32_t PickCommon(const RangeSet& other, std::uint32_t n) const noexcept;
 
-    // Binary search for the last range that starts at or before codePoint.
+    // Binary search for the last range that starts at or before codePoint. The halving step has no
+    // data-dependent branch (the compiler emits a conditional move), which matters for unpredictable input.
     bool Contains(std::uint32_t codePoint) const noexcept {
-        auto after = std::upper_bound(ranges_.begin(), ranges_.end(), codePoint,
-                                      [](std::uint32_t cp, const CodePointRange& r) { return cp < r.first; });
-        return after != ranges_.begin() && codePoint <= after[-1].last;
+        std::size_t count = ranges_.size();
+        if (count == 0) return false;
+        const CodePointRange* base = ranges_.data();
+        while (count > 1) {
+            const std::size_t half = count / 2;
+            base = base[half].first <= codePoint ? base + half : base;
+            count -= half;
+        }
+        return base->first <= codePoint && codePoint <= base->last;
     }
     std::span<const CodePointRange> Ranges() const noexcept { return ranges_; }
     bool Empty() const noexcept { return ranges_.empty(); }
