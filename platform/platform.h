@@ -21,6 +21,11 @@ inline int CompareNoCase16(const char16_t* left, const char16_t* right) noexcept
 
 // Lower-cases `text` in place: its first `count` units, or up to its terminator if that comes first.
 inline void ToLower16(char16_t* text, size_t count) noexcept;
+// Upper-cases `text` in place in the same way (the C run-time's _wcsupr_s).
+inline void ToUpper16(char16_t* text, size_t count) noexcept;
+// The simple upper-case mapping of one code unit (the C run-time's towupper); a unit whose mapping lies
+// outside the Basic Multilingual Plane stays as it is.
+inline char16_t ToUpperUnit16(char16_t unit) noexcept;
 
 // --- loadable modules (dlopen, dlsym, dlclose) ---------------------------------------------------------
 

@@ -40,22 +40,39 @@ inline int CompareNoCase16(const char16_t* left, const char16_t* right) noexcept
     }
 }
 
-inline void ToLower16(char16_t* text, size_t count) noexcept {
+namespace case16 {
+// Maps every code point of `text` (a pair as one) in place; a mapping that would change the number of
+// units leaves the code point as it is.
+template <class Mapping>
+void MapInPlace(char16_t* text, size_t count, Mapping map) noexcept {
     char16_t* end = text + count;
     while (text < end && *text != 0) {
         const char16_t* next = text;
-        char32_t codePoint = case16::NextCodePoint(next);
+        char32_t codePoint = NextCodePoint(next);
         if (next > end) break;  // a pair cut by the count: only its first unit is ours, and it stays
-        char32_t lower = ToLowerCodePoint(codePoint);
-        // Simple mappings keep a code point in its plane, so the lower-case form needs as many units.
-        if (codePoint < 0x10000 && lower < 0x10000) {
-            *text = static_cast<char16_t>(lower);
-        } else if (codePoint >= 0x10000 && lower >= 0x10000) {
-            text[0] = static_cast<char16_t>(0xD800 + ((lower - 0x10000) >> 10));
-            text[1] = static_cast<char16_t>(0xDC00 + ((lower - 0x10000) & 0x3FF));
+        char32_t mapped = map(codePoint);
+        if (codePoint < 0x10000 && mapped < 0x10000) {
+            *text = static_cast<char16_t>(mapped);
+        } else if (codePoint >= 0x10000 && mapped >= 0x10000) {
+            text[0] = static_cast<char16_t>(0xD800 + ((mapped - 0x10000) >> 10));
+            text[1] = static_cast<char16_t>(0xDC00 + ((mapped - 0x10000) & 0x3FF));
         }
         text += next - text;  // one unit, or two for a pair
     }
+}
+}  // namespace case16
+
+inline void ToLower16(char16_t* text, size_t count) noexcept {
+    case16::MapInPlace(text, count, [](char32_t cp) { return static_cast<char32_t>(ToLowerCodePoint(cp)); });
+}
+
+inline void ToUpper16(char16_t* text, size_t count) noexcept {
+    case16::MapInPlace(text, count, [](char32_t cp) { return static_cast<char32_t>(ToUpperCodePoint(cp)); });
+}
+
+inline char16_t ToUpperUnit16(char16_t unit) noexcept {
+    uint32_t upper = ToUpperCodePoint(unit);
+    return upper < 0x10000 ? static_cast<char16_t>(upper) : unit;
 }
 
 }  // namespace kt::platform
