@@ -20,8 +20,8 @@ struct CodePointRange {
 // disjoint and do not touch (a.last + 1 < b.first for neighbours), so each set has exactly one
 // representation and two sets are equal exactly when their range lists are.
 //
-// Every case flag adds, for each inserted code point that has a CaseFoldTable row, the row's upper and
-// lower forms and its listed further case-class members.
+// The case flag of the insertions adds, for each inserted code point that has a CaseFoldTable row, the
+// row's upper and lower forms and its listed further case-class members (extra1, extra2); not its fold.
 class RangeSet {
   public:
     static constexpr std::uint32_t MaxCodePoint = 0x10FFFF;
@@ -54,6 +54,8 @@ class RangeSet {
     // The smallest code point in both sets, or NoCodePoint.
     std::uint32_t FirstCommon(const RangeSet& other) const noexcept;
     // A code point of the first overlap of the two sets, chosen by n; NoCodePoint when they are disjoint.
+    // With S the overlap's first code point and W the width (last - first, at least 1) of the range that
+    // starts later, it is S + n % W when that lies below the last code point of both ranges, else S.
     std::uint32_t PickCommon(const RangeSet& other, std::uint32_t n) const noexcept;
 
     // Binary search for the last range that starts at or before codePoint. The halving step has no

@@ -29,6 +29,8 @@ void BuildUnicodeBlockTable() {
             UnicodeBlock* entry =
                 ::new (static_cast<void*>(entries + builtEntries)) UnicodeBlock{source.name, {}};
             ++builtEntries;
+            // One allocation per entry: room for every listed range, though some merge.
+            entry->ranges.Reserve(source.rangeCount);
             const CodePointRange* listed = UnicodeBlockRanges + source.firstRange;
             for (std::uint32_t i = 0; i < source.rangeCount; ++i) entry->ranges.Insert(listed[i]);
         }
