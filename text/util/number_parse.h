@@ -36,11 +36,10 @@ concept NumberTextUnit = std::same_as<Char, char> || std::same_as<Char, char16_t
 // The ten target types. The limits are always the type's own, so `long` behaves like `int` where it has
 // 32 bits and like `long long` where it has 64 (LP64 systems).
 template <class T>
-concept NumberParseTarget =
-    std::same_as<T, signed char> || std::same_as<T, unsigned char> || std::same_as<T, short> ||
-    std::same_as<T, unsigned short> || std::same_as<T, int> || std::same_as<T, unsigned int> ||
-    std::same_as<T, long> || std::same_as<T, unsigned long> || std::same_as<T, long long> ||
-    std::same_as<T, unsigned long long>;
+concept NumberParseTarget = std::same_as<T, signed char> || std::same_as<T, unsigned char> ||
+    std::same_as<T, short> || std::same_as<T, unsigned short> || std::same_as<T, int> ||
+    std::same_as<T, unsigned int> || std::same_as<T, long> || std::same_as<T, unsigned long> ||
+    std::same_as<T, long long> || std::same_as<T, unsigned long long>;
 
 namespace detail {
 
@@ -63,7 +62,7 @@ constexpr std::uint32_t DecimalDigit(Char unit) {
     return NumberUnitValue(unit) - '0';
 }
 
-// 0-15 for a hexadecimal digit, 16 otherwise. Setting bit 5 folds only 'A'-'F' onto 'a'-'f'.
+// 0-15 for a hexadecimal digit, 16 otherwise. With bit 5 set, only 'a'-'f' and 'A'-'F' land on 'a'-'f'.
 template <class Char>
 constexpr std::uint32_t HexDigit(Char unit) {
     const std::uint32_t value = NumberUnitValue(unit);
@@ -114,13 +113,8 @@ struct NumberParser {
         }
         // An unsigned target keeps a '-', which is no digit and so leads to the fallback.
         const bool overflow = ParseDigits(text, out, options);
-        if constexpr (std::is_signed_v<T>) {
-            if (negative) {
-                // The magnitude saturated at max; max + 1 is the magnitude of min.
-                out = NegateInWidth(out);
-                if (overflow) out = static_cast<T>(out - 1);
-            }
-        }
+        // After an overflow the magnitude saturated at max; max + 1 is the magnitude of min.
+        if (negative) out = static_cast<T>(NegateInWidth(out) - overflow);
     }
 
     static constexpr void ParseHex(const Char* text, T& out) {
@@ -134,7 +128,7 @@ struct NumberParser {
             if (value == 0 && digit == 0) continue;  // leading zeros do not count
             if (significant == kMaxSignificant) {
                 // One digit too many: saturate towards the sign of the bit pattern read so far.
-                out = static_cast<T>(value) < 0 ? kMin : kMax;
+                out = IsNegativePattern(value) ? kMin : kMax;
                 return;
             }
             ++significant;
@@ -155,6 +149,14 @@ struct NumberParser {
         if (std::cmp_greater(options.fallback, kMax)) return kMax;
         if (std::cmp_less(options.fallback, kMin)) return kMin;
         return static_cast<T>(options.fallback);
+    }
+
+    static constexpr bool IsNegativePattern(Accumulator value) {
+        if constexpr (std::is_signed_v<T>) {
+            return static_cast<T>(value) < 0;
+        } else {
+            return false;
+        }
     }
 
     // -value modulo 2^bits: the negation of min is min.

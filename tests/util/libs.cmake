@@ -1,0 +1,1 @@
+set(area_libs kttext_util ktplatform)
