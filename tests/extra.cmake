@@ -11,3 +11,33 @@ if(Python3_Interpreter_FOUND)
                      --compare ${PROJECT_SOURCE_DIR}/text/regex/generated)
     set_tests_properties(unicode_tables_match_data PROPERTIES SKIP_RETURN_CODE 77)
 endif()
+
+# --- catalogue module -----------------------------------------------------------------------------------
+if(TARGET test_catalogue)
+    # The probe module: the catalogue module plus two exports that let a test watch its unload.
+    add_library(ktcatalogue_probe MODULE
+        ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/probe/probe_module.cpp
+        ${PROJECT_SOURCE_DIR}/catalogue/module_entry.cpp)
+    target_link_libraries(ktcatalogue_probe PRIVATE ktcatalogue_framework ktcatalogues kttext kt_options)
+    kt_module_code(ktcatalogue_probe)
+    set(probe_map ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/probe/probe.map)
+    target_link_options(ktcatalogue_probe PRIVATE -Wl,--version-script=${probe_map})
+    set_target_properties(ktcatalogue_probe PROPERTIES LINK_DEPENDS ${probe_map})
+
+    add_dependencies(test_catalogue ktcatalogue_de ktcatalogue_probe)
+    target_compile_definitions(test_catalogue PRIVATE
+        KT_CATALOGUE_MODULE="$<TARGET_FILE:ktcatalogue_de>"
+        KT_CATALOGUE_PROBE_MODULE="$<TARGET_FILE:ktcatalogue_probe>")
+
+    # The module exports exactly one symbol.
+    add_test(NAME catalogue_module_exports_one_symbol
+        COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DMODULE=$<TARGET_FILE:ktcatalogue_de>
+                -P ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_exports.cmake)
+
+    # ktcat as a user runs it: found module, listing, one entry, and the failures.
+    set(ktcat_check ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat.cmake)
+    foreach(case list show_entry show_catalogue unknown_catalogue unknown_key unknown_index usage)
+        add_test(NAME ktcat_${case}
+            COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DCASE=${case} -P ${ktcat_check})
+    endforeach()
+endif()

@@ -1,0 +1,127 @@
+// The thirteen catalogues as the module's own code sees them, and the start-up list.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include "catalogue/module_startup.h"
+#include "catalogue/resource_string_registry.h"
+#include "catalogues/catalogues.h"
+#include "tests/catalogue/catalogue_test_support.h"
+#include "text/regex/unicode_blocks.h"
+
+namespace kt {
+namespace {
+
+TEST(Catalogues, ContentsKeysAndSentinels) {
+    RunModuleStartup();
+    ResourceStringRegistry& registry = ResourceStringRegistry::Instance();
+    for (const test::ExpectedCatalogue& expected : test::ExpectedCatalogues)
+        test::ExpectCatalogue(registry.FindLibrary(expected.name), expected);
+}
+
+TEST(Catalogues, KeysAreUniqueIdentifiersSoEachMapsToItsOwnIndex) {
+    RunModuleStartup();
+    for (const test::ExpectedCatalogue& expected : test::ExpectedCatalogues) {
+        ResourceStringLibrary* library = ResourceStringRegistry::Instance().FindLibrary(expected.name);
+        ASSERT_NE(library, nullptr);
+        ResourceStringLibrary::BuildKeyIndex(library);
+        ASSERT_EQ(library->keyIndex.map->size(), static_cast<size_t>(library->count))
+            << test::Narrow(expected.name);
+        for (const auto& [key, index] : *library->keyIndex.map) {
+            EXPECT_EQ(library->keyAt(library, index), key) << "the index holds the table's own pointer";
+            std::u16string name(key);
+            EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char16_t c) {
+                return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                       c == u'_';
+            })) << test::Narrow(name);
+        }
+    }
+}
+
+TEST(Catalogues, KeyAtClampsLikeTheAccessor) {
+    EXPECT_EQ(std::u16string(KtguiCatalogue::KeyAt(1)), u"BorderDialog_LineSettings_Tooltip");
+    EXPECT_EQ(KtguiCatalogue::KeyAt(2), nullptr);
+    EXPECT_EQ(std::u16string(OsCatalogue::KeyAt(56)), u"NetworkProxyTestURLTimedOut");
+    EXPECT_EQ(OsCatalogue::KeyAt(57), nullptr);
+    EXPECT_EQ(std::u16string(XmlCatalogue::KeyAt(178)), u"verbose_finish_dtd_processing");
+    EXPECT_EQ(XmlCatalogue::KeyAt(179), nullptr);
+    EXPECT_EQ(XsdtCatalogue::KeyAt(-1), nullptr);
+    EXPECT_EQ(std::u16string(XsdtCatalogue::KeyAt(0)), u"PrefixDoesNotMatch");
+}
+
+TEST(Catalogues, XmlCollectedVariantsEndWithAColon) {
+    ResourceStringLibrary& xml = XmlCatalogue::Library();
+    int collected = 0;
+    for (int32_t index = 0; index < xml.count; ++index) {
+        std::u16string key(xml.keyAt(&xml, index));
+        std::u16string text(xml.textAt(&xml, index));
+        if (!key.ends_with(u"_collected")) continue;
+        ++collected;
+        EXPECT_EQ(text.back(), index == 157 ? u'.' : u':') << test::Narrow(key);
+    }
+    EXPECT_EQ(collected, 17);
+}
+
+TEST(Catalogues, RegexTextsHaveNoPlaceholders) {
+    ResourceStringLibrary& regex = RegexCatalogue::Library();
+    int escapedBraces = 0;
+    for (int32_t index = 0; index < regex.count; ++index) {
+        const char16_t* text = regex.textAt(&regex, index);
+        EXPECT_TRUE(test::Placeholders(text).empty()) << index;
+        for (const char16_t* p = text; *p; ++p)
+            if (*p == u'{' || *p == u'}') {
+                EXPECT_TRUE(p > text && p[-1] == u'\\') << index;
+                ++escapedBraces;
+            }
+    }
+    EXPECT_EQ(escapedBraces, 5);
+}
+
+TEST(ModuleStartup, RunsAgainWithoutChangingTheChain) {
+    RunModuleStartup();
+    ResourceStringRegistry& registry = ResourceStringRegistry::Instance();
+    ResourceStringLibrary* head = registry.First();
+    ResourceStringLibrary* xsdt = &XsdtCatalogue::Library();
+    RunModuleStartup();
+    EXPECT_EQ(registry.First(), head);
+    EXPECT_EQ(&XsdtCatalogue::Library(), xsdt) << "Library gives the object it built the first time";
+    // Registration order: each catalogue's successor on the chain is the one started before it.
+    EXPECT_EQ(XsdtCatalogue::Library().next, &XmlCatalogue::Library());
+    EXPECT_EQ(RegexCatalogue::Library().next, &OsCatalogue::Library());
+    EXPECT_EQ(CoreCatalogue::Library().next, &ScintillaCatalogue::Library());
+    EXPECT_EQ(ScintillaCatalogue::Library().next, &KtguiCatalogue::Library());
+    EXPECT_EQ(UnicodeBlockTable().size(), static_cast<size_t>(UnicodeBlockCount));
+}
+
+// Stand-ins for the string type's empty blocks, so the real ones stay untouched.
+TEST(ModuleStartup, AnEmptyValueThatIsNotZeroFailsTheStartUp) {
+    char bad8[TNullData<char>::BlockUnits] = {};
+    char16_t bad16[TNullData<char16_t>::BlockUnits] = {};
+    bad8[TNullData<char>::BlockUnits - 1] = 'x';  // the terminator
+    bad16[1] = 0x8000;                            // a header word
+    const char* expected = "KTString::TNullData has not been zero initialized!";
+    bool tableWasEmpty = UnicodeBlockTable().empty();
+    for (int width : {8, 16}) {
+        SCOPED_TRACE(width);
+        try {
+            if (width == 8)
+                RunModuleStartup(bad8, TNullData<char16_t>::Block());
+            else
+                RunModuleStartup(TNullData<char>::Block(), bad16);
+            ADD_FAILURE() << "start-up did not fail";
+        } catch (const std::logic_error& error) {
+            EXPECT_STREQ(error.what(), expected);
+        }
+        // The catalogues come before the checks; the block table after them.
+        for (const test::ExpectedCatalogue& catalogue : test::ExpectedCatalogues)
+            EXPECT_NE(ResourceStringRegistry::Instance().FindLibrary(catalogue.name), nullptr);
+        if (tableWasEmpty) {
+            EXPECT_TRUE(UnicodeBlockTable().empty());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kt

@@ -1,0 +1,207 @@
+// The catalogue object: construction, the one-time indexes and the shared catalogue template.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <new>
+#include <thread>
+
+#include "catalogue/resource_string_registry.h"
+#include "catalogues/catalogue_table.h"
+
+namespace kt {
+namespace {
+
+// A catalogue whose key accessor counts its calls and can be told to fail once at an index.
+struct CountingKeys {
+    static inline const char16_t* keys[] = {u"beta", u"alpha", nullptr, u"beta", u"\uFFFF", u"alph"};
+    static inline std::atomic<int> calls{0};
+    static inline int failAt = -1;
+    static const char16_t* KeyAt(ResourceStringLibrary*, int32_t index) {
+        ++calls;
+        if (index == failAt) {
+            failAt = -1;
+            throw std::bad_alloc();
+        }
+        return index >= 0 && index < 6 ? keys[index] : nullptr;
+    }
+    static const char16_t* TextAt(ResourceStringLibrary*, int32_t) noexcept { return u"text"; }
+};
+
+TEST(ResourceStringLibrary, ConstructorStoresArgumentsAndStartsEmpty) {
+    auto idPairs = [](int32_t) -> const IdPair* { return nullptr; };
+    auto altKeys = [](int32_t) -> const char16_t* { return nullptr; };
+    ResourceStringLibrary library(u"fresh", &CountingKeys::TextAt, &CountingKeys::KeyAt, 6, idPairs, altKeys,
+                                  3);
+    EXPECT_EQ(library.version, 2u);
+    EXPECT_EQ(library.count, 6);
+    EXPECT_EQ(library.altKeyCount, 3);
+    EXPECT_EQ(library.idPairAt, +idPairs);
+    EXPECT_EQ(library.altKeyAt, +altKeys);
+    EXPECT_EQ(library.textAt, &CountingKeys::TextAt);
+    EXPECT_EQ(library.keyAt, &CountingKeys::KeyAt);
+    EXPECT_EQ(std::u16string(library.name), u"fresh");
+    for (auto& slot : library.languageSlotsA) EXPECT_EQ(slot.load(), 0u);
+    for (auto& slot : library.languageSlotsB) EXPECT_EQ(slot.load(), 0u);
+    EXPECT_FALSE(library.keyIndexReady.load());
+    EXPECT_FALSE(library.altIndexReady.load());
+    for (auto* map : {library.keyIndex.map, library.altKeyIndex.map}) {
+        ASSERT_NE(map, nullptr);
+        EXPECT_TRUE(map->empty());
+    }
+    ASSERT_NE(library.idMap.map, nullptr);
+    EXPECT_TRUE(library.idMap.map->empty());
+    EXPECT_EQ(library.keyIndex.count + library.altKeyIndex.count + library.idMap.count, 0u);
+    EXPECT_EQ(ResourceStringRegistry::Instance().First(), &library);
+}
+
+TEST(ResourceStringLibrary, KeyIndexIsBuiltOnceLaterDuplicatesWinAndNullsAreSkipped) {
+    CountingKeys::calls = 0;
+    ResourceStringLibrary library(u"counting", &CountingKeys::TextAt, &CountingKeys::KeyAt, 6, nullptr,
+                                  nullptr, 0);
+    EXPECT_EQ(CountingKeys::calls, 0) << "construction builds no index";
+    ResourceStringLibrary::BuildKeyIndex(&library);
+    EXPECT_EQ(CountingKeys::calls, 6);
+    ResourceStringLibrary::BuildKeyIndex(&library);
+    EXPECT_EQ(CountingKeys::calls, 6) << "the second call finds the index ready";
+    ResourceStringLibrary::BuildKeyIndex(nullptr);
+
+    ASSERT_TRUE(library.keyIndexReady.load());
+    const KeyIndexMap& index = *library.keyIndex.map;
+    EXPECT_EQ(index.size(), 4u);
+    EXPECT_EQ(library.keyIndex.count, 4u);
+    EXPECT_EQ(index.at(u"beta"), 3) << "of two equal keys the later index stays";
+    EXPECT_EQ(index.at(u"alpha"), 1);
+    EXPECT_EQ(index.at(u"alph"), 5);
+    // The map holds the accessor's own pointers, ordered by unsigned code units, shorter first.
+    auto it = index.begin();
+    EXPECT_EQ(it->first, CountingKeys::keys[5]);
+    EXPECT_EQ((++it)->first, CountingKeys::keys[1]);
+    EXPECT_EQ((++it)->first, CountingKeys::keys[0]);
+    EXPECT_EQ((++it)->first, CountingKeys::keys[4]) << "U+FFFF sorts after ASCII";
+}
+
+TEST(ResourceStringLibrary, AFailedBuildLeavesTheFlagFalseAndReleasesTheLock) {
+    CountingKeys::calls = 0;
+    CountingKeys::failAt = 3;
+    ResourceStringLibrary library(u"failing", &CountingKeys::TextAt, &CountingKeys::KeyAt, 6, nullptr,
+                                  nullptr, 0);
+    EXPECT_THROW(ResourceStringLibrary::BuildKeyIndex(&library), std::bad_alloc);
+    EXPECT_FALSE(library.keyIndexReady.load());
+    EXPECT_EQ(library.keyIndex.map->size(), 2u) << "what was inserted before the failure stays";
+    bool lockedElsewhere = false;
+    std::thread([&] {
+        auto& mutex = ResourceStringRegistry::Instance().mutex;
+        lockedElsewhere = mutex.try_lock();
+        if (lockedElsewhere) mutex.unlock();
+    }).join();
+    EXPECT_TRUE(lockedElsewhere) << "the registry's mutex was released";
+
+    ResourceStringLibrary::BuildKeyIndex(&library);
+    EXPECT_TRUE(library.keyIndexReady.load());
+    EXPECT_EQ(library.keyIndex.map->size(), 4u);
+    EXPECT_EQ(library.keyIndex.map->at(u"beta"), 3);
+}
+
+IdPair pairs[] = {{5, 50}, {-1, 10}, {5, 55}};
+const IdPair* PairAt(int32_t index) {
+    return index >= 0 && index < 3 ? &pairs[index] : nullptr;
+}
+const char16_t* AltKeyAt(int32_t index) {
+    static const char16_t* alt[] = {u"x", nullptr, u"y", u"x"};
+    return index >= 0 && index < 4 ? alt[index] : nullptr;
+}
+
+TEST(ResourceStringLibrary, AltIndexesComeFromAltKeysAndIdPairs) {
+    ResourceStringLibrary library(u"alt", &CountingKeys::TextAt, &CountingKeys::KeyAt, 0, &PairAt, &AltKeyAt,
+                                  4);
+    ResourceStringLibrary::BuildAltIndexes(&library);
+    ASSERT_TRUE(library.altIndexReady.load());
+    EXPECT_FALSE(library.keyIndexReady.load()) << "the key index is separate";
+    EXPECT_EQ(*library.altKeyIndex.map, (KeyIndexMap{{u"x", 3}, {u"y", 2}}));
+    EXPECT_EQ(library.altKeyIndex.count, 2u);
+    EXPECT_EQ(*library.idMap.map, (IdValueMap{{-1, 10}, {5, 55}}));
+    EXPECT_EQ(library.idMap.map->begin()->first, -1) << "identifiers order as signed numbers";
+    EXPECT_EQ(library.idMap.count, 2u);
+
+    // A second build changes nothing even though the sources did.
+    pairs[0] = {9, 90};
+    ResourceStringLibrary::BuildAltIndexes(&library);
+    EXPECT_EQ(library.idMap.map->count(9), 0u);
+    pairs[0] = {5, 50};
+}
+
+TEST(ResourceStringLibrary, AltIndexesWithoutSourcesAreEmptyButReady) {
+    ResourceStringLibrary library(u"plain", &CountingKeys::TextAt, &CountingKeys::KeyAt, 0, nullptr, nullptr,
+                                  5);
+    ResourceStringLibrary::BuildAltIndexes(&library);
+    ResourceStringLibrary::BuildAltIndexes(nullptr);
+    EXPECT_TRUE(library.altIndexReady.load());
+    EXPECT_TRUE(library.altKeyIndex.map->empty());
+    EXPECT_TRUE(library.idMap.map->empty());
+}
+
+struct EmptyCatalogueDefinition {
+    static constexpr const char16_t* name = u"test-empty";
+    static constexpr std::array<CatalogueEntry, 0> entries{};
+};
+struct SmallCatalogueDefinition {
+    static constexpr const char16_t* name = u"test-small";
+    static constexpr auto entries =
+        std::to_array<CatalogueEntry>({{u"one", u"eins"}, {u"two", u"zwei"}, {u"three", u"drei {n}"}});
+};
+using EmptyCatalogue = Catalogue<EmptyCatalogueDefinition>;
+using SmallCatalogue = Catalogue<SmallCatalogueDefinition>;
+
+TEST(CatalogueTemplate, TablesEndWithTheSentinel) {
+    constexpr auto& tables = CatalogueTablesOf<SmallCatalogueDefinition>;
+    static_assert(tables.keys.size() == 4 && tables.texts.size() == 4);
+    static_assert(tables.keys[3] == nullptr && tables.texts[3] == nullptr);
+    static_assert(CatalogueTablesOf<EmptyCatalogueDefinition>.keys.size() == 1);
+    EXPECT_EQ(std::u16string(tables.texts[2]), u"drei {n}");
+}
+
+TEST(CatalogueTemplate, AccessorsClampEveryOtherIndexToTheSentinel) {
+    ResourceStringLibrary& library = SmallCatalogue::Library();
+    EXPECT_EQ(&SmallCatalogue::Library(), &library) << "one object per catalogue";
+    EXPECT_EQ(library.count, 3);
+    EXPECT_EQ(std::u16string(library.keyAt(&library, 0)), u"one");
+    EXPECT_EQ(std::u16string(library.keyAt(&library, 2)), u"three");
+    EXPECT_EQ(std::u16string(library.textAt(nullptr, 1)), u"zwei") << "the object argument is ignored";
+    for (int32_t index : {-1, 3, 103, INT32_MIN, INT32_MAX}) {
+        EXPECT_EQ(library.keyAt(&library, index), nullptr) << index;
+        EXPECT_EQ(library.textAt(&library, index), nullptr) << index;
+        EXPECT_EQ(SmallCatalogue::KeyAt(index), nullptr) << index;
+    }
+    EXPECT_EQ(std::u16string(SmallCatalogue::KeyAt(1)), u"two");
+    EXPECT_EQ(library.idPairAt, nullptr);
+    EXPECT_EQ(library.altKeyAt, nullptr);
+    EXPECT_EQ(library.altKeyCount, 0);
+}
+
+TEST(CatalogueTemplate, ACatalogueWithoutEntriesHasOnlyTheSentinel) {
+    ResourceStringLibrary& library = EmptyCatalogue::Library();
+    EXPECT_EQ(library.count, 0);
+    for (int32_t index : {-1, 0, 1, 100})
+        EXPECT_TRUE(library.keyAt(&library, index) == nullptr && library.textAt(&library, index) == nullptr &&
+                    EmptyCatalogue::KeyAt(index) == nullptr);
+    ResourceStringLibrary::BuildKeyIndex(&library);
+    EXPECT_TRUE(library.keyIndexReady.load());
+    EXPECT_TRUE(library.keyIndex.map->empty());
+    EXPECT_EQ(ResourceStringRegistry::Instance().FindLibrary(u"test-empty"), &library);
+    EmptyCatalogue::Anchor anchor;
+    EXPECT_EQ(ResourceStringRegistry::Instance().FindLibrary(u"test-empty"), &library);
+}
+
+TEST(KeyTextLess, ComparesUnsignedUnitsAndShorterFirst) {
+    KeyTextLess less;
+    EXPECT_TRUE(less(u"", u"a"));
+    EXPECT_FALSE(less(u"a", u""));
+    EXPECT_TRUE(less(u"ab", u"abc"));
+    EXPECT_TRUE(less(u"Z", u"a"));
+    EXPECT_TRUE(less(u"a", u"\u00E4"));
+    EXPECT_TRUE(less(u"\u7FFF", u"\uFFFF"));
+    EXPECT_FALSE(less(u"same", u"same"));
+}
+
+}  // namespace
+}  // namespace kt

@@ -1,0 +1,1 @@
+set(area_libs ktcatalogue ktcatalogue_host)

@@ -1,0 +1,53 @@
+// The platform layer's 16-bit case-insensitive comparison and lower-casing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kt::platform {
+namespace {
+
+int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+TEST(CompareNoCase16, EqualIgnoringCaseAndOrderedByLowerCaseUnits) {
+    EXPECT_EQ(CompareNoCase16(u"zh-CHS", u"ZH-chs"), 0);
+    EXPECT_EQ(CompareNoCase16(u"", u""), 0);
+    EXPECT_EQ(CompareNoCase16(u"\u00C4rger", u"\u00E4RGER"), 0);
+    EXPECT_EQ(CompareNoCase16(u"\u0391\u03A9", u"\u03B1\u03C9"), 0);  // Greek
+    EXPECT_EQ(CompareNoCase16(u"\U00010400", u"\U00010428"), 0);      // Deseret, a surrogate pair
+    EXPECT_EQ(Sign(CompareNoCase16(u"de", u"den")), -1);
+    EXPECT_EQ(Sign(CompareNoCase16(u"den", u"DE")), 1);
+    EXPECT_EQ(Sign(CompareNoCase16(u"Z", u"a")), 1) << "compared as lower case: z after a";
+    EXPECT_EQ(Sign(CompareNoCase16(u"_", u"A")), -1) << "'_' (0x5F) before 'a' (0x61), not after 'A'";
+    // A supplementary code point sorts by its lead surrogate: before U+E000..U+FFFF.
+    EXPECT_EQ(Sign(CompareNoCase16(u"\U00010428", u"\uFF21")), -1);
+    const char16_t lone[] = {0xD800, 0};
+    const char16_t pair[] = {0xD800, 0xDC00, 0};
+    EXPECT_EQ(Sign(CompareNoCase16(lone, pair)), -1) << "a lone surrogate is kept";
+}
+
+TEST(ToLower16, LowerCasesInPlaceUpToTheCountOrTheTerminator) {
+    std::u16string text = u"ZH-CHS \u00C4\u0130\U00010400!";
+    ToLower16(text.data(), text.size());
+    EXPECT_EQ(text, u"zh-chs \u00E4i\U00010428!");  // U+0130 lower-cases to plain i by the simple mapping
+
+    std::u16string partial = u"ABCD";
+    ToLower16(partial.data(), 2);
+    EXPECT_EQ(partial, u"abCD");
+
+    std::u16string terminated = u"AB";
+    terminated += u'\0';
+    terminated += u"CD";
+    ToLower16(terminated.data(), terminated.size());
+    EXPECT_EQ(terminated.substr(3), u"CD") << "nothing after the terminator changes";
+
+    std::u16string cutPair = u"A\U00010400";
+    ToLower16(cutPair.data(), 2);  // the pair's second unit lies outside the count
+    EXPECT_EQ(cutPair, u"a\U00010400");
+}
+
+}  // namespace
+}  // namespace kt::platform
