@@ -1,13 +1,16 @@
 #include "catalogue/module_startup.h"
 
-#include <cstdlib>
-#include <new>
-
 #include "catalogues/catalogues.h"
 #include "text/regex/unicode_blocks.h"
 #include "text/string/string_statics.h"
 
 namespace kt {
+
+namespace {
+struct BlockTableRelease {
+    ~BlockTableRelease() { ReleaseUnicodeBlockTable(); }
+};
+}  // namespace
 
 void RunModuleStartup(const char* nullBlock8, const char16_t* nullBlock16) {
     KtguiCatalogue::Library();
@@ -28,11 +31,10 @@ void RunModuleStartup(const char* nullBlock8, const char16_t* nullBlock16) {
     InitializeStringStatics<char16_t>(nullBlock16);
 
     BuildUnicodeBlockTable();
-    // atexit from inside a shared module joins that module's exit list, so this runs at its unload.
-    if (std::atexit(&ReleaseUnicodeBlockTable) != 0) {
-        ReleaseUnicodeBlockTable();
-        throw std::bad_alloc();
-    }
+    // A static object's destructor joins the exit list of the module that constructs it (std::atexit
+    // would not under every run-time: a sanitizer's atexit registers for the process), so the
+    // release runs first when the module unloads.
+    static BlockTableRelease release;
 }
 
 }  // namespace kt
