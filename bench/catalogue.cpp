@@ -1,0 +1,82 @@
+// The catalogue module as a host meets it, and looking a key up in a catalogue's key index.
+//  - LoadAndWalk: dlopen of the module (its whole start-up), a walk over every record reading every key
+//    and text, and dlclose.
+//  - Key lookup: every key of a catalogue looked up by content (the caller's own copy of the key) in the
+//    map BuildKeyIndex builds, against std::unordered_map<std::u16string, int> over the same keys.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "catalogue/host.h"
+#include "catalogue/module_startup.h"
+#include "catalogue/resource_string_registry.h"
+
+namespace {
+
+using kt::ResourceStringLibrary;
+
+void LoadAndWalk(benchmark::State& state) {
+    size_t units = 0;
+    for (auto _ : state) {
+        kt::host::CatalogueModule module;
+        if (!module.Load(KT_CATALOGUE_MODULE)) {
+            state.SkipWithError(module.Error().c_str());
+            return;
+        }
+        for (auto* record = module.First(); record != nullptr; record = record->next)
+            for (int32_t index = 0; index < record->count; ++index)
+                units += std::char_traits<char16_t>::length(record->keyAt(record, index)) +
+                         std::char_traits<char16_t>::length(record->textAt(record, index));
+        module.Unload();
+    }
+    benchmark::DoNotOptimize(units);
+}
+BENCHMARK(LoadAndWalk)->Unit(benchmark::kMicrosecond);
+
+// The catalogue's keys as a caller holds them: copies, not the table's own pointers.
+std::vector<std::u16string> CopiedKeys(ResourceStringLibrary* library) {
+    std::vector<std::u16string> keys;
+    for (int32_t index = 0; index < library->count; ++index)
+        keys.emplace_back(library->keyAt(library, index));
+    return keys;
+}
+
+ResourceStringLibrary* Catalogue(benchmark::State& state) {
+    kt::RunModuleStartup();
+    const char16_t* name = state.range(0) == 0 ? u"xml" : state.range(0) == 1 ? u"cryptography" : u"msg";
+    ResourceStringLibrary* library = kt::ResourceStringRegistry::Instance().FindLibrary(name);
+    state.SetLabel(std::to_string(library->count) + " keys");
+    return library;
+}
+
+void KeyIndexLookup(benchmark::State& state) {
+    ResourceStringLibrary* library = Catalogue(state);
+    ResourceStringLibrary::BuildKeyIndex(library);
+    const kt::KeyIndexMap& index = *library->keyIndex.map;
+    std::vector<std::u16string> keys = CopiedKeys(library);
+    int64_t sum = 0;
+    for (auto _ : state)
+        for (const std::u16string& key : keys) sum += index.find(key.c_str())->second;
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(keys.size()));
+}
+BENCHMARK(KeyIndexLookup)->Arg(0)->Arg(1)->Arg(2);
+
+void UnorderedMapLookup(benchmark::State& state) {
+    ResourceStringLibrary* library = Catalogue(state);
+    std::vector<std::u16string> keys = CopiedKeys(library);
+    std::unordered_map<std::u16string, int> index;
+    for (int32_t i = 0; i < library->count; ++i) index.emplace(keys[static_cast<size_t>(i)], i);
+    int64_t sum = 0;
+    for (auto _ : state)
+        for (const std::u16string& key : keys) sum += index.find(key)->second;
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(keys.size()));
+}
+BENCHMARK(UnorderedMapLookup)->Arg(0)->Arg(1)->Arg(2);
+
+}  // namespace
+
+BENCHMARK_MAIN();
