@@ -143,14 +143,15 @@ struct XmlCatalogueDefinition {
          u"Der Elementtyp {duplicate_2} kommt in der Mixed-Content-Deklaration des Elements {element} "
          u"mehrmals vor."},
         {u"vc_NoNotationOnEmptyElement",
-         u"Das Element {element} ist als EMPTY deklariert und darf kein NOTATION-Attribut wie {attribute} "
-         u"haben."},
+         u"Für das als EMPTY deklarierte Element {element} darf kein NOTATION-Attribut {attribute} "
+         u"deklariert werden."},
         {u"vc_NotationAttributes_syntactic",
          u"Der Wert {value} des NOTATION-Attributs {attribute} ist kein gültiger Name."},
         {u"vc_NotationAttributes_semantic",
          u"Der Wert {value} des NOTATION-Attributs {attribute} ist keine der deklarierten Notationen."},
         {u"vc_NotationDeclared", u"Die Notation {notation} der Entity {entity} wurde nicht deklariert."},
-        {u"vc_OneIDperElementType", u"Das Element {element} hat mit {duplicate_1} mehr als ein ID-Attribut."},
+        {u"vc_OneIDperElementType",
+         u"Das Element {element} darf nur ein ID-Attribut haben; {duplicate_1} ist ein weiteres."},
         {u"vc_OneNotationPerElementType",
          u"Die NOTATION-Attribute {duplicate_1} und {duplicate_2} sind für denselben Elementtyp deklariert."},
         {u"vc_Proper_Group_PE_Nesting",
