@@ -2,6 +2,7 @@
 // catalogue module use, in the shape their callers need. platform/posix/ implements it here.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,6 +40,25 @@ bool UnloadModule(void* module, std::string* error);
 bool IsModuleLoaded(const char* path);
 // The directory of the running program, without a trailing separator; empty when unknown.
 std::string ExecutableDirectory();
+
+// --- bounded 16-bit printf (the C run-time's _vsnwprintf_s) ------------------------------------------
+// `capacity` is the size of `buffer` in units, terminator included: at most `capacity` units are written,
+// so the longest result that fits has capacity - 1 units. A string with room for n units plus its
+// terminator, formatting at most n units, passes n + 1.
+// Returns the number of units written without the terminator, or -1 when the output plus terminator does
+// not fit (or exceeds INT_MAX units), when `format` holds an invalid or incomplete conversion, or when
+// `format` or `buffer` (with capacity > 0) is null; then the buffer is terminated at its start if
+// capacity > 0. Conversions: d i u o x X c s p f F e E g G a A and %%, with the flags - + space # 0,
+// width and precision (digits or *), and the length modifiers hh h l ll z j t L. Numbers are formatted by
+// the C library (so in the current locale's conventions). %s and %ls take const char16_t*, %c and %lc a
+// char16_t passed as int; %hs takes UTF-8 (const char*; an ill-formed sequence becomes U+FFFD) and %hc a
+// char passed as int, read as Latin-1. A null string prints "(null)". Width and precision of a string
+// count 16-bit units: %s stops after exactly `precision` units, %hs before the first character that
+// would pass them. %n is not supported (-1).
+int FormatBounded16(char16_t* buffer, size_t capacity, const char16_t* format, ...);
+// The same with the arguments in a va_list. It has its own name because an overload taking va_list would
+// be chosen for a literal 0 among the variadic arguments (0 converts to the pointer va_list decays to).
+int FormatBounded16V(char16_t* buffer, size_t capacity, const char16_t* format, va_list args);
 
 }  // namespace kt::platform
 

@@ -1,0 +1,504 @@
+// The bounded 16-bit printf of the platform layer (declared in platform/platform.h). The C library has no
+// printf for char16_t, so conversions are parsed here; numbers still go through std::snprintf with the same
+// flags, width, precision and length, which keeps the C library's exact digits, rounding and locale.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <type_traits>
+
+#include "platform/platform.h"
+
+namespace kt::platform {
+
+namespace {
+
+// Appends to the caller's buffer, always keeping one unit for the terminator. A unit that does not fit
+// makes the whole result -1, so every operation reports it (false) and formatting stops right there.
+class BoundedWriter {
+  public:
+    BoundedWriter(char16_t* buffer, size_t capacity)
+        : buffer_(buffer), room_(std::min<size_t>(capacity - 1, INT_MAX)) {}
+
+    size_t Length() const { return length_; }
+    size_t Room() const { return room_ - length_; }
+
+    bool Put(char16_t unit) {
+        if (length_ == room_) return false;
+        buffer_[length_++] = unit;
+        return true;
+    }
+    bool PutCodePoint(char32_t codePoint) {
+        if (codePoint < 0x10000) return Put(static_cast<char16_t>(codePoint));
+        codePoint -= 0x10000;
+        return Put(static_cast<char16_t>(0xD800 + (codePoint >> 10))) &&
+               Put(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+    }
+    bool Fill(char16_t unit, size_t count) {
+        if (count > Room()) return false;
+        std::fill_n(buffer_ + length_, count, unit);
+        length_ += count;
+        return true;
+    }
+    bool Append(const char16_t* units, size_t count) {
+        if (count > Room()) return false;
+        std::copy_n(units, count, buffer_ + length_);
+        length_ += count;
+        return true;
+    }
+
+  private:
+    char16_t* buffer_;
+    size_t room_;
+    size_t length_ = 0;
+};
+
+// Decodes the UTF-8 character at `text` and advances past it. An ill-formed sequence gives U+FFFD and is
+// passed over by its maximal subpart (the Unicode recommendation); a terminator is never a continuation
+// byte, so decoding never reads past it.
+char32_t NextUtf8(const unsigned char*& text) {
+    unsigned lead = *text++;
+    if (lead < 0x80) return lead;
+    int continuations;
+    char32_t codePoint;
+    unsigned low = 0x80, high = 0xBF;  // the range of the first continuation byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        continuations = 1;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        continuations = 2;
+        codePoint = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;   // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        continuations = 3;
+        codePoint = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;   // no overlong forms
+        if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+        return 0xFFFD;
+    }
+    for (; continuations > 0; --continuations) {
+        unsigned next = *text;
+        if (next < low || next > high) return 0xFFFD;
+        codePoint = codePoint << 6 | (next & 0x3F);
+        ++text;
+        low = 0x80;
+        high = 0xBF;
+    }
+    return codePoint;
+}
+
+size_t UnitsOf(char32_t codePoint) {
+    return codePoint < 0x10000 ? 1 : 2;
+}
+
+// Converts a whole UTF-8 text (the C library's output) to the writer.
+bool PutUtf8(BoundedWriter& out, const char* text) {
+    const unsigned char* next = reinterpret_cast<const unsigned char*>(text);
+    while (*next != 0)
+        if (!out.PutCodePoint(NextUtf8(next))) return false;
+    return true;
+}
+
+// --- conversion specifications ---------------------------------------------------------------------
+
+enum Flag : unsigned {
+    kLeftJustify = 1,
+    kSign = 2,
+    kSpace = 4,
+    kAlternate = 8,
+    kZeroPad = 16,
+};
+
+enum class Length { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrdiff, kLongDouble };
+
+struct Conversion {
+    unsigned flags = 0;
+    int width = 0;
+    int precision = -1;  // -1: none
+    Length length = Length::kNone;
+    char type = 0;
+};
+
+// va_list may be an array type; wrapping it lets helpers take the one list by reference.
+struct Arguments {
+    va_list list;
+};
+
+// Reads a decimal field of the format; nullopt when it does not fit in an int.
+std::optional<int> ParseDecimal(const char16_t*& format) {
+    int value = 0;
+    for (; *format >= u'0' && *format <= u'9'; ++format) {
+        int digit = *format - u'0';
+        if (value > (INT_MAX - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// Parses the conversion after its '%' and takes the * arguments it names; nullopt when the conversion
+// is invalid or incomplete. `format` is left after the conversion character.
+std::optional<Conversion> ParseConversion(const char16_t*& format, Arguments& arguments) {
+    Conversion conversion;
+    for (;; ++format) {
+        switch (*format) {
+            case u'-':
+                conversion.flags |= kLeftJustify;
+                continue;
+            case u'+':
+                conversion.flags |= kSign;
+                continue;
+            case u' ':
+                conversion.flags |= kSpace;
+                continue;
+            case u'#':
+                conversion.flags |= kAlternate;
+                continue;
+            case u'0':
+                conversion.flags |= kZeroPad;
+                continue;
+            default:
+                break;
+        }
+        break;
+    }
+    if (*format == u'*') {
+        ++format;
+        int width = va_arg(arguments.list, int);
+        if (width == INT_MIN) return std::nullopt;
+        if (width < 0) conversion.flags |= kLeftJustify;  // a negative width argument means '-'
+        conversion.width = width < 0 ? -width : width;
+    } else {
+        std::optional<int> width = ParseDecimal(format);
+        if (!width) return std::nullopt;
+        conversion.width = *width;
+    }
+    if (*format == u'.') {
+        ++format;
+        if (*format == u'*') {
+            ++format;
+            int precision = va_arg(arguments.list, int);
+            conversion.precision = precision < 0 ? -1 : precision;  // negative: as if none were given
+        } else {
+            std::optional<int> precision = ParseDecimal(format);
+            if (!precision) return std::nullopt;
+            conversion.precision = *precision;
+        }
+    }
+    switch (*format) {
+        case u'h':
+            ++format;
+            conversion.length = *format == u'h' ? (++format, Length::kChar) : Length::kShort;
+            break;
+        case u'l':
+            ++format;
+            conversion.length = *format == u'l' ? (++format, Length::kLongLong) : Length::kLong;
+            break;
+        case u'z':
+            ++format, conversion.length = Length::kSize;
+            break;
+        case u'j':
+            ++format, conversion.length = Length::kMax;
+            break;
+        case u't':
+            ++format, conversion.length = Length::kPtrdiff;
+            break;
+        case u'L':
+            ++format, conversion.length = Length::kLongDouble;
+            break;
+        default:
+            break;
+    }
+    char16_t type = *format;
+    if (type == 0 || type > 0x7F) return std::nullopt;
+    conversion.type = static_cast<char>(type);
+    ++format;
+    return conversion;
+}
+
+// --- numbers through the C library -----------------------------------------------------------------
+
+bool IsFloatingType(char type) {
+    return std::char_traits<char>::find("fFeEgGaA", 8, type) != nullptr;
+}
+
+// The narrow specification "%<flags>*.*<length><type>": width and precision always come as arguments
+// (a negative precision argument means none).
+void BuildNarrowSpec(const Conversion& conversion, char (&spec)[16]) {
+    char* next = spec;
+    *next++ = '%';
+    // '#' is defined only for o, x, X and the floating types.
+    bool alternateAllowed = conversion.type == 'o' || conversion.type == 'x' || conversion.type == 'X' ||
+                            IsFloatingType(conversion.type);
+    if (conversion.flags & kLeftJustify) *next++ = '-';
+    if (conversion.flags & kSign) *next++ = '+';
+    if (conversion.flags & kSpace) *next++ = ' ';
+    if ((conversion.flags & kAlternate) && alternateAllowed) *next++ = '#';
+    if (conversion.flags & kZeroPad) *next++ = '0';
+    for (char c : {'*', '.', '*'}) *next++ = c;
+    static constexpr const char* kLengthText[] = {"", "hh", "h", "l", "ll", "z", "j", "t", "L"};
+    for (const char* text = kLengthText[static_cast<int>(conversion.length)]; *text != 0; ++text)
+        *next++ = *text;
+    *next++ = conversion.type;
+    *next = 0;
+}
+
+// UTF-8 characters of up to three bytes make at least one unit each: the fewest units `bytes` can become.
+size_t FewestUnits(size_t bytes) {
+    return (bytes + 2) / 3;
+}
+
+// A number is at least `width` bytes long, and has at least `precision` ASCII digits except with %g and %G
+// without '#', which drop trailing zeros: so a result that cannot fit is known before the C library makes it.
+template <class T>
+bool PutNumber(BoundedWriter& out, Conversion conversion, T value) {
+    if (FewestUnits(static_cast<size_t>(conversion.width)) > out.Room()) return false;
+    bool dropsTrailingZeros =
+        (conversion.type == 'g' || conversion.type == 'G') && !(conversion.flags & kAlternate);
+    if (!dropsTrailingZeros && conversion.precision > 0 &&
+        static_cast<size_t>(conversion.precision) > out.Room())
+        return false;
+    // Past the longest exact decimal expansion of a long double, more %g digits change nothing.
+    constexpr int kAllSignificantDigits = 20000;
+    if (dropsTrailingZeros) conversion.precision = std::min(conversion.precision, kAllSignificantDigits);
+    char spec[16];
+    BuildNarrowSpec(conversion, spec);
+    char local[256];
+    int length = std::snprintf(local, sizeof(local), spec, conversion.width, conversion.precision, value);
+    if (length < 0) return false;
+    if (static_cast<size_t>(length) < sizeof(local)) return PutUtf8(out, local);
+    if (FewestUnits(static_cast<size_t>(length)) > out.Room()) return false;
+    std::unique_ptr<char[]> large(new char[static_cast<size_t>(length) + 1]);
+    std::snprintf(large.get(), static_cast<size_t>(length) + 1, spec, conversion.width, conversion.precision,
+                  value);
+    return PutUtf8(out, large.get());
+}
+
+bool PutSigned(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
+    switch (conversion.length) {
+        case Length::kNone:
+        case Length::kChar:
+        case Length::kShort:
+            return PutNumber(out, conversion, va_arg(arguments.list, int));
+        case Length::kLong:
+            return PutNumber(out, conversion, va_arg(arguments.list, long));
+        case Length::kLongLong:
+            return PutNumber(out, conversion, va_arg(arguments.list, long long));
+        case Length::kSize:
+            return PutNumber(out, conversion, va_arg(arguments.list, std::make_signed_t<size_t>));
+        case Length::kMax:
+            return PutNumber(out, conversion, va_arg(arguments.list, intmax_t));
+        case Length::kPtrdiff:
+            return PutNumber(out, conversion, va_arg(arguments.list, ptrdiff_t));
+        case Length::kLongDouble:
+            return false;
+    }
+    return false;
+}
+
+bool PutUnsigned(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
+    switch (conversion.length) {
+        case Length::kNone:
+        case Length::kChar:
+        case Length::kShort:
+            return PutNumber(out, conversion, va_arg(arguments.list, unsigned));
+        case Length::kLong:
+            return PutNumber(out, conversion, va_arg(arguments.list, unsigned long));
+        case Length::kLongLong:
+            return PutNumber(out, conversion, va_arg(arguments.list, unsigned long long));
+        case Length::kSize:
+            return PutNumber(out, conversion, va_arg(arguments.list, size_t));
+        case Length::kMax:
+            return PutNumber(out, conversion, va_arg(arguments.list, uintmax_t));
+        case Length::kPtrdiff:
+            return PutNumber(out, conversion, va_arg(arguments.list, std::make_unsigned_t<ptrdiff_t>));
+        case Length::kLongDouble:
+            return false;
+    }
+    return false;
+}
+
+bool PutFloating(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
+    switch (conversion.length) {
+        case Length::kNone:
+        case Length::kLong:
+            return PutNumber(out, conversion, va_arg(arguments.list, double));
+        case Length::kLongDouble:
+            return PutNumber(out, conversion, va_arg(arguments.list, long double));
+        default:
+            return false;
+    }
+}
+
+// --- text ----------------------------------------------------------------------------------------
+
+// 16-bit units, already measured.
+struct Utf16Units {
+    const char16_t* units;
+    size_t count;
+
+    size_t Units() const { return count; }
+    bool WriteTo(BoundedWriter& out) const { return out.Append(units, count); }
+};
+
+// Zero-terminated UTF-8 text, up to the whole characters that fit in `limit` units.
+class Utf8Characters {
+  public:
+    Utf8Characters(const char* text, size_t limit) : text_(reinterpret_cast<const unsigned char*>(text)) {
+        const unsigned char* next = text_;
+        while (units_ < limit && *next != 0) {
+            size_t units = UnitsOf(NextUtf8(next));
+            if (units > limit - units_) break;  // a surrogate pair is never split
+            units_ += units;
+        }
+    }
+
+    size_t Units() const { return units_; }
+    bool WriteTo(BoundedWriter& out) const {
+        const unsigned char* next = text_;
+        for (size_t written = 0; written < units_;) {
+            char32_t codePoint = NextUtf8(next);
+            if (!out.PutCodePoint(codePoint)) return false;
+            written += UnitsOf(codePoint);
+        }
+        return true;
+    }
+
+  private:
+    const unsigned char* text_;
+    size_t units_ = 0;
+};
+
+// Writes `text` in a field of the conversion's width, filled with spaces ('0' does not apply to text).
+template <class Text>
+bool PutPadded(BoundedWriter& out, const Conversion& conversion, const Text& text) {
+    size_t units = text.Units();
+    size_t width = static_cast<size_t>(conversion.width);
+    size_t padding = width > units ? width - units : 0;
+    bool left = conversion.flags & kLeftJustify;
+    if (!left && !out.Fill(u' ', padding)) return false;
+    if (!text.WriteTo(out)) return false;
+    return !left || out.Fill(u' ', padding);
+}
+
+size_t PrecisionLimit(const Conversion& conversion) {
+    return conversion.precision < 0 ? SIZE_MAX : static_cast<size_t>(conversion.precision);
+}
+
+bool PutString(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
+    static constexpr char kNullText[] = "(null)";
+    size_t limit = PrecisionLimit(conversion);
+    switch (conversion.length) {
+        case Length::kNone:
+        case Length::kLong: {
+            const char16_t* text = va_arg(arguments.list, const char16_t*);
+            if (text == nullptr) return PutPadded(out, conversion, Utf8Characters(kNullText, limit));
+            size_t count = 0;
+            while (count < limit && text[count] != 0) ++count;  // reads no further than the precision
+            return PutPadded(out, conversion, Utf16Units{text, count});
+        }
+        case Length::kShort: {
+            const char* text = va_arg(arguments.list, const char*);
+            return PutPadded(out, conversion, Utf8Characters(text ? text : kNullText, limit));
+        }
+        default:
+            return false;
+    }
+}
+
+bool PutCharacter(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
+    char16_t unit;
+    switch (conversion.length) {
+        case Length::kNone:
+        case Length::kLong:
+            unit = static_cast<char16_t>(va_arg(arguments.list, int));
+            break;
+        case Length::kShort:  // Latin-1: the byte value is the code point
+            unit = static_cast<unsigned char>(va_arg(arguments.list, int));
+            break;
+        default:
+            return false;
+    }
+    return PutPadded(out, conversion, Utf16Units{&unit, 1});
+}
+
+// The pointer in the C library's form; only '-' and the width apply.
+bool PutPointer(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
+    if (conversion.length != Length::kNone) return false;
+    char text[64];
+    std::snprintf(text, sizeof(text), "%p", va_arg(arguments.list, void*));
+    return PutPadded(out, conversion, Utf8Characters(text, SIZE_MAX));
+}
+
+bool PutConversion(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
+    switch (conversion.type) {
+        case 'd':
+        case 'i':
+            return PutSigned(out, conversion, arguments);
+        case 'u':
+        case 'o':
+        case 'x':
+        case 'X':
+            return PutUnsigned(out, conversion, arguments);
+        case 'c':
+            return PutCharacter(out, conversion, arguments);
+        case 's':
+            return PutString(out, conversion, arguments);
+        case 'p':
+            return PutPointer(out, conversion, arguments);
+        default:
+            if (IsFloatingType(conversion.type)) return PutFloating(out, conversion, arguments);
+            return false;  // unknown, and %n, which is not supported
+    }
+}
+
+bool FormatAll(BoundedWriter& out, const char16_t* format, Arguments& arguments) {
+    while (*format != 0) {
+        const char16_t* literal = format;
+        while (*format != 0 && *format != u'%') ++format;
+        if (!out.Append(literal, static_cast<size_t>(format - literal))) return false;
+        if (*format == 0) break;
+        ++format;
+        if (*format == u'%') {  // only the bare "%%" is a percent sign
+            ++format;
+            if (!out.Put(u'%')) return false;
+            continue;
+        }
+        std::optional<Conversion> conversion = ParseConversion(format, arguments);
+        if (!conversion || !PutConversion(out, *conversion, arguments)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int FormatBounded16V(char16_t* buffer, size_t capacity, const char16_t* format, va_list args) {
+    if (buffer == nullptr || capacity == 0) return -1;
+    BoundedWriter out(buffer, capacity);
+    bool complete = false;
+    if (format != nullptr) {
+        Arguments arguments;
+        va_copy(arguments.list, args);
+        complete = FormatAll(out, format, arguments);
+        va_end(arguments.list);
+    }
+    if (!complete) {
+        buffer[0] = 0;
+        return -1;
+    }
+    buffer[out.Length()] = 0;
+    return static_cast<int>(out.Length());
+}
+
+int FormatBounded16(char16_t* buffer, size_t capacity, const char16_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int result = FormatBounded16V(buffer, capacity, format, args);
+    va_end(args);
+    return result;
+}
+
+}  // namespace kt::platform

@@ -1,0 +1,1 @@
+set(area_libs ktplatform kttext_regex)
