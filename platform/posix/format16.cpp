@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <type_traits>
 
 #include "platform/platform.h"
@@ -105,6 +106,7 @@ bool PutUtf8(BoundedWriter& out, const char* text) {
 
 // --- conversion specifications ---------------------------------------------------------------------
 
+// The flags, each bit 1 << (its position in kFlagCharacters).
 enum Flag : unsigned {
     kLeftJustify = 1,
     kSign = 2,
@@ -112,8 +114,27 @@ enum Flag : unsigned {
     kAlternate = 8,
     kZeroPad = 16,
 };
+constexpr std::u16string_view kFlagCharacters = u"-+ #0";
 
-enum class Length { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrdiff, kLongDouble };
+enum class Length { kNone, kChar, kShort, kLongLong, kLong, kSize, kMax, kPtrdiff, kLongDouble };
+
+// The length modifiers as written, indexed by Length; a longer one comes before its prefix.
+constexpr const char* kLengthModifiers[] = {"", "hh", "h", "ll", "l", "z", "j", "t", "L"};
+
+Length ParseLength(const char16_t*& format) {
+    for (int length = static_cast<int>(Length::kChar); length <= static_cast<int>(Length::kLongDouble);
+         ++length) {
+        const char* modifier = kLengthModifiers[length];
+        size_t matched = 0;  // a mismatch at the format's terminator ends the comparison
+        while (modifier[matched] != 0 && format[matched] == static_cast<char16_t>(modifier[matched]))
+            ++matched;
+        if (modifier[matched] == 0) {
+            format += matched;
+            return static_cast<Length>(length);
+        }
+    }
+    return Length::kNone;
+}
 
 struct Conversion {
     unsigned flags = 0;
@@ -143,28 +164,8 @@ std::optional<int> ParseDecimal(const char16_t*& format) {
 // is invalid or incomplete. `format` is left after the conversion character.
 std::optional<Conversion> ParseConversion(const char16_t*& format, Arguments& arguments) {
     Conversion conversion;
-    for (;; ++format) {
-        switch (*format) {
-            case u'-':
-                conversion.flags |= kLeftJustify;
-                continue;
-            case u'+':
-                conversion.flags |= kSign;
-                continue;
-            case u' ':
-                conversion.flags |= kSpace;
-                continue;
-            case u'#':
-                conversion.flags |= kAlternate;
-                continue;
-            case u'0':
-                conversion.flags |= kZeroPad;
-                continue;
-            default:
-                break;
-        }
-        break;
-    }
+    for (size_t flag; (flag = kFlagCharacters.find(*format)) != std::u16string_view::npos; ++format)
+        conversion.flags |= 1u << flag;
     if (*format == u'*') {
         ++format;
         int width = va_arg(arguments.list, int);
@@ -188,30 +189,7 @@ std::optional<Conversion> ParseConversion(const char16_t*& format, Arguments& ar
             conversion.precision = *precision;
         }
     }
-    switch (*format) {
-        case u'h':
-            ++format;
-            conversion.length = *format == u'h' ? (++format, Length::kChar) : Length::kShort;
-            break;
-        case u'l':
-            ++format;
-            conversion.length = *format == u'l' ? (++format, Length::kLongLong) : Length::kLong;
-            break;
-        case u'z':
-            ++format, conversion.length = Length::kSize;
-            break;
-        case u'j':
-            ++format, conversion.length = Length::kMax;
-            break;
-        case u't':
-            ++format, conversion.length = Length::kPtrdiff;
-            break;
-        case u'L':
-            ++format, conversion.length = Length::kLongDouble;
-            break;
-        default:
-            break;
-    }
+    conversion.length = ParseLength(format);
     char16_t type = *format;
     if (type == 0 || type > 0x7F) return std::nullopt;
     conversion.type = static_cast<char>(type);
@@ -233,14 +211,11 @@ void BuildNarrowSpec(const Conversion& conversion, char (&spec)[16]) {
     // '#' is defined only for o, x, X and the floating types.
     bool alternateAllowed = conversion.type == 'o' || conversion.type == 'x' || conversion.type == 'X' ||
                             IsFloatingType(conversion.type);
-    if (conversion.flags & kLeftJustify) *next++ = '-';
-    if (conversion.flags & kSign) *next++ = '+';
-    if (conversion.flags & kSpace) *next++ = ' ';
-    if ((conversion.flags & kAlternate) && alternateAllowed) *next++ = '#';
-    if (conversion.flags & kZeroPad) *next++ = '0';
+    unsigned flags = alternateAllowed ? conversion.flags : conversion.flags & ~kAlternate;
+    for (size_t flag = 0; flag < kFlagCharacters.size(); ++flag)
+        if (flags & 1u << flag) *next++ = static_cast<char>(kFlagCharacters[flag]);
     for (char c : {'*', '.', '*'}) *next++ = c;
-    static constexpr const char* kLengthText[] = {"", "hh", "h", "l", "ll", "z", "j", "t", "L"};
-    for (const char* text = kLengthText[static_cast<int>(conversion.length)]; *text != 0; ++text)
+    for (const char* text = kLengthModifiers[static_cast<int>(conversion.length)]; *text != 0; ++text)
         *next++ = *text;
     *next++ = conversion.type;
     *next = 0;
