@@ -1,1 +1,1 @@
-set(area_libs kttext_regex ktplatform)
+set(area_libs kttext)

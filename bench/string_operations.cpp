@@ -1,0 +1,146 @@
+// String operations against what a user would otherwise reach for: the standard library's views and
+// strings, ICU's case folding, and a precompiled std::regex.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <regex>
+#include <string>
+#include <string_view>
+
+#include "text/regex/pattern_search.h"
+#include "text/string/operations.h"
+
+#ifdef KT_HAVE_ICU
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#endif
+
+namespace {
+
+// 1 MiB of lower-case words; the needle occurs once, at the very end.
+std::string Haystack() {
+    std::mt19937 rng(7);
+    std::string text;
+    while (text.size() < (1u << 20) - 16) {
+        int word = 2 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < word; ++i) text += static_cast<char>('a' + rng() % 26);
+        text += ' ';
+    }
+    text += "needle1234";
+    return text;
+}
+const std::string& Text() {
+    static const std::string text = Haystack();
+    return text;
+}
+std::u16string Widen(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
+const char* kNeedle = "needle1234";
+
+void KTFind8(benchmark::State& state) {
+    kt::KTString<char> s(Text().c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle, 0, true));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+}
+void StdFind8(benchmark::State& state) {
+    std::string_view s(Text());
+    for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+}
+void KTFind16(benchmark::State& state) {
+    std::u16string wide = Widen(Text());
+    std::u16string needle = Widen(kNeedle);
+    kt::KTString<char16_t> s(wide.c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, needle.c_str()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+}
+void StdFind16(benchmark::State& state) {
+    std::u16string wide = Widen(Text());
+    std::u16string needle = Widen(kNeedle);
+    std::u16string_view s(wide);
+    for (auto _ : state) benchmark::DoNotOptimize(s.find(needle));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+}
+
+// Case-insensitive search for "NEEDLE1234" in the 16-bit text.
+void KTFindNoCase16(benchmark::State& state) {
+    std::u16string wide = Widen(Text());
+    kt::KTString<char16_t> s(wide.c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(kt::FindNoCase(s, u"NEEDLE1234"));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+}
+#ifdef KT_HAVE_ICU
+void IcuFoldThenFind16(benchmark::State& state) {
+    std::u16string wide = Widen(Text());
+    std::u16string folded(wide.size() + 1, u'\0');
+    std::u16string needle = u"NEEDLE1234";
+    std::u16string foldedNeedle(needle.size() + 1, u'\0');
+    for (auto _ : state) {
+        UErrorCode status = U_ZERO_ERROR;
+        int32_t n = u_strFoldCase(folded.data(), static_cast<int32_t>(folded.size()), wide.data(),
+                                  static_cast<int32_t>(wide.size()), U_FOLD_CASE_DEFAULT, &status);
+        int32_t m =
+            u_strFoldCase(foldedNeedle.data(), static_cast<int32_t>(foldedNeedle.size()), needle.data(),
+                          static_cast<int32_t>(needle.size()), U_FOLD_CASE_DEFAULT, &status);
+        benchmark::DoNotOptimize(std::u16string_view(folded.data(), static_cast<size_t>(n))
+                                     .find(std::u16string_view(foldedNeedle.data(), static_cast<size_t>(m))));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+}
+BENCHMARK(IcuFoldThenFind16);
+#endif
+
+// Replace every "the" (frequent in a text of short words) by "THE!".
+std::string ReplaceText() {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "over the lazy dog and the fox ";
+    return text;
+}
+void KTReplaceAll(benchmark::State& state) {
+    std::string text = ReplaceText();
+    for (auto _ : state) {
+        kt::KTString<char> s(text.c_str());
+        kt::Replace(s, "the", "THE!");
+        benchmark::DoNotOptimize(s.Data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+void StdReplaceLoop(benchmark::State& state) {
+    std::string text = ReplaceText();
+    for (auto _ : state) {
+        std::string s = text;
+        for (size_t at = s.find("the"); at != std::string::npos; at = s.find("the", at + 4))
+            s.replace(at, 3, "THE!");
+        benchmark::DoNotOptimize(s.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+
+// One pattern search in a short line: compiled on every call, against a pattern compiled once.
+const char* kLine = "2026-12-06 04:05:33 error: connection reset by peer (code 104)";
+void KTFindRegexPerCall(benchmark::State& state) {
+    kt::KTString<char> s(kLine);
+    kt::CharSubstitution<char> none;
+    for (auto _ : state) benchmark::DoNotOptimize(kt::FindRegex(s, "code [0-9]+", 0, true, none));
+}
+void StdRegexPrecompiled(benchmark::State& state) {
+    std::regex re("code [0-9]+", std::regex::ECMAScript);
+    for (auto _ : state) {
+        std::cmatch match;
+        benchmark::DoNotOptimize(std::regex_search(kLine, match, re));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(KTFind8);
+BENCHMARK(StdFind8);
+BENCHMARK(KTFind16);
+BENCHMARK(StdFind16);
+BENCHMARK(KTFindNoCase16);
+BENCHMARK(KTReplaceAll);
+BENCHMARK(StdReplaceLoop);
+BENCHMARK(KTFindRegexPerCall);
+BENCHMARK(StdRegexPrecompiled);
+BENCHMARK_MAIN();

@@ -1,0 +1,392 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "text/string/operations.h"
+
+using namespace kt;
+
+namespace {
+template <class Char>
+std::basic_string<Char> L(const char* ascii) {
+    return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
+}
+}  // namespace
+
+template <class S>
+class Operations : public ::testing::Test {
+  protected:
+    using Char = typename S::CharType;
+    static S Make(const char* ascii) { return S(L<Char>(ascii).c_str()); }
+    static std::basic_string<Char> T(const char* ascii) { return L<Char>(ascii); }
+};
+using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
+                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
+                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
+TYPED_TEST_SUITE(Operations, AllModes);
+
+TYPED_TEST(Operations, Searches) {
+    auto s = this->Make("hello");
+    EXPECT_EQ(Find(s, this->T("lo").c_str(), -5), 3);
+    EXPECT_EQ(Find(s, this->T("lo").c_str(), 6), -1);
+    EXPECT_EQ(Find(s, this->T("").c_str()), -1);
+    EXPECT_EQ(Find(s, nullptr), -1);
+    EXPECT_EQ(FindPtr(s, this->T("ll").c_str()), s.Data() + 2);
+    EXPECT_EQ(FindChar(s, 'l', 3), 3);
+    EXPECT_EQ(FindChar(s, 'z'), -1);
+    EXPECT_EQ(FindNoCase(s, this->T("LO").c_str()), 3);
+    EXPECT_EQ(FindNoCase(this->Make("Strasse"), this->T("STRASSE").c_str()), 0);
+    EXPECT_EQ(FindFirstNotOf(this->Make("  \tx"), this->T(" \t").c_str()), 3);
+    EXPECT_EQ(FindOneOf(s, this->T("ol").c_str()), 2);
+    EXPECT_EQ(FindOneOf(s, this->T("").c_str()), -1);
+    EXPECT_EQ(ReverseFindOneOf(s, this->T("l").c_str()), s.Data() + 3);
+    EXPECT_EQ(ReverseFindNotOf(s, this->T("lo").c_str()), s.Data() + 1);
+    EXPECT_EQ(ReverseFindOneOf(s, this->T("l").c_str(), 3), s.Data() + 2);
+    EXPECT_EQ(ReverseFindOneOf(s, this->T("l").c_str(), 0), nullptr);
+    EXPECT_EQ(ReverseFindOneOf(s, this->T("l").c_str(), -1), nullptr);
+    auto pieceOwner = this->T("ell-and-more");
+    EXPECT_EQ(Find(s, KTTextPiece<typename TestFixture::Char>(pieceOwner.c_str(), 3)), 1)
+        << "a counted piece";
+    EXPECT_EQ(Find(s, this->Make("llo")), 2) << "a string of any mode as the pattern";
+}
+
+TYPED_TEST(Operations, EqualsAndBlank) {
+    using Char = typename TestFixture::Char;
+    auto s = this->Make("ABC");
+    EXPECT_TRUE(Equals(s, this->T("abc").c_str(), false));
+    EXPECT_FALSE(Equals(s, this->T("abc").c_str(), true));
+    EXPECT_TRUE(Equals(s, this->T("ABC").c_str(), true));
+    EXPECT_TRUE(IsBlank(this->T(" \t\r\n").c_str()));
+    EXPECT_TRUE(IsBlank(this->T(" \t\r\n").c_str(), true));
+    EXPECT_TRUE(IsBlank(static_cast<const Char*>(nullptr)));
+    EXPECT_FALSE(IsBlank(this->T(" x").c_str()));
+}
+
+TYPED_TEST(Operations, Trims) {
+    auto s = this->Make(" \ta b\r\n");
+    Trim(s);
+    EXPECT_TRUE(s == this->T("a b").c_str());
+    EXPECT_EQ(s.Length(), 3);
+    auto x = this->Make("abcxx");
+    TrimRight(x, this->T("x").c_str());
+    EXPECT_TRUE(x == this->T("abc").c_str());
+    auto all = this->Make("   ");
+    Trim(all);
+    EXPECT_EQ(all.Length(), 0);
+    auto c = this->Make("--a--");
+    Trim(c, U'-');
+    EXPECT_TRUE(c == this->T("a").c_str());
+}
+
+TYPED_TEST(Operations, Cutting) {
+    auto s = this->Make("abcdefg");
+    Mid(s, -2, false, 5);
+    EXPECT_TRUE(s == this->T("abc").c_str());
+    s = this->Make("abcdefg");
+    Mid(s, 2, false, 3);
+    EXPECT_TRUE(s == this->T("cde").c_str());
+    s = this->Make("abcdefg");
+    Mid(s, 7, false, 3);
+    EXPECT_EQ(s.Length(), 0);
+    s = this->Make("abcd");
+    RemoveFirst(s, 2);
+    EXPECT_TRUE(s == this->T("cd").c_str());
+    s = this->Make("abcd");
+    KeepLast(s, 3);
+    EXPECT_TRUE(s == this->T("bcd").c_str());
+    KeepLast(s, 9);
+    EXPECT_TRUE(s == this->T("bcd").c_str());
+    KeepLast(s, -1);
+    EXPECT_EQ(s.Length(), 0);
+}
+
+TYPED_TEST(Operations, Replacing) {
+    auto s = this->Make("abcab");
+    Replace(s, this->T("ab").c_str(), this->T("xyz").c_str());
+    EXPECT_TRUE(s == this->T("xyzcxyz").c_str());
+    EXPECT_EQ(s.Length(), 7);
+    s = this->Make("abcab");
+    Replace(s, this->T("ab").c_str(), this->T("xyz").c_str(), 1);
+    EXPECT_TRUE(s == this->T("xyzcab").c_str());
+    s = this->Make("abcab");
+    Replace(s, this->T("ab").c_str(), this->T("x").c_str());
+    EXPECT_TRUE(s == this->T("xcx").c_str());
+    Replace(s, this->T("").c_str(), this->T("q").c_str());
+    EXPECT_TRUE(s == this->T("xcx").c_str());
+
+    s = this->Make("abcd");
+    ReplaceRange(s, 1, 2, false, this->T("Q").c_str());
+    EXPECT_TRUE(s == this->T("aQd").c_str());
+    s = this->Make("abcd");
+    ReplaceRange(s, 1, 2, false, this->T("QRS").c_str());
+    EXPECT_TRUE(s == this->T("aQRSd").c_str());
+
+    s = this->Make("xyz");
+    WriteRepeated(s, this->T("ab").c_str(), 3, 1);
+    EXPECT_TRUE(s == this->T("xababab").c_str());
+
+    s = this->Make("a b\tc");
+    KTCodePointPattern<typename TestFixture::Char> blanks(this->T(" \t").c_str());
+    RemoveCharacters(s, blanks);
+    EXPECT_TRUE(s == this->T("abc").c_str());
+
+    s = this->Make("aabbcc");
+    KTCodePointPattern<typename TestFixture::Char> from(this->T("abc").c_str()), to(this->T("xy").c_str());
+    Translate(s, from, to);
+    EXPECT_TRUE(s == this->T("xxyy").c_str());
+}
+
+TYPED_TEST(Operations, CaseAndCapitalising) {
+    auto s = this->Make("HELLO wORLD");
+    CapitalizeWords(s);
+    EXPECT_TRUE(s == this->T("Hello World").c_str());
+    MakeUpper(s, true);
+    EXPECT_TRUE(s == this->T("HELLO WORLD").c_str());
+    MakeLower(s);
+    EXPECT_TRUE(s == this->T("hello world").c_str());
+}
+
+TYPED_TEST(Operations, RemoveEnclosed) {
+    using Char = typename TestFixture::Char;
+    KTCodePointPattern<Char> open(this->T("(").c_str()), close(this->T(")").c_str());
+    auto run = [&](const char* text, bool flat) {
+        auto s = this->Make(text);
+        RemoveEnclosed(s, open, close, '\\', flat);
+        return std::basic_string<Char>(s.ToView());
+    };
+    EXPECT_EQ(run("a(b)c", false), this->T("ac"));
+    EXPECT_EQ(run("a(b(c)d)e", false), this->T("ae"));
+    EXPECT_EQ(run("a(b(c)d)e", true), this->T("ad)e"));
+    EXPECT_EQ(run("a\\(b)c", false), this->T("a\\(b)c"));
+    EXPECT_EQ(run("a(bc", false), this->T("a"));
+    KTCodePointPattern<Char> quote(this->T("\"").c_str());
+    auto s = this->Make("x\"y\"z");
+    RemoveEnclosed(s, quote, quote, 0, false);
+    EXPECT_TRUE(s == this->T("xz").c_str());
+}
+
+TYPED_TEST(Operations, FirstLines) {
+    using Char = typename TestFixture::Char;
+    auto dots = this->T("...");
+    KTString<Char> out;
+    auto s = this->Make("a\nb\nc");
+    FirstLines(s, out, 2, false, false, dots.c_str());
+    EXPECT_EQ(out.ToView(), this->T("a\nb..."));
+    FirstLines(s, out, 3, false, false, dots.c_str());
+    EXPECT_EQ(out.ToView(), this->T("a\nb\nc"));
+    FirstLines(s, out, 0, false, false, dots.c_str());
+    EXPECT_EQ(out.ToView(), this->T("..."));
+    auto crlf = this->Make("a\r\n\r\nb");
+    FirstLines(crlf, out, 10, true, false, static_cast<const Char*>(nullptr));
+    EXPECT_EQ(out.ToView(), this->T("a\r\nb"));
+    FirstLines(crlf, out, 10, false, false, static_cast<const Char*>(nullptr));
+    EXPECT_EQ(out.ToView(), this->T("a\r\n\r\nb"));
+}
+
+TYPED_TEST(Operations, KeepCharacters) {
+    auto s = this->Make("Hello, World");
+    KeepCharacters(s, this->T("a..z").c_str());
+    EXPECT_TRUE(s == this->T("elloorld").c_str());
+    s = this->Make("v1.2.3-beta");
+    KeepCharacters(s, this->T("0..9.").c_str());
+    EXPECT_TRUE(s == this->T("1.2.3").c_str());
+    s = this->Make("banana..");
+    KeepCharacters(s, this->T("a..").c_str());
+    EXPECT_TRUE(s == this->T("aaa..").c_str());
+    s = this->Make("abc");
+    KeepCharacters(s, this->T("z..a").c_str());
+    EXPECT_EQ(s.Length(), 0);
+    s = this->Make("abc");
+    KeepCharacters(s, this->T("").c_str());
+    EXPECT_EQ(s.Length(), 0);
+}
+
+TYPED_TEST(Operations, FormatGrowsBy1024) {
+    using Char = typename TestFixture::Char;
+    auto s = this->Make("old");
+    if constexpr (std::is_same_v<Char, char>) {
+        Format(s, "%s-%d-%05.1f", "x", 42, 3.14159);
+        EXPECT_EQ(s.ToView(), "x-42-003.1");
+        Format(s, "%3000d", 7);
+    } else {
+        Format(s, u"%s-%d-%05.1f", u"x", 42, 3.14159);
+        EXPECT_EQ(s.ToView(), u"x-42-003.1");
+        Format(s, u"%3000d", 7);
+    }
+    EXPECT_EQ(s.Length(), 3000);
+    // Shrinks to fit; a shared string's reserve never shrinks, and an inline buffer has no heap to shrink.
+    if (s.Capacity() > 8 && !std::is_same_v<TypeParam, KTStringShared<Char>>) {
+        EXPECT_EQ(s.Capacity(), 3000);
+    }
+}
+
+TEST(OperationsUtf8, CharacterPositions) {
+    KTString<char> s(
+        "\xC3\xA4"
+        "bc");
+    EXPECT_EQ(Find(s, "c"), 2);
+    EXPECT_EQ(Find(s, "c", 0, true), 3);
+    EXPECT_EQ(Find(s, "b", 1), 1);
+    EXPECT_EQ(Find(s, "b", 2, true), 2);
+    EXPECT_EQ(FindChar(s, 0xE4), 0);
+    EXPECT_EQ(FindNoCase(s,
+                         "\xC3\x84"
+                         "B"),
+              0);
+    KTString<char> r(
+        "a\xC3\xA9"
+        "b");
+    Reverse(r);
+    EXPECT_EQ(r.ToView(),
+              "b\xC3\xA9"
+              "a");
+    KTString<char> upper(
+        "stra\xC3\x9f"
+        "e \xC3\xA4");
+    MakeUpper(upper);
+    EXPECT_EQ(upper.ToView(),
+              "STRA\xC3\x9F"
+              "E \xC3\x84")
+        << "sharp s has no simple upper-case mapping";
+    KTString<char> wide("\xC8\xBA");  // U+023A, whose lower case U+2C65 needs 3 bytes
+    MakeLower(wide, true);
+    EXPECT_EQ(wide.ToView(), "\xC8\xBA") << "the simple form keeps byte lengths";
+    MakeLower(wide);
+    EXPECT_EQ(wide.ToView(), "\xE2\xB1\xA5");
+    EXPECT_EQ(CompareNoCase("\xC3\x84x", "\xC3\xA4X"), 0);
+    EXPECT_EQ(CompareNoCase("a", "ab"), -1);
+    EXPECT_EQ(CompareNoCase("b", "a"), 1);
+    KTString<char> keep(
+        "\xC3\x84"
+        "aB");
+    KeepCharacters(keep, "a..z");
+    EXPECT_EQ(keep.ToView(), "a");
+    KTString<char> latin(
+        "\xC3\x84"
+        "aB");
+    KeepCharacters(latin, "\xC3\x80..\xC3\xBF");
+    EXPECT_EQ(latin.ToView(), "\xC3\x84");
+    EXPECT_FALSE(IsBlank("\xC2\xA0"));
+    EXPECT_TRUE(IsBlank("\xC2\xA0", true));
+}
+
+TEST(OperationsUtf8, MalformedInputStaysInBounds) {
+    // Lead bytes that promise more than remains: every walk stops at the terminator.
+    for (const char* bad : {"ab\xF0", "\xE2\x82", "\xFF\xFF", "\x80\x80\x80"}) {
+        KTString<char> s(bad);
+        EXPECT_EQ(Find(s, "z"), -1);
+        EXPECT_EQ(FindNoCase(s, "Z"), -1);
+        EXPECT_EQ(FindOneOf(s, "z"), -1);
+        EXPECT_NE(FindFirstNotOf(s, "z"), -2);
+        ReverseFindNotOf(s, "z");
+        KTString<char> copy(s);
+        MakeUpper(copy);
+        KTString<char> copy2(s);
+        Reverse(copy2);
+        KTString<char> copy3(s);
+        KeepCharacters(copy3, "a..z");
+        EXPECT_LE(copy3.Length(), s.Length());
+    }
+}
+
+TEST(OperationsUtf8, ParseInteger) {
+    const char* p = "-1.234";
+    EXPECT_EQ(ParseInteger(p, '.'), -1234);
+    EXPECT_EQ(*p, 0);
+    p = "12a";
+    EXPECT_EQ(ParseInteger(p), 12);
+    EXPECT_EQ(*p, 'a');
+    p = "+";
+    EXPECT_EQ(ParseInteger(p), 0);
+    const char16_t* w = u"-77";
+    EXPECT_EQ(ParseInteger(w), -77);
+}
+
+TEST(OperationsUtf16, PositionsAreUnitsAndPairsAreTwo) {
+    KTString<char16_t> s(u"\U0001F600xy");
+    EXPECT_EQ(Find(s, u"x"), 2);
+    EXPECT_EQ(Find(s, u"x", 0, false), 2) << "the flag means nothing in the 16-bit width";
+    KTString<char16_t> keep(u"\U0001F600x");
+    KeepCharacters(keep, u"x");
+    EXPECT_EQ(keep.ToView(), u"x");
+}
+
+// ---- differential tests against the standard library on random inputs --------------------------------
+
+TEST(OperationsDifferential, AgreeWithStdString) {
+    std::mt19937 rng(1234);
+    auto randomText = [&](int maxLength) {
+        std::string t;
+        int n = static_cast<int>(rng() % static_cast<unsigned>(maxLength + 1));
+        for (int i = 0; i < n; ++i) t += static_cast<char>('a' + rng() % 3);  // small alphabet: many matches
+        return t;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = randomText(24), needle = randomText(4), repl = randomText(5);
+        auto start = static_cast<int32_t>(rng() % 30) - 3;
+        KTString<char> s(text.c_str());
+        KTString<char16_t> w(std::u16string(text.begin(), text.end()).c_str());
+        std::u16string wneedle(needle.begin(), needle.end());
+
+        size_t expected = needle.empty() ? std::string::npos : text.find(needle, std::max(start, 0));
+        int32_t want = expected == std::string::npos ? -1 : static_cast<int32_t>(expected);
+        ASSERT_EQ(Find(s, needle.c_str(), start), want) << text << " / " << needle << " @" << start;
+        ASSERT_EQ(Find(w, wneedle.c_str(), start), want);
+
+        size_t oneOf = needle.empty() ? std::string::npos : text.find_first_of(needle, std::max(start, 0));
+        ASSERT_EQ(FindOneOf(s, needle.c_str(), start), oneOf == std::string::npos ? -1 : int32_t(oneOf));
+        size_t notOf =
+            needle.empty() ? std::string::npos : text.find_first_not_of(needle, std::max(start, 0));
+        ASSERT_EQ(FindFirstNotOf(s, needle.c_str(), start), notOf == std::string::npos ? -1 : int32_t(notOf));
+
+        std::string replaced = text;
+        if (!needle.empty())
+            for (size_t at = replaced.find(needle); at != std::string::npos;
+                 at = replaced.find(needle, at + repl.size()))
+                replaced.replace(at, needle.size(), repl);
+        KTString<char> r(s);
+        Replace(r, needle.c_str(), repl.c_str());
+        ASSERT_EQ(r.ToView(), replaced) << text << " / " << needle << " -> " << repl;
+        ASSERT_EQ(r.Length(), static_cast<int32_t>(replaced.size()));
+
+        auto count = static_cast<int32_t>(rng() % 30) - 3;
+        std::string mid = text;
+        {
+            int32_t st = start, cnt = count;
+            if (st < 0) cnt += st, st = 0;
+            mid = (st >= int32_t(text.size()) || cnt <= 0) ? std::string()
+                                                           : text.substr(size_t(st), size_t(cnt));
+        }
+        KTString<char> m(s);
+        Mid(m, start, false, count);
+        ASSERT_EQ(m.ToView(), mid);
+
+        KTString<char> rf(s);
+        RemoveFirst(rf, count);
+        ASSERT_EQ(rf.ToView(), count < 1                       ? text
+                               : count >= int32_t(text.size()) ? ""
+                                                               : text.substr(size_t(count)));
+        KTString<char> kl(s);
+        KeepLast(kl, count);
+        ASSERT_EQ(kl.ToView(), count < 0                       ? ""
+                               : count >= int32_t(text.size()) ? text
+                                                               : text.substr(text.size() - size_t(count)));
+
+        std::string padded = std::string(rng() % 3, ' ') + text + std::string(rng() % 3, '\t');
+        KTString<char> t(padded.c_str());
+        Trim(t);
+        size_t b = padded.find_first_not_of(" \t\r\n"), e = padded.find_last_not_of(" \t\r\n");
+        ASSERT_EQ(t.ToView(), b == std::string::npos ? "" : padded.substr(b, e - b + 1));
+    }
+}
+
+TEST(OperationsDifferential, FindIsLinearOnAdversarialInput) {
+    // a^n b against a^m b: a naive scan would compare about n * m units.
+    std::string hay(1 << 20, 'a');
+    hay += 'b';
+    std::string needle(4096, 'a');
+    needle += 'b';
+    KTString<char> s(hay.c_str());
+    EXPECT_EQ(Find(s, needle.c_str()), static_cast<int32_t>(hay.size() - needle.size()));
+}

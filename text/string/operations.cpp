@@ -1,0 +1,372 @@
+#include "text/string/operations.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/platform.h"
+#include "text/regex/case_fold.h"
+
+namespace kt::ops {
+
+namespace {
+
+template <class Char>
+const Char* FindUnit(const Char* p, const Char* end, Char unit) {
+    if constexpr (std::is_same_v<Char, char>)
+        return static_cast<const char*>(std::memchr(p, unit, static_cast<size_t>(end - p)));
+    else
+        return std::char_traits<Char>::find(p, static_cast<size_t>(end - p), unit);
+}
+
+// Knuth-Morris-Pratt from `from` on: linear in the worst case, used once the quick scan has done
+// more comparisons than the text is long.
+template <class Char>
+int32_t FindKmp(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from) {
+    std::vector<int32_t> border(static_cast<size_t>(m) + 1);
+    border[0] = -1;
+    for (int32_t i = 0, k = -1; i < m;) {
+        while (k >= 0 && needle[k] != needle[i]) k = border[static_cast<size_t>(k)];
+        border[static_cast<size_t>(++i)] = ++k;
+    }
+    for (int32_t i = from, k = 0; i < n;) {
+        while (k >= 0 && needle[k] != hay[i]) k = border[static_cast<size_t>(k)];
+        ++i;
+        if (++k == m) return i - m;
+    }
+    return -1;
+}
+
+template <class Char>
+bool IsInSet(KTTextPiece<Char> set, uint32_t cp) {
+    const Char* p = set.Data();
+    const Char* end = p + set.Length();
+    if constexpr (std::is_same_v<Char, char>) {
+        if (cp < 0x80) return cp != 0 && FindUnit(p, end, static_cast<char>(cp)) != nullptr;
+        while (p < end && *p != 0)
+            if (DecodeUtf8(p) == cp) return true;
+        return false;
+    } else {
+        return cp != 0 && FindUnit(p, end, static_cast<Char>(cp)) != nullptr;
+    }
+}
+
+}  // namespace
+
+template <class Char>
+int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from) {
+    if (m <= 0 || from < 0 || from > n || m > n - from) return -1;
+    const Char* end = hay + n - m + 1;  // last possible start + 1
+    int64_t budget = static_cast<int64_t>(n) * 2 + 64;
+    for (const Char* p = hay + from; p < end;) {
+        p = FindUnit(p, end, needle[0]);
+        if (p == nullptr) return -1;
+        int32_t k = 1;
+        while (k < m && p[k] == needle[k]) ++k;
+        if (k == m) return static_cast<int32_t>(p - hay);
+        budget -= k;
+        if (budget < 0) return FindKmp(hay, n, needle, m, static_cast<int32_t>(p - hay) + 1);
+        ++p;
+    }
+    return -1;
+}
+
+template <class Char>
+int32_t FindCodePointUnits(const Char* text, int32_t n, uint32_t cp, int32_t from) {
+    if (cp == 0 || from < 0 || from > n) return -1;
+    const Char* end = text + n;
+    if (std::is_same_v<Char, char16_t> || cp < 0x80) {
+        if (std::is_same_v<Char, char16_t> && cp > 0xFFFF) return -1;
+        const Char* hit = FindUnit(text + from, end, static_cast<Char>(cp));
+        return hit ? static_cast<int32_t>(hit - text) : -1;
+    }
+    for (const Char* p = text + from; p < end && *p != 0;) {
+        const Char* start = p;
+        if (NextCharacter(p) == cp) return static_cast<int32_t>(start - text);
+    }
+    return -1;
+}
+
+template <class Char>
+int32_t FindNoCaseUnits(const Char* text, int32_t n, KTTextPiece<Char> pattern, int32_t from) {
+    if (pattern.IsEmpty() || from < 0 || from > n) return -1;
+    KTCodePointPattern<Char> folded(pattern, true);
+    const uint32_t* want = folded.CodePoints();
+    const Char* end = text + n;
+    for (const Char* p = text + from; p < end && *p != 0;) {
+        const Char* q = p;
+        int32_t i = 0;
+        while (want[i] != 0 && q < end && *q != 0 && folded.Prepare(NextCharacter(q)) == want[i]) ++i;
+        if (want[i] == 0) return static_cast<int32_t>(p - text);
+        NextCharacter(p);
+    }
+    return -1;
+}
+
+template <class Char>
+int32_t FindSetUnits(const Char* text, int32_t n, KTTextPiece<Char> set, int32_t from, bool wantInSet) {
+    if (set.IsEmpty() || from < 0 || from > n) return -1;
+    const Char* end = text + n;
+    for (const Char* p = text + from; p < end && *p != 0;) {
+        const Char* start = p;
+        if (IsInSet(set, NextCharacter(p)) == wantInSet) return static_cast<int32_t>(start - text);
+    }
+    return -1;
+}
+
+template <class Char>
+int32_t ReverseFindSetUnits(const Char* text, int32_t end, KTTextPiece<Char> set, bool wantInSet) {
+    if (set.IsEmpty() || end <= 0) return -1;
+    const Char* p = text + end;
+    while (p > text) {
+        uint32_t cp;
+        if constexpr (std::is_same_v<Char, char>)
+            cp = DecodePrevious(text, p);
+        else
+            cp = *--p;
+        if (IsInSet(set, cp) == wantInSet) return static_cast<int32_t>(p - text);
+    }
+    return -1;
+}
+
+uint32_t DecodePrevious(const char* start, const char*& p) {
+    uint32_t bits = 0;
+    int shift = 0;
+    int continuation = 0;
+    auto byte = static_cast<unsigned char>(*--p);
+    if (byte < 0x80) return byte;
+    while ((byte & 0xC0) == 0x80 && p > start) {
+        if (shift < 32) bits |= static_cast<uint32_t>(byte & 0x3F) << shift;
+        shift += 6;
+        ++continuation;
+        byte = static_cast<unsigned char>(*--p);
+    }
+    uint32_t leadBits = continuation < 6 ? byte & (0x3Fu >> continuation) : 0;
+    return shift < 32 ? (leadBits << shift) | bits : bits;
+}
+
+template <class Char>
+bool IsBlank(const Char* text, bool withNoBreakSpace) {
+    if (text == nullptr) return true;
+    while (*text != 0) {
+        uint32_t cp = NextCharacter(text);
+        if (!IsWhitespace(cp, withNoBreakSpace)) return false;
+    }
+    return true;
+}
+
+template <class Char>
+int32_t ParseInteger(const Char*& text, Char separator) {
+    if (text == nullptr) return 0;
+    uint32_t sign = 1;
+    if (*text == '+' || *text == '-') sign = *text++ == '-' ? ~0u : 1u;
+    uint32_t value = 0;  // unsigned: an overflowing value wraps instead of being undefined
+    for (;; ++text) {
+        Char c = *text;
+        if (c >= '0' && c <= '9')
+            value = value * 10 + static_cast<uint32_t>(c - '0');
+        else if (c == 0 || separator == 0 || c != separator)
+            break;
+    }
+    return static_cast<int32_t>(value * sign);
+}
+
+template <class Char>
+void ReverseUnits(Char* data, int32_t start, int32_t end) {
+    std::reverse(data + start, data + end);
+    if constexpr (std::is_same_v<Char, char>) {
+        // The sequences now stand continuation bytes first: turn each one around again.
+        for (int32_t i = start; i < end;) {
+            int32_t j = i;
+            while (j < end && (static_cast<unsigned char>(data[j]) & 0xC0) == 0x80) ++j;
+            if (j < end && j > i && static_cast<unsigned char>(data[j]) >= 0xC0) {
+                std::reverse(data + i, data + j + 1);
+                i = j + 1;
+            } else {
+                i = j == i ? i + 1 : j;
+            }
+        }
+    }
+}
+
+void MapCaseSimple8(char* data, int32_t length, bool upper) {
+    char* end = data + length;
+    for (char* p = data; p < end && *p != 0;) {
+        const char* q = p;
+        uint32_t cp = DecodeUtf8(q);
+        auto size = static_cast<int32_t>(q - p);
+        uint32_t mapped = upper ? ToUpperCodePoint(cp) : ToLowerCodePoint(cp);
+        if (mapped != cp && Utf8Length(mapped) == size) {
+            char* out = p;
+            EncodeUtf8(out, mapped);
+        }
+        p += size;
+    }
+}
+
+template <class Char>
+Char* WriteCharacter(Char* out, uint32_t cp, ptrdiff_t sourceUnits, const Char* source) {
+    if constexpr (std::is_same_v<Char, char>) {
+        (void)sourceUnits;
+        (void)source;
+        EncodeUtf8(out, cp);  // never longer than the sequence it came from, except for invalid input
+        return out;
+    } else {
+        (void)cp;
+        std::memmove(out, source, static_cast<size_t>(sourceUnits) * sizeof(Char));
+        return out + sourceUnits;
+    }
+}
+
+template <class Char>
+int32_t RemoveCharactersUnits(Char* data, int32_t length, const KTCodePointPattern<Char>& set) {
+    if (set.IsEmpty()) return length;
+    Char* end = data + length;
+    Char* out = nullptr;  // set at the first removal
+    for (Char* p = data; p < end && *p != 0;) {
+        const Char* q = p;
+        uint32_t cp = NextCharacter(q);
+        bool removed = set.Contains(set.Prepare(cp));
+        if (removed && out == nullptr) out = p;
+        if (!removed && out != nullptr) out = WriteCharacter(out, cp, q - p, p);
+        p += q - p;
+    }
+    return out ? static_cast<int32_t>(out - data) : length;
+}
+
+template <class Char>
+int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern<Char>& opening,
+                            const KTCodePointPattern<Char>& closing, uint32_t escape, bool flat) {
+    if (opening.IsEmpty() || closing.IsEmpty() || length == 0) return length;
+    bool samePatterns =
+        opening.Count() == closing.Count() &&
+        std::equal(opening.CodePoints(), opening.CodePoints() + opening.Count(), closing.CodePoints());
+    // Whether `pattern` matches at `p`; on a match `next` is set behind it.
+    auto matches = [&](const KTCodePointPattern<Char>& pattern, const Char* p, const Char* end,
+                       const Char*& next) {
+        const Char* q = p;
+        const uint32_t* want = pattern.CodePoints();
+        for (int32_t i = 0; want[i] != 0; ++i) {
+            if (q >= end || *q == 0 || pattern.Prepare(NextCharacter(q)) != want[i]) return false;
+        }
+        next = q;
+        return true;
+    };
+    const Char* end = data + length;
+    Char* out = data;
+    int32_t depth = 0;
+    // Kept characters are copied unit for unit (the 8-bit width's re-encoding reproduces the same bytes
+    // for every sequence the decoder accepts); the output never overtakes the input.
+    auto keep = [&](const Char* from, const Char* to) {
+        std::memmove(out, from, static_cast<size_t>(to - from) * sizeof(Char));
+        out += to - from;
+    };
+    for (const Char* p = data; p < end && *p != 0;) {
+        const Char* q = p;
+        uint32_t cp = NextCharacter(q);
+        const Char* next = nullptr;
+        if (escape != 0 && cp == escape) {
+            const Char* after = q;
+            if (after < end && *after != 0) NextCharacter(after);
+            if (depth == 0) keep(p, after);
+            p = after;
+        } else if (matches(opening, p, end, next)) {
+            if (samePatterns)
+                depth = depth == 0 ? 1 : 0;
+            else if (!flat)
+                ++depth;
+            else if (depth == 0)
+                depth = 1;
+            p = next;
+        } else if (depth == 0) {
+            keep(p, q);
+            p = q;
+        } else if (matches(closing, p, end, next)) {
+            --depth;
+            p = next;
+        } else {
+            p = q;
+        }
+    }
+    return static_cast<int32_t>(out - data);
+}
+
+template <class Char>
+int32_t KeepCharactersUnits(Char* data, int32_t length, KTTextPiece<Char> setText) {
+    KTCodePointPattern<Char> pattern(setText, false);
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;
+    uint32_t* singles = pattern.CodePoints();
+    int32_t count = pattern.Count();
+    int32_t kept = 0;
+    for (int32_t i = 0; i < count;) {
+        if (i + 3 < count && singles[i + 1] == '.' && singles[i + 2] == '.') {
+            ranges.emplace_back(singles[i], singles[i + 3]);
+            i += 4;
+        } else {
+            singles[kept++] = singles[i++];
+        }
+    }
+    singles[kept] = 0;
+    bool singleOnly = kept == 1;
+    auto inSet = [&](uint32_t c) {
+        for (auto [first, last] : ranges)
+            if (first <= c && c <= last) return true;
+        if (kept == 0) return false;
+        if (singleOnly) return singles[0] == c;
+        for (int32_t i = 0; i < kept; ++i)
+            if (singles[i] == c) return true;
+        return false;
+    };
+    Char* end = data + length;
+    Char* out = nullptr;
+    for (Char* p = data; p < end && *p != 0;) {
+        const Char* q = p;
+        uint32_t cp = NextCharacter(q);
+        bool keep = inSet(cp);
+        if (!keep && out == nullptr) out = p;
+        if (keep && out != nullptr) {
+            if constexpr (std::is_same_v<Char, char>)
+                EncodeUtf8(out, cp);
+            else
+                *out++ = static_cast<Char>(cp);
+        }
+        p += q - p;
+    }
+    return out ? static_cast<int32_t>(out - data) : -1;
+}
+
+#define KT_INSTANTIATE(Char)                                                                 \
+    template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);         \
+    template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);            \
+    template int32_t FindNoCaseUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t);      \
+    template int32_t FindSetUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t, bool);   \
+    template int32_t ReverseFindSetUnits(const Char*, int32_t, KTTextPiece<Char>, bool);     \
+    template bool IsBlank(const Char*, bool);                                                \
+    template int32_t ParseInteger(const Char*&, Char);                                       \
+    template void ReverseUnits(Char*, int32_t, int32_t);                                     \
+    template int32_t RemoveCharactersUnits(Char*, int32_t, const KTCodePointPattern<Char>&); \
+    template int32_t RemoveEnclosedUnits(Char*, int32_t, const KTCodePointPattern<Char>&,    \
+                                         const KTCodePointPattern<Char>&, uint32_t, bool);   \
+    template int32_t KeepCharactersUnits(Char*, int32_t, KTTextPiece<Char>);
+KT_INSTANTIATE(char)
+KT_INSTANTIATE(char16_t)
+#undef KT_INSTANTIATE
+
+}  // namespace kt::ops
+
+namespace kt {
+
+int CompareNoCase(const char* a, const char* b) {
+    if (a == nullptr) a = "";
+    if (b == nullptr) b = "";
+    for (;;) {
+        if (*a == 0) return *b == 0 ? 0 : -1;
+        if (*b == 0) return 1;
+        uint32_t x = ToLowerCodePoint(DecodeUtf8(a));
+        uint32_t y = ToLowerCodePoint(DecodeUtf8(b));
+        if (x != y) return x < y ? -1 : 1;
+    }
+}
+
+}  // namespace kt

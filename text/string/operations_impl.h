@@ -1,0 +1,501 @@
+// Definitions of the storage-mode templates declared in operations.h.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/platform.h"
+#include "text/regex/case_fold.h"
+#include "text/string/operations.h"
+
+namespace kt {
+
+template <class Char, class S>
+bool Equals(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> other, bool caseSensitive) {
+    if (caseSensitive) return s.ToView() == other.View();
+    if constexpr (std::is_same_v<Char, char>)
+        return CompareNoCase(s.Data(), other.Data()) == 0;
+    else
+        return platform::CompareNoCase16(s.Data(), other.Data()) == 0;
+}
+
+namespace ops {
+inline uint32_t MapCase(uint32_t cp, bool upper) {
+    return upper ? ToUpperCodePoint(cp) : ToLowerCodePoint(cp);
+}
+
+template <class Char, class S>
+void MapCase(KTStringT<Char, S>& s, bool simple, bool upper) {
+    if (IsNullData(s.Data())) return;
+    s.MakeWritable();
+    Char* d = s.Data();
+    if constexpr (std::is_same_v<Char, char16_t>) {
+        if (simple) {
+            for (Char* p = d; *p != 0; ++p)
+                if (*p < 0x80) *p = static_cast<Char>(MapCase(*p, upper));
+            return;
+        }
+        s._MarkLengthNotCached();
+        size_t units = static_cast<size_t>(s.Capacity()) + 1;
+        upper ? platform::ToUpper16(d, units) : platform::ToLower16(d, units);
+    } else {
+        int32_t n = s.Length();
+        if (simple) {
+            MapCaseSimple8(d, n, upper);
+            return;
+        }
+        // Measure the mapped text; only when some character changes its byte length is a copy needed.
+        int32_t needed = 0;
+        bool sameLengths = true;
+        for (const char* p = d; *p != 0;) {
+            const char* q = p;
+            uint32_t cp = DecodeUtf8(q);
+            uint32_t mapped = MapCase(cp, upper);
+            int32_t size = mapped == cp ? static_cast<int32_t>(q - p) : Utf8Length(mapped);
+            sameLengths = sameLengths && size == q - p;
+            needed += size;
+            p = q;
+        }
+        if (sameLengths) {
+            MapCaseSimple8(d, n, upper);
+            return;
+        }
+        KTString<char> source(d, n);
+        s._MarkLengthNotCached();
+        s.EnsureCapacity(needed, false);
+        char* out = s.Data();
+        for (const char* p = source.Data(); *p != 0;) {
+            const char* q = p;
+            uint32_t cp = DecodeUtf8(q);
+            uint32_t mapped = MapCase(cp, upper);
+            if (mapped == cp) {
+                std::memcpy(out, p, static_cast<size_t>(q - p));
+                out += q - p;
+            } else {
+                EncodeUtf8(out, mapped);
+            }
+            p = q;
+        }
+        s._SetStringEnd(out);
+    }
+}
+}  // namespace ops
+
+template <class Char, class S>
+KTStringT<Char, S>& MakeLower(KTStringT<Char, S>& s, bool simple) {
+    ops::MapCase(s, simple, false);
+    return s;
+}
+template <class Char, class S>
+KTStringT<Char, S>& MakeUpper(KTStringT<Char, S>& s, bool simple) {
+    ops::MapCase(s, simple, true);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& CapitalizeWords(KTStringT<Char, S>& s) {
+    MakeLower(s, false);
+    if (IsNullData(s.Data())) return s;
+    s.MakeWritable();
+    Char* d = s.Data();
+    bool wordStart = true;
+    if constexpr (std::is_same_v<Char, char16_t>) {
+        for (Char* p = d; *p != 0; ++p) {
+            if (IsWhitespace(*p)) {
+                wordStart = true;
+            } else if (wordStart) {
+                *p = *p < 0x80 ? static_cast<Char>(ToUpperCodePoint(*p)) : platform::ToUpperUnit16(*p);
+                wordStart = false;
+            }
+        }
+    } else {
+        // In place while every capitalised character keeps its byte length; otherwise the rest goes
+        // through a copy.
+        KTString<char> rebuilt;
+        char* out = nullptr;
+        for (char* p = d; *p != 0;) {
+            const char* q = p;
+            uint32_t cp = DecodeUtf8(q);
+            uint32_t mapped = cp;
+            if (IsWhitespace(cp))
+                wordStart = true;
+            else if (wordStart) {
+                mapped = ToUpperCodePoint(cp);
+                wordStart = false;
+            }
+            int32_t size = static_cast<int32_t>(q - p);
+            if (out == nullptr && mapped != cp && Utf8Length(mapped) != size) {
+                int32_t done = static_cast<int32_t>(p - d);
+                rebuilt = KTString<char>(KTCapacity{done + 4 * (s.Length() - done)});
+                rebuilt.Append(d, done);
+                out = rebuilt.Data() + done;
+            }
+            if (out != nullptr) {
+                if (mapped == cp) {
+                    std::memcpy(out, p, static_cast<size_t>(size));
+                    out += size;
+                } else {
+                    EncodeUtf8(out, mapped);
+                }
+            } else if (mapped != cp) {
+                char* w = p;
+                EncodeUtf8(w, mapped);
+            }
+            p += size;
+        }
+        if (out != nullptr) {
+            rebuilt._SetStringEnd(out);
+            s = rebuilt;
+        }
+    }
+    return s;
+}
+
+namespace ops {
+// Grows the trial capacity by 1024 units until the bounded formatter fits, then shrinks to fit.
+template <class Char, class S, class Formatter>
+void FormatInto(KTStringT<Char, S>& s, Formatter format) {
+    for (int32_t trial = 1024;; trial += 1024) {
+        s.EnsureCapacity(trial, false);
+        s.Data()[0] = 0;
+        s._MarkLengthNotCached();
+        int result = format(s.Data(), static_cast<size_t>(trial));
+        if (result >= 0 && result <= trial) {
+            s._SetStringEnd(result);
+            s.Reserve(result, Exact | Preserve);
+            return;
+        }
+    }
+}
+}  // namespace ops
+
+template <class S>
+KTStringT<char, S>& Format(KTStringT<char, S>& s, const char* format, ...) {
+    if (format == nullptr) format = "";
+    va_list args;
+    va_start(args, format);
+    ops::FormatInto(s, [&](char* buffer, size_t capacity) {
+        va_list copy;
+        va_copy(copy, args);
+        int result = std::vsnprintf(buffer, capacity + 1, format, copy);
+        va_end(copy);
+        return result > static_cast<int>(capacity) ? -1 : result;  // truncated output reads as failure
+    });
+    va_end(args);
+    return s;
+}
+
+template <class S>
+KTStringT<char16_t, S>& Format(KTStringT<char16_t, S>& s, const char16_t* format, ...) {
+    if (format == nullptr) format = u"";
+    va_list args;
+    va_start(args, format);
+    ops::FormatInto(s, [&](char16_t* buffer, size_t capacity) {
+        va_list copy;
+        va_copy(copy, args);
+        int result = platform::FormatBounded16V(buffer, capacity + 1, format, copy);
+        va_end(copy);
+        return result;
+    });
+    va_end(args);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& Mid(KTStringT<Char, S>& s, int32_t start, bool inUnits, int32_t count) {
+    if (start < 0) {
+        if (count != ToEnd) count += start;
+        start = 0;
+    }
+    const Char* d = s.Data();
+    int32_t n = s.Length();
+    int32_t from = ops::ToUnits(d, start, inUnits);
+    int32_t units = 0;
+    if (from < n && count > 0) {
+        units = count == ToEnd ? n - from : ops::ToUnits(d + from, count, inUnits);
+        units = std::min(units, n - from);
+    }
+    if (units <= 0) {
+        if (!IsNullData(d)) {
+            s.MakeWritable();
+            s._SetStringEnd(0);
+        }
+        return s;
+    }
+    if (from == 0 && units == n) return s;
+    s.MakeWritable();
+    std::memmove(s.Data(), s.Data() + from, static_cast<size_t>(units) * sizeof(Char));
+    s._SetStringEnd(units);
+    return s;
+}
+
+namespace ops {
+template <class Char, class S>
+void KeepFrom(KTStringT<Char, S>& s, int32_t from, int32_t n) {
+    s.MakeWritable();
+    std::memmove(s.Data(), s.Data() + from, (static_cast<size_t>(n - from) + 1) * sizeof(Char));
+    s._SetLengthCache(n - from);
+}
+}  // namespace ops
+
+template <class Char, class S>
+KTStringT<Char, S>& RemoveFirst(KTStringT<Char, S>& s, int32_t count, bool inUnits) {
+    if (count < 1) return s;
+    int32_t n = s.Length();
+    int32_t from = ops::ToUnits(s.Data(), count, inUnits);
+    if (from >= n) return Mid(s, 0, true, 0);
+    ops::KeepFrom(s, from, n);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& KeepLast(KTStringT<Char, S>& s, int32_t count, bool inUnits) {
+    if (count < 0) return Mid(s, 0, true, 0);
+    const Char* d = s.Data();
+    int32_t n = s.Length();
+    int32_t from = n;
+    if (std::is_same_v<Char, char> && !inUnits) {
+        // Count back from the end character by character.
+        const char* p = reinterpret_cast<const char*>(d) + n;
+        for (int32_t i = 0; i < count && p > reinterpret_cast<const char*>(d); ++i)
+            ops::DecodePrevious(reinterpret_cast<const char*>(d), p);
+        from = static_cast<int32_t>(p - reinterpret_cast<const char*>(d));
+    } else {
+        from = count >= n ? 0 : n - count;
+    }
+    if (from <= 0) return s;
+    ops::KeepFrom(s, from, n);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& Replace(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> find,
+                            NoDeduce<KTTextPiece<Char>> replacement, int32_t maxCount) {
+    if (find.IsEmpty()) return s;
+    if (maxCount <= 0) maxCount = ToEnd;
+    // The operands may point into the string itself, which the writes below change.
+    KTString<Char> findCopy(find.Data(), find.Length());
+    KTString<Char> replacementCopy(replacement.Data(), replacement.Length());
+    const Char* f = findCopy.Data();
+    const Char* r = replacementCopy.Data();
+    int32_t m = findCopy.Length();
+    int32_t k = replacementCopy.Length();
+    int32_t n = s.Length();
+    if (k == m) {
+        int32_t count = 0;
+        for (int32_t at = ops::FindUnits(s.Data(), n, f, m, 0); at >= 0 && count < maxCount;
+             at = ops::FindUnits(s.Data(), n, f, m, at + m), ++count) {
+            if (count == 0) s.MakeWritable();
+            std::memcpy(s.Data() + at, r, static_cast<size_t>(k) * sizeof(Char));
+        }
+        return s;
+    }
+    std::vector<int32_t> hits;
+    for (int32_t at = ops::FindUnits(s.Data(), n, f, m, 0);
+         at >= 0 && static_cast<int32_t>(hits.size()) < maxCount;
+         at = ops::FindUnits(s.Data(), n, f, m, at + m))
+        hits.push_back(at);
+    if (hits.empty()) return s;
+    int64_t newLength64 = n + static_cast<int64_t>(hits.size()) * (k - m);
+    if (newLength64 > ToEnd) detail::ThrowTooLong();
+    auto newLength = static_cast<int32_t>(newLength64);
+    int32_t room = std::max(newLength, n);
+    if (room > s.Capacity())
+        s.Reserve(room, Preserve);
+    else
+        s.MakeWritable();
+    Char* d = s.Data();
+    if (k > m) {
+        // Growing: move the pieces from the last to the first so that nothing is overwritten unread.
+        int32_t tail = n;
+        for (size_t i = hits.size(); i-- > 0;) {
+            int32_t at = hits[i];
+            int32_t shift = static_cast<int32_t>(i + 1) * (k - m);
+            std::memmove(d + at + m + shift, d + at + m, static_cast<size_t>(tail - at - m) * sizeof(Char));
+            std::memcpy(d + at + shift - (k - m), r, static_cast<size_t>(k) * sizeof(Char));
+            tail = at;
+        }
+    } else {
+        int32_t out = hits[0];
+        for (size_t i = 0; i < hits.size(); ++i) {
+            std::memcpy(d + out, r, static_cast<size_t>(k) * sizeof(Char));
+            out += k;
+            int32_t from = hits[i] + m;
+            int32_t to = i + 1 < hits.size() ? hits[i + 1] : n;
+            std::memmove(d + out, d + from, static_cast<size_t>(to - from) * sizeof(Char));
+            out += to - from;
+        }
+    }
+    s._SetStringEnd(newLength);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& ReplaceRange(KTStringT<Char, S>& s, int32_t start, int32_t count, bool inUnits,
+                                 NoDeduce<KTTextPiece<Char>> replacement) {
+    if (replacement.IsEmpty() || start < 0) return s;
+    const Char* d = s.Data();
+    int32_t n = s.Length();
+    int32_t from = ops::ToUnits(d, start, inUnits);
+    if (from > n) return s;
+    if (count < 0) count = 0;
+    int32_t units = count == ToEnd ? n - from : std::min(ops::ToUnits(d + from, count, inUnits), n - from);
+    KTString<Char> piece(replacement.Data(), replacement.Length());  // may point into the string itself
+    int32_t k = piece.Length();
+    int32_t newLength = n - units + k;
+    if (k <= units) {
+        s.MakeWritable();
+        Char* w = s.Data();
+        std::memcpy(w + from, piece.Data(), static_cast<size_t>(k) * sizeof(Char));
+        std::memmove(w + from + k, w + from + units,
+                     (static_cast<size_t>(n - from - units) + 1) * sizeof(Char));
+        s._SetLengthCache(newLength);
+        return s;
+    }
+    KTString<Char> rebuilt(KTCapacity{newLength});
+    rebuilt.Append(d, from);
+    rebuilt += piece;
+    rebuilt.Append(d + from + units, n - from - units);
+    s = rebuilt;
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& WriteRepeated(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> text, int32_t count,
+                                  int32_t position) {
+    int32_t n = s.Length();
+    if (text.IsEmpty() || count < 1 || position < 0 || position > n) return s;
+    KTString<Char> piece(text.Data(), text.Length());
+    int64_t end64 = position + static_cast<int64_t>(piece.Length()) * count;
+    if (end64 > ToEnd) detail::ThrowTooLong();
+    auto end = static_cast<int32_t>(end64);
+    if (end > s.Capacity())
+        s.Reserve(end, Preserve);
+    else
+        s.MakeWritable();
+    Char* w = s.Data() + position;
+    for (int32_t i = 0; i < count; ++i, w += piece.Length())
+        std::memcpy(w, piece.Data(), static_cast<size_t>(piece.Length()) * sizeof(Char));
+    s._SetStringEnd(end);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& Reverse(KTStringT<Char, S>& s, int32_t start, bool startInUnits, int32_t end,
+                            bool endInUnits) {
+    if (startInUnits != endInUnits || end <= 0) return s;
+    if (start < 0) start = 0;
+    const Char* d = s.Data();
+    int32_t n = s.Length();
+    int32_t from = ops::ToUnits(d, start, startInUnits);
+    if (from > n) return s;
+    int32_t to = end == ToEnd ? n : std::min(ops::ToUnits(d, end, endInUnits), n);
+    if (from >= to) return s;
+    s.MakeWritable();
+    ops::ReverseUnits(s.Data(), from, to);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& Translate(KTStringT<Char, S>& s, const KTCodePointPattern<Char>& from,
+                              const KTCodePointPattern<Char>& to) {
+    int32_t n = s.Length();
+    if (n == 0 || from.IsEmpty()) return s;
+    auto indexIn = [&](uint32_t cp) -> int32_t {
+        uint32_t c = from.Prepare(cp);
+        if (from.IsSingle()) return from.CodePoints()[0] == c ? 0 : -1;
+        for (int32_t i = 0; i < from.Count(); ++i)
+            if (from.CodePoints()[i] == c) return i;
+        return -1;
+    };
+    if constexpr (std::is_same_v<Char, char>) {
+        // Replacements may need more bytes: work from a copy into room for 4 bytes per character.
+        KTString<char> source(s.Data(), n);
+        int32_t chars = UnitsToChars(source.Data(), n);
+        int64_t room = static_cast<int64_t>(chars) * 4;
+        if (room > ToEnd) detail::ThrowTooLong();
+        if (room > s.Capacity())
+            s.Reserve(static_cast<int32_t>(room), 0);
+        else
+            s.MakeWritable();
+        char* out = s.Data();
+        for (const char* p = source.Data(); *p != 0;) {
+            uint32_t cp = DecodeUtf8(p);
+            int32_t i = indexIn(cp);
+            if (i < 0)
+                EncodeUtf8(out, cp);
+            else if (i < to.Count())
+                EncodeUtf8(out, to.CodePoints()[i]);
+        }
+        s._SetStringEnd(out);
+    } else {
+        s.MakeWritable();
+        Char* out = s.Data();
+        for (const Char* p = s.Data(); *p != 0; ++p) {
+            int32_t i = indexIn(*p);
+            if (i < 0)
+                *out++ = *p;
+            else if (i < to.Count())
+                *out++ = static_cast<Char>(to.CodePoints()[i]);
+        }
+        s._SetStringEnd(out);
+    }
+    return s;
+}
+
+template <class Char, class S, class R>
+KTStringT<Char, R>& FirstLines(const KTStringT<Char, S>& s, KTStringT<Char, R>& result, int32_t maxLines,
+                               bool skipEmpty, bool trim, const Char* suffix) {
+    KTString<Char> lines;
+    auto append = [&lines](const Char* text, int32_t count) {
+        int32_t needed = lines.Length() + count;
+        if (needed > lines.Capacity()) lines.Reserve(needed + 64, Preserve);
+        lines.Append(text, count);
+    };
+    auto isBlank = [](Char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    const Char* p = s.Data();
+    const Char* end = p + s.Length();
+    const Char* pendingBreak = nullptr;
+    int32_t pendingBreakUnits = 0;
+    int32_t taken = 0;
+    const Char* stop = p;
+    while (p < end) {
+        // The line: its content up to the break (CR, LF or CR LF), then the break itself.
+        const Char* rawEnd = p;
+        while (rawEnd < end && *rawEnd != '\r' && *rawEnd != '\n') ++rawEnd;
+        const Char* next = rawEnd;
+        if (next < end) {
+            ++next;
+            if (*rawEnd == '\r' && next < end && *next == '\n') ++next;
+        }
+        const Char* contentStart = p;
+        const Char* contentEnd = rawEnd;
+        if (trim) {
+            while (contentStart < contentEnd && isBlank(*contentStart)) ++contentStart;
+            while (contentEnd > contentStart && isBlank(contentEnd[-1])) --contentEnd;
+        }
+        if (skipEmpty && contentStart == contentEnd) {
+            p = stop = next;
+            continue;
+        }
+        if (taken >= maxLines) {
+            stop = contentStart;
+            break;
+        }
+        if (pendingBreakUnits > 0) append(pendingBreak, pendingBreakUnits);
+        append(contentStart, static_cast<int32_t>(contentEnd - contentStart));
+        ++taken;
+        pendingBreak = rawEnd;
+        pendingBreakUnits = static_cast<int32_t>(next - rawEnd);
+        p = stop = next;
+    }
+    if (suffix != nullptr && suffix[0] != 0) {
+        const Char* q = stop;
+        while (q < end && isBlank(*q)) ++q;
+        if (q < end) append(suffix, -1);
+    }
+    result = std::move(lines);
+    return result;
+}
+
+}  // namespace kt
