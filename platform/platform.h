@@ -60,6 +60,52 @@ int FormatBounded16(char16_t* buffer, size_t capacity, const char16_t* format, .
 // be chosen for a literal 0 among the variadic arguments (0 converts to the pointer va_list decays to).
 int FormatBounded16V(char16_t* buffer, size_t capacity, const char16_t* format, va_list args);
 
+// --- the UTF-8 code-page converter pair (MultiByteToWideChar and WideCharToMultiByte, code page 65001,
+// no flags) --------------------------------------------------------------------------------------------
+// `count` is the length of `text` in its own units; a negative count takes the text up to and including
+// its terminator (which is then converted and counted too). With a null `out` or an `outCapacity` of 0
+// the result is the number of units the conversion needs; otherwise the text is converted into `out` and
+// the result is the number of units written. The result is 0 on failure: a null text, a count of 0, a
+// result that does not fit `outCapacity` (nothing useful is left in `out` then) or one above 0x7FFFFFFF.
+// Ill-formed UTF-8 becomes one U+FFFD per maximal subpart (the longest start of a well-formed sequence,
+// else a single byte); an unpaired surrogate becomes U+FFFD (EF BF BD).
+int32_t Utf8ToUtf16(const char* text, int32_t count, char16_t* out, int32_t outCapacity) noexcept;
+int32_t Utf16ToUtf8(const char16_t* text, int32_t count, char* out, int32_t outCapacity) noexcept;
+
+// --- locale items (GetLocaleInfoW) ----------------------------------------------------------------------
+// Locale identifiers: the user's default locale, and the invariant one (the C library's "C" locale). Other
+// identifiers are Windows language identifiers such as 0x0407 (de-DE) or 0x0409 (en-US); those the C
+// library has no locale for are unknown.
+inline constexpr uint32_t LocaleUserDefault = 0x0400;
+inline constexpr uint32_t LocaleSystemDefault = 0x0800;
+inline constexpr uint32_t LocaleInvariant = 0x007F;
+
+// The items answered, with the numbers callers of GetLocaleInfoW know them by. Language and country names
+// are English; the invariant locale calls itself "Invariant Language" and "Invariant Country".
+enum LocaleItem : uint32_t {
+    LocaleLanguageName = 0x0002,         // LOCALE_SLANGUAGE
+    LocaleNativeLanguageName = 0x0004,   // LOCALE_SNATIVELANGNAME
+    LocaleCountryName = 0x0006,          // LOCALE_SCOUNTRY
+    LocaleNativeCountryName = 0x0008,    // LOCALE_SNATIVECTRYNAME
+    LocaleDecimalSeparator = 0x000E,     // LOCALE_SDECIMAL
+    LocaleThousandsSeparator = 0x000F,   // LOCALE_STHOUSAND
+    LocaleCurrencySymbol = 0x0014,       // LOCALE_SCURRENCY
+    LocaleIntlCurrencySymbol = 0x0015,   // LOCALE_SINTLSYMBOL
+    LocaleMonetaryDecimal = 0x0016,      // LOCALE_SMONDECIMALSEP
+    LocaleMonetaryThousands = 0x0017,    // LOCALE_SMONTHOUSANDSEP
+    LocalePositiveSign = 0x0050,         // LOCALE_SPOSITIVESIGN
+    LocaleNegativeSign = 0x0051,         // LOCALE_SNEGATIVESIGN
+    LocaleIsoLanguageName = 0x0059,      // LOCALE_SISO639LANGNAME
+    LocaleIsoCountryName = 0x005A,       // LOCALE_SISO3166CTRYNAME
+    LocaleEnglishLanguageName = 0x1001,  // LOCALE_SENGLANGUAGE
+    LocaleEnglishCountryName = 0x1002,   // LOCALE_SENGCOUNTRY
+};
+
+// The text of a locale item as UTF-16, with the size-query convention of the converters: with a null
+// `out` or an `outCapacity` of 0 the units needed including the terminator, otherwise the units written
+// including the terminator; 0 for an unknown locale or item, or when `out` is too small.
+int32_t LocaleItemText(uint32_t locale, uint32_t item, char16_t* out, int32_t outCapacity) noexcept;
+
 }  // namespace kt::platform
 
 #include "platform/posix/case16.h"

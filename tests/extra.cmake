@@ -41,3 +41,10 @@ if(TARGET test_catalogue)
             COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DCASE=${case} -P ${ktcat_check})
     endforeach()
 endif()
+
+# The platform's UTF-8 code page against ICU's converters (ICU is linked into this test only).
+find_package(ICU COMPONENTS uc)
+if(ICU_FOUND)
+    kt_add_test(NAME test_string_icu SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/string/icu/convert_icu_test.cpp
+                LIBS ktplatform ICU::uc)
+endif()

@@ -3,6 +3,7 @@
 // char16_t: UTF-16) and all four storage modes (see storage.h).
 #pragma once
 
+#include <cmath>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -13,10 +14,12 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/platform.h"
 #include "text/string/gcc_bounds.h"
 #include "text/string/storage.h"
 #include "text/string/string_block.h"
 #include "text/string/utf8.h"
+#include "text/util/number_format.h"
 
 KT_BOUNDS_WARNINGS_OFF
 
@@ -33,6 +36,8 @@ inline constexpr KTBorrowTag Borrow{};
 
 template <class Char, class Storage>
 class KTStringT;
+template <class Char>
+class KTConcat;  // text/string/concat.h
 
 namespace detail {
 template <class Char>
@@ -79,6 +84,7 @@ int EncodeLatin1(Char* out, char c) {
 
 [[noreturn]] void ThrowWriteToNull();
 [[noreturn]] void ThrowTooLong();
+[[noreturn]] void ThrowConvertFromUtf8Failed();
 }  // namespace detail
 
 template <class Char, class Storage>
@@ -244,6 +250,150 @@ class KTStringT : private Storage {
         return *this;
     }
 
+    // --- numbers (text/util/number_format.h) -----------------------------------------------------------
+    // Integers in decimal, pointers as "0x" and upper-case hexadecimal, floats as "%10.2f". Appending grows
+    // exactly, like the rest of the family; assigning makes room without keeping the old characters.
+    template <KTNumber Number>
+    KTStringT& operator+=(Number value) {
+        return AppendNumber(MakeNumberPiece(value));
+    }
+    template <class Void>
+    requires std::is_void_v<Void> KTStringT& operator+=(Void* pointer) {
+        return AppendNumber(MakeNumberPiece(pointer));
+    }
+    template <KTNumber Number>
+    KTStringT& operator=(Number value) {
+        return AssignNumber(MakeNumberPiece(value));
+    }
+    template <class Void>
+    requires std::is_void_v<Void> KTStringT& operator=(Void* pointer) {
+        return AssignNumber(MakeNumberPiece(pointer));
+    }
+
+    // Replaces the contents with `value` written with `decimals` digits after the point: "INF" and "-INF"
+    // for infinities; `roundHalfUp` rounds the last digit instead of cutting; a remainder within `epsilon`
+    // of 0 or of a whole unit counts as that; `padDecimals` writes all `decimals` digits; `keepSignOfZero`
+    // keeps "-" on a value that prints as zero; `appendPointZero` writes ".0" when no fraction was written.
+    KTStringT& FormatDouble(double value, int32_t decimals, bool roundHalfUp, double epsilon,
+                            bool padDecimals, bool keepSignOfZero, bool appendPointZero) {
+        char text[detail::DoubleTextCapacity];
+        int32_t padZeros;
+        int32_t length = detail::FormatDoubleText(text, value, decimals, roundHalfUp, epsilon, padDecimals,
+                                                  keepSignOfZero, appendPointZero, padZeros);
+        return AssignAscii(text, length, padZeros, std::isinf(value) ? 0 : 64);
+    }
+    // Replaces the contents with the Roman numeral of 1..9999 ("MCMXCIV"); other values empty the string.
+    KTStringT& ToRoman(int32_t value, bool uppercase) {
+        char text[detail::RomanTextCapacity];
+        int32_t length = detail::RomanText(text, value, uppercase);
+        if (length == 0) {
+            Empty();
+            return *this;
+        }
+        return AssignAscii(text, length, 0, detail::RomanTextCapacity);
+    }
+    // Replaces the contents with the bijective base-26 label of `value`: A..Z, AA, AB, ...; values below 1
+    // clear the string.
+    KTStringT& ToAlphabetic(int32_t value, bool uppercase) requires std::is_same_v<Char, char> {
+        if (value < 1) {
+            Clear();
+            return *this;
+        }
+        int32_t letters = 0;
+        for (int32_t n = value; n != 0; n = (n - 1) / 26) ++letters;
+        this->EnsureBlock(letters, false);
+        _SetStringEnd(letters);
+        const char first = uppercase ? 'A' : 'a';
+        for (int32_t n = value, at = letters; n != 0; n = (n - 1) / 26)
+            this->data_[--at] = static_cast<char>(first + (n - 1) % 26);
+        return *this;
+    }
+    // Replaces the contents with the text of a locale item (platform::LocaleItem) of the user's default
+    // locale, or of `locale`; false when the platform knows no such locale or item.
+    bool LoadLocaleInfo(uint32_t item) requires std::is_same_v<Char, char16_t> {
+        return LoadLocaleInfo(platform::LocaleUserDefault, item);
+    }
+    bool LoadLocaleInfo(uint32_t locale, uint32_t item) requires std::is_same_v<Char, char16_t> {
+        int32_t needed = platform::LocaleItemText(locale, item, nullptr, 0);
+        if (needed <= 0) return false;
+        this->EnsureBlock(needed - 1, false);
+        if (needed == 1) {
+            Clear();
+            return true;
+        }
+        int32_t written = platform::LocaleItemText(locale, item, this->data_, Capacity() + 1);
+        if (written <= 0) {
+            Clear();
+            return false;
+        }
+        _SetStringEnd(written - 1);
+        return true;
+    }
+
+    // --- UTF-8 (text/string/convert.h has the conversions that make new strings) --------------------
+    // Replaces the contents with the UTF-16 form of `count` bytes of UTF-8 (negative: up to the terminator),
+    // converted by the platform's UTF-8 code page; ill-formed bytes become U+FFFD. Throws std::runtime_error
+    // "KTString::ConvertFromUTF8String failed!" when the converter fails.
+    KTStringT& ConvertFromUTF8String(const char* text,
+                                     int32_t count = -1) requires std::is_same_v<Char, char16_t> {
+        return _ConvertFromUTF8(platform::Utf8ToUtf16, text, count);
+    }
+    KTStringT& ConvertFromUTF8String(std::string_view piece) requires std::is_same_v<Char, char16_t> {
+        return _ConvertFromUTF8(platform::Utf8ToUtf16, piece.data(), CountOf(piece.size()));
+    }
+    template <class OtherStorage>
+    KTStringT& ConvertFromUTF8String(
+        const KTStringT<char, OtherStorage>& text) requires std::is_same_v<Char, char16_t> {
+        return _ConvertFromUTF8(platform::Utf8ToUtf16, text.Data(), text.Length());
+    }
+    // ConvertFromUTF8String with a converter of the platform's signature (the seam tests use).
+    template <class Converter>
+    KTStringT& _ConvertFromUTF8(Converter convert, const char* text, int32_t count) {
+        if (text == nullptr || count == 0 || (count < 0 && text[0] == 0)) {
+            Clear();
+            return *this;
+        }
+        if (count < 0) count = CountOf(std::strlen(text));
+        const int32_t units = convert(text, count, nullptr, 0);
+        if (units <= 0) detail::ThrowConvertFromUtf8Failed();
+        this->EnsureBlock(units, false);
+        if (convert(text, count, this->data_, Capacity() + 1) <= 0) {
+            Clear();
+            detail::ThrowConvertFromUtf8Failed();
+        }
+        _SetStringEnd(units);
+        return *this;
+    }
+    // Replaces the units with the UTF-8 bytes of the contents, one byte per unit (U+00E9 becomes 0x00C3,
+    // 0x00A9), as percent-escaping needs them.
+    KTStringT& ConvertToUtf8Units() requires std::is_same_v<Char, char16_t> {
+        KTUtf8Buffer bytes(this->data_);
+        if (bytes.Size() == 0) {
+            Clear();
+            return *this;
+        }
+        const int32_t count = bytes.Size() - 1;
+        this->EnsureBlock(count, false);
+        if (IsNullData(this->data_)) return *this;
+        for (int32_t i = 0; i < count; ++i) this->data_[i] = static_cast<unsigned char>(bytes.Data()[i]);
+        _SetStringEnd(count);
+        return *this;
+    }
+
+    // --- concatenation expressions (text/string/concat.h) -------------------------------------------
+    // One allocation of exactly the expression's length.
+    KTStringT(const KTConcat<Char>& expression) {  // NOLINT: implicit, so that `S s = a + b;` reads naturally
+        expression.MaterializeInto(*this);
+    }
+    KTStringT& operator=(const KTConcat<Char>& expression) {
+        expression.AssignTo(*this);
+        return *this;
+    }
+    KTStringT& operator+=(const KTConcat<Char>& expression) {
+        expression.AppendTo(*this);
+        return *this;
+    }
+
     // --- access -------------------------------------------------------------------------------------
     Char* Data() noexcept { return this->data_; }
     const Char* Data() const noexcept { return this->data_; }
@@ -366,6 +516,40 @@ class KTStringT : private Storage {
         }
         std::memmove(this->data_ + length, units, static_cast<size_t>(count) * sizeof(Char));
         _SetStringEnd(needed);
+    }
+
+    KTStringT& AppendNumber(const NumberPiece& piece) {
+        const int32_t count = MeasureNumber<Char>(piece);
+        const int32_t length = Length();
+        if (static_cast<int64_t>(length) + count > ToEnd) detail::ThrowTooLong();
+        if (length + count > Capacity())
+            this->ReserveBlock(length + count, Preserve);
+        else
+            this->MakeWritable();
+        FormatNumber(this->data_ + length, count + 1, piece);
+        _SetStringEnd(length + count);
+        return *this;
+    }
+
+    KTStringT& AssignNumber(const NumberPiece& piece) {
+        const int32_t count = MeasureNumber<Char>(piece);
+        this->EnsureBlock(count, false);
+        FormatNumber(this->data_, count + 1, piece);
+        _SetStringEnd(count);
+        return *this;
+    }
+
+    // Replaces the contents with `length` ASCII characters and `padZeros` zeros, in a block of at least
+    // `minCapacity` units.
+    KTStringT& AssignAscii(const char* text, int32_t length, int32_t padZeros, int32_t minCapacity) {
+        if (static_cast<int64_t>(length) + padZeros > ToEnd) detail::ThrowTooLong();
+        const int32_t total = length + padZeros;
+        this->EnsureBlock(total > minCapacity ? total : minCapacity, false);
+        if (IsNullData(this->data_)) return *this;
+        for (int32_t i = 0; i < length; ++i) this->data_[i] = static_cast<Char>(text[i]);
+        for (int32_t i = length; i < total; ++i) this->data_[i] = Char('0');
+        _SetStringEnd(total);
+        return *this;
     }
 
     void AssignLatin1(char c) {

@@ -33,4 +33,45 @@ int32_t CharsToUnits(const char* text, int32_t count);
 // Number of characters (sequences) that start before byte offset `units`, never counting past the terminator.
 int32_t UnitsToChars(const char* text, int32_t units);
 
+// Decodes the sequence that ends just before `pos` and moves `pos` back to its lead byte, never before
+// `start`: continuation bytes (10xxxxxx) are collected backwards and the byte before them is the lead.
+// Returns 0 and leaves `pos` alone when `pos` is at `start`.
+uint32_t DecodeUtf8Previous(const char* start, const char*& pos);
+
+// The first sequence of `text` that decodes to `codePoint` (by the bit rules of DecodeUtf8), or null. Null
+// for a null text and for the code point 0.
+const char* FindCodePoint(const char* text, uint32_t codePoint);
+
+// The UTF-8 bytes of a terminated UTF-16 text, converted by the platform's UTF-8 code page (unpaired
+// surrogates become U+FFFD), in a buffer the object owns. Size() counts the bytes with the terminator;
+// a null text or a failed conversion leaves the buffer empty: null Data(), Size() 0.
+class KTUtf8Buffer {
+  public:
+    explicit KTUtf8Buffer(const char16_t* text);
+    ~KTUtf8Buffer() { delete[] bytes_; }
+    KTUtf8Buffer(KTUtf8Buffer&& other) noexcept : bytes_(other.bytes_), size_(other.size_) {
+        other.bytes_ = nullptr;
+        other.size_ = 0;
+    }
+    KTUtf8Buffer& operator=(KTUtf8Buffer&& other) noexcept {
+        if (this != &other) {
+            delete[] bytes_;
+            bytes_ = other.bytes_;
+            size_ = other.size_;
+            other.bytes_ = nullptr;
+            other.size_ = 0;
+        }
+        return *this;
+    }
+    KTUtf8Buffer(const KTUtf8Buffer&) = delete;
+    KTUtf8Buffer& operator=(const KTUtf8Buffer&) = delete;
+
+    const char* Data() const { return bytes_; }
+    int32_t Size() const { return size_; }
+
+  private:
+    char* bytes_ = nullptr;
+    int32_t size_ = 0;
+};
+
 }  // namespace kt

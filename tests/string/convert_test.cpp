@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "tests/support/alloc_counter.h"
+#include "text/string/convert.h"
+#include "text/string/kt_string.h"
+#include "text/string/utf8.h"
+
+using namespace kt;
+using kt::test::Allocations;
+using kt::test::ResetAllocations;
+
+namespace {
+
+std::string Bytes(const KTString<char>& s) {
+    return std::string(s.Data(), static_cast<size_t>(s.Length()));
+}
+
+// The platform converters into a std:: container, through their size query.
+std::u16string PlatformToUtf16(const std::string& bytes) {
+    int32_t needed = platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), nullptr, 0);
+    std::u16string out(static_cast<size_t>(needed), u'\0');
+    int32_t written =
+        platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), out.data(), needed);
+    EXPECT_EQ(written, needed);
+    return out;
+}
+std::string PlatformToUtf8(const std::u16string& units) {
+    int32_t needed = platform::Utf16ToUtf8(units.data(), static_cast<int32_t>(units.size()), nullptr, 0);
+    std::string out(static_cast<size_t>(needed), '\0');
+    int32_t written =
+        platform::Utf16ToUtf8(units.data(), static_cast<int32_t>(units.size()), out.data(), needed);
+    EXPECT_EQ(written, needed);
+    return out;
+}
+
+// U+0000..U+10FFFF without the surrogates, as UTF-16 (NUL left out) and as UTF-8 from EncodeUtf8.
+struct AllScalars {
+    std::u16string utf16;
+    std::string utf8;
+    AllScalars() {
+        for (uint32_t cp = 1; cp <= 0x10FFFF; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+            if (cp < 0x10000) {
+                utf16 += static_cast<char16_t>(cp);
+            } else {
+                utf16 += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+                utf16 += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            }
+            char bytes[4];
+            char* end = bytes;
+            EncodeUtf8(end, cp);
+            utf8.append(bytes, end);
+        }
+    }
+};
+
+}  // namespace
+
+// ---- the platform's UTF-8 code page -------------------------------------------------------------------
+
+TEST(Utf8CodePage, EveryScalarValueRoundTrips) {
+    AllScalars all;
+    EXPECT_EQ(PlatformToUtf8(all.utf16), all.utf8);
+    EXPECT_EQ(PlatformToUtf16(all.utf8), all.utf16);
+    // The library's own encoder agrees on well-formed UTF-16.
+    EXPECT_EQ(Bytes(ToUtf8(all.utf16.c_str())), all.utf8);
+    KTString<char16_t> back;
+    back.ConvertFromUTF8String(all.utf8.c_str(), -1);
+    EXPECT_TRUE(back.ToView() == all.utf16);
+}
+
+TEST(Utf8CodePage, IllFormedBytesBecomeOneReplacementPerMaximalSubpart) {
+    struct Case {
+        const char* bytes;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {"a\x80z", u"a\uFFFDz"},                            // stray continuation byte
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // C0 starts nothing (overlong)
+        {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},            // E0 needs A0-BF next
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // an encoded surrogate
+        {"\xE2\x82", u"\uFFFD"},                            // truncated: one for the whole prefix
+        {"\xE2\x82z", u"\uFFFDz"},                          // broken off: the next byte starts afresh
+        {"\xF0\x9F\x98", u"\uFFFD"},                        // truncated four-byte sequence
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+        {"\xF5\xFF", u"\uFFFD\uFFFD"},
+        {"\xC3\xA9\xC3", u"\u00E9\uFFFD"},
+        {"\xEF\xBB\xBFx", u"\uFEFFx"},  // a byte-order mark is an ordinary character
+    };
+    for (const Case& c : cases) EXPECT_TRUE(PlatformToUtf16(c.bytes) == c.expected) << c.bytes;
+
+    EXPECT_EQ(PlatformToUtf8(u"a\xD800z"), "a\xEF\xBF\xBDz");                // unpaired lead
+    EXPECT_EQ(PlatformToUtf8(u"\xDC00\xD800"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // reversed pair
+    EXPECT_EQ(PlatformToUtf8(std::u16string(u"\xD83D")), "\xEF\xBF\xBD");    // lead at the end
+}
+
+TEST(Utf8CodePage, SizeQueryTerminatorAndFailures) {
+    // A negative count takes the terminator along.
+    EXPECT_EQ(platform::Utf8ToUtf16("h\xC3\xA9", -1, nullptr, 0), 3);
+    EXPECT_EQ(platform::Utf16ToUtf8(u"h\u00E9", -1, nullptr, 0), 4);
+    char16_t units[8];
+    std::memset(units, 0xFF, sizeof units);
+    EXPECT_EQ(platform::Utf8ToUtf16("h\xC3\xA9", -1, units, 8), 3);
+    EXPECT_EQ(units[2], 0);
+    // Too small a buffer, a null text and a count of 0 fail with 0.
+    EXPECT_EQ(platform::Utf8ToUtf16("abcdefghijkl", 12, units, 8), 0);
+    EXPECT_EQ(platform::Utf16ToUtf8(u"\u20AC", 1, reinterpret_cast<char*>(units), 2), 0);
+    EXPECT_EQ(platform::Utf8ToUtf16(nullptr, 5, nullptr, 0), 0);
+    EXPECT_EQ(platform::Utf8ToUtf16("abc", 0, nullptr, 0), 0);
+    EXPECT_EQ(platform::Utf16ToUtf8(nullptr, -1, nullptr, 0), 0);
+    // An embedded NUL inside the count is a character like any other.
+    EXPECT_EQ(platform::Utf8ToUtf16("a\0b", 3, nullptr, 0), 3);
+}
+
+TEST(Utf8CodePage, ExactBuffersAcrossTheWordPath) {
+    // Lengths around the eight-byte ASCII words, with a multi-byte character at every position.
+    std::mt19937 random(7);
+    for (int length = 0; length < 40; ++length) {
+        for (int at = 0; at <= length; ++at) {
+            std::string bytes(static_cast<size_t>(length), 'a');
+            bytes.insert(static_cast<size_t>(at), "\xF0\x9F\x98\x80");
+            std::u16string units = PlatformToUtf16(bytes);
+            ASSERT_EQ(units.size(), static_cast<size_t>(length) + 2);
+            EXPECT_EQ(units[static_cast<size_t>(at)], 0xD83D);
+            EXPECT_EQ(PlatformToUtf8(units), bytes);
+            // One unit short is a failure, not a cut.
+            std::vector<char16_t> small(units.size() - 1);
+            EXPECT_EQ(platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), small.data(),
+                                            static_cast<int32_t>(small.size())),
+                      0);
+        }
+    }
+}
+
+// ---- the library's own UTF-8 primitives --------------------------------------------------------------
+
+TEST(Utf8Primitives, EncodeLengthsAndRefusals) {
+    const std::pair<uint32_t, int> lengths[] = {{0x7F, 1},   {0x80, 2},    {0x7FF, 2},   {0x800, 3},
+                                                {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
+    for (auto [cp, length] : lengths) {
+        char bytes[4];
+        char* end = bytes;
+        EXPECT_TRUE(EncodeUtf8(end, cp));
+        EXPECT_EQ(end - bytes, length) << std::hex << cp;
+        const char* in = bytes;
+        EXPECT_EQ(DecodeUtf8(in), cp);
+    }
+    for (uint32_t cp : {0xD800u, 0xDFFFu, 0x110000u}) {
+        char bytes[4];
+        char* end = bytes;
+        EXPECT_FALSE(EncodeUtf8(end, cp));
+        EXPECT_EQ(end, bytes);
+    }
+}
+
+TEST(Utf8Primitives, DecodePreviousWalksBackToTheLead) {
+    const char text[] = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
+    const char* pos = text + std::strlen(text);
+    EXPECT_EQ(DecodeUtf8Previous(text, pos), 0x1F600u);
+    EXPECT_EQ(pos, text + 6);
+    EXPECT_EQ(DecodeUtf8Previous(text, pos), 0x20ACu);
+    EXPECT_EQ(pos, text + 3);
+    EXPECT_EQ(DecodeUtf8Previous(text, pos), 0xE9u);
+    EXPECT_EQ(pos, text + 1);
+    // Forward and backward agree on C3 A9.
+    const char* forward = text + 1;
+    EXPECT_EQ(DecodeUtf8(forward), 0xE9u);
+    EXPECT_EQ(DecodeUtf8Previous(text, pos), uint32_t{'a'});
+    EXPECT_EQ(pos, text);
+    EXPECT_EQ(DecodeUtf8Previous(text, pos), 0u) << "nothing before the start";
+    EXPECT_EQ(pos, text);
+
+    // Continuation bytes up to the start: the walk stops there and takes that byte as the lead.
+    const char stray[] = "\xA9\xA9";
+    const char* end = stray + 2;
+    DecodeUtf8Previous(stray, end);
+    EXPECT_EQ(end, stray);
+    // A long run of continuation bytes decodes without undefined shifts.
+    const char run[] = "x\x80\x80\x80\x80\x80\x80\x80\xBF";
+    const char* runEnd = run + 9;
+    DecodeUtf8Previous(run, runEnd);
+    EXPECT_EQ(runEnd, run);
+}
+
+TEST(Utf8Primitives, FindCodePoint) {
+    const char text[] =
+        "ab\xC3\xA9"
+        "c\xE2\x82\xAC\xF0\x9F\x98\x80";
+    EXPECT_EQ(FindCodePoint(text, 'c'), text + 4);
+    EXPECT_EQ(FindCodePoint(text, 0xE9), text + 2);
+    EXPECT_EQ(FindCodePoint(text, 0x20AC), text + 5);
+    EXPECT_EQ(FindCodePoint(text, 0x1F600), text + 8);
+    EXPECT_EQ(FindCodePoint(text, 0xE8), nullptr);
+    EXPECT_EQ(FindCodePoint(text, 'z'), nullptr);
+    EXPECT_EQ(FindCodePoint(text, 0), nullptr);
+    EXPECT_EQ(FindCodePoint(nullptr, 'a'), nullptr);
+    // Sequences are matched whole, never from their middle: A9 is no character here.
+    EXPECT_EQ(FindCodePoint("\xC3\xA9", 0x29), nullptr);
+    // The decoder's bit rules accept an overlong form of U+00E9.
+    EXPECT_STREQ(FindCodePoint("x\xE0\x83\xA9", 0xE9), "\xE0\x83\xA9");
+}
+
+// ---- UTF-16 to new UTF-8 strings ----------------------------------------------------------------------
+
+TEST(ToUtf8, TerminatedAndCountedForms) {
+    const char16_t text[] = u"A\u00E9\u20AC\U0001F600";
+    KTString<char> all = ToUtf8(text);
+    EXPECT_EQ(Bytes(all), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(all.Length(), 10);
+    EXPECT_EQ(all.Capacity(), 10);
+    EXPECT_EQ(Bytes(ToUtf8(text, 3)), "A\xC3\xA9\xE2\x82\xAC");
+    EXPECT_EQ(Bytes(ToUtf8(text, 5)), Bytes(all)) << "the pair counts two units";
+    EXPECT_EQ(ToUtf8(text, 0).Length(), 0);
+    EXPECT_TRUE(ToUtf8(text, -2).IsNull());
+    EXPECT_TRUE(ToUtf8(static_cast<const char16_t*>(nullptr)).IsNull());
+    EXPECT_TRUE(ToUtf8(u"").IsNull());
+    KTStringShared<char16_t> shared(text);
+    EXPECT_EQ(Bytes(ToUtf8(shared)), Bytes(all));
+}
+
+TEST(ToUtf8, SurrogatesCombineByTheirLowBits) {
+    // The pair rule does not check the halves: D83D followed by 'A' combines all the same.
+    const char16_t odd[] = {0xD83D, u'A', 0};
+    uint32_t expected = ((0x3Du << 10) | (u'A' & 0x3FF)) + 0x10000;
+    char bytes[4];
+    char* end = bytes;
+    EncodeUtf8(end, expected);
+    EXPECT_EQ(Bytes(ToUtf8(odd)), std::string(bytes, end));
+    // A surrogate as the last unit never reaches for the terminator.
+    const char16_t last[] = {u'x', 0xD83D, 0};
+    EXPECT_EQ(Bytes(ToUtf8(last)), "x\xEF\xBF\xBD");
+    EXPECT_EQ(Bytes(ToUtf8(odd, 1)), "\xEF\xBF\xBD");
+}
+
+TEST(ToUtf8, OneAllocationAndAnEightBitCopy) {
+    ResetAllocations();
+    KTString<char> s = ToUtf8(u"ein l\u00E4ngerer Text mit Umlauten: \u00F6\u00FC\u00DF");
+    EXPECT_EQ(Allocations().allocations, 1);
+    EXPECT_EQ(s.Capacity(), s.Length());
+
+    KTString<char> copy = CopyUtf8("gr\xC3\xBC\xC3\x9F");
+    EXPECT_EQ(Bytes(copy), "gr\xC3\xBC\xC3\x9F");
+    EXPECT_EQ(copy.Capacity(), 6);
+    EXPECT_TRUE(CopyUtf8(nullptr).IsNull());
+    EXPECT_TRUE(CopyUtf8("").IsNull());
+}
+
+// ---- UTF-8 into 16-bit strings of every storage mode --------------------------------------------------
+
+template <class S>
+class Utf16Modes : public ::testing::Test {};
+using Modes16 = ::testing::Types<KTString<char16_t>, KTStringInline<char16_t, 8>, KTStringShared<char16_t>,
+                                 KTStringBorrowed<char16_t>>;
+TYPED_TEST_SUITE(Utf16Modes, Modes16);
+
+TYPED_TEST(Utf16Modes, ConvertFromUtf8InThreeForms) {
+    TypeParam s;
+    s.ConvertFromUTF8String("abc", -1);
+    EXPECT_TRUE(s == u"abc");
+    EXPECT_EQ(s.Length(), 3);
+    s.ConvertFromUTF8String("gr\xC3\xBC\xC3\x9F \xF0\x9F\x98\x80", 11);
+    EXPECT_TRUE(s == u"gr\u00FC\u00DF \U0001F600");
+    s.ConvertFromUTF8String(std::string_view("xyz\xC3\xA9", 3));
+    EXPECT_TRUE(s == u"xyz");
+    KTStringShared<char> eight("\xE2\x82\xAC!");
+    s.ConvertFromUTF8String(eight);
+    EXPECT_TRUE(s == u"\u20AC!");
+    s.ConvertFromUTF8String("a\xFF", -1);
+    EXPECT_TRUE(s == u"a\uFFFD");
+
+    // Null, a count of 0 and an empty text empty the string.
+    s.ConvertFromUTF8String(nullptr, 5);
+    EXPECT_EQ(s.Length(), 0);
+    EXPECT_EQ(s.Data()[0], 0);
+    s.ConvertFromUTF8String("abc", -1);
+    s.ConvertFromUTF8String("abc", 0);
+    EXPECT_EQ(s.Length(), 0);
+    s.ConvertFromUTF8String("", -1);
+    EXPECT_EQ(s.Length(), 0);
+}
+
+TYPED_TEST(Utf16Modes, ConvertFromUtf8LeavesOtherHoldersAlone) {
+    if constexpr (std::is_same_v<TypeParam, KTStringShared<char16_t>>) {
+        TypeParam first(u"shared text");
+        TypeParam second(first);
+        ASSERT_EQ(first.Data(), second.Data());
+        second.ConvertFromUTF8String("new", -1);
+        EXPECT_TRUE(first == u"shared text");
+        EXPECT_TRUE(second == u"new");
+        second = first;
+        second.ConvertFromUTF8String("", -1);  // empties by dropping the hold
+        EXPECT_TRUE(second.IsNull());
+        EXPECT_TRUE(first == u"shared text");
+    } else if constexpr (std::is_same_v<TypeParam, KTStringBorrowed<char16_t>>) {
+        char16_t foreign[] = u"foreign";
+        TypeParam s(Borrow, foreign);
+        s.ConvertFromUTF8String("\xC3\xA9t\xC3\xA9", -1);
+        EXPECT_TRUE(s == u"\u00E9t\u00E9");
+        EXPECT_TRUE(s.Owned());
+        EXPECT_TRUE(std::u16string_view(foreign) == u"foreign");
+    } else {
+        TypeParam s(u"0123456789");
+        const char16_t* block = s.Data();
+        s.ConvertFromUTF8String("short", -1);
+        EXPECT_EQ(s.Data(), block) << "a block that is large enough is reused";
+        EXPECT_TRUE(s == u"short");
+    }
+}
+
+TYPED_TEST(Utf16Modes, ConverterFailureThrowsTheExactMessage) {
+    TypeParam s(u"keep");
+    auto sizeFails = [](const char*, int32_t, char16_t*, int32_t) noexcept -> int32_t { return 0; };
+    try {
+        s._ConvertFromUTF8(sizeFails, "abc", -1);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "KTString::ConvertFromUTF8String failed!");
+    }
+    EXPECT_TRUE(s == u"keep") << "a failed size query leaves the string unchanged";
+
+    auto conversionFails = [](const char* text, int32_t count, char16_t* out, int32_t capacity) noexcept {
+        return out == nullptr ? platform::Utf8ToUtf16(text, count, out, capacity) : 0;
+    };
+    EXPECT_THROW(s._ConvertFromUTF8(conversionFails, "longer than before", -1), std::runtime_error);
+    EXPECT_EQ(s.Length(), 0) << "a failed conversion leaves a valid empty string";
+}
+
+TYPED_TEST(Utf16Modes, Utf8BytesAsUnits) {
+    TypeParam s(u"\u00E9a\u20AC");
+    s.ConvertToUtf8Units();
+    const char16_t expected[] = {0xC3, 0xA9, u'a', 0xE2, 0x82, 0xAC, 0};
+    EXPECT_TRUE(s == expected);
+    EXPECT_EQ(s.Length(), 6);
+    TypeParam empty;
+    empty.ConvertToUtf8Units();
+    EXPECT_EQ(empty.Length(), 0);
+    TypeParam lone(u"x");
+    lone += u'\xD800';
+    lone.ConvertToUtf8Units();
+    const char16_t replaced[] = {u'x', 0xEF, 0xBF, 0xBD, 0};
+    EXPECT_TRUE(lone == replaced);
+}
+
+TEST(Utf8Buffer, HoldsTheTerminatedBytes) {
+    KTUtf8Buffer buffer(u"\u00E9!");
+    ASSERT_EQ(buffer.Size(), 4);
+    EXPECT_STREQ(buffer.Data(), "\xC3\xA9!");
+    KTUtf8Buffer moved(std::move(buffer));
+    EXPECT_EQ(buffer.Size(), 0);
+    EXPECT_EQ(buffer.Data(), nullptr);
+    EXPECT_STREQ(moved.Data(), "\xC3\xA9!");
+    KTUtf8Buffer none(nullptr);
+    EXPECT_EQ(none.Size(), 0);
+    EXPECT_EQ(none.Data(), nullptr);
+    KTUtf8Buffer empty(u"");
+    EXPECT_EQ(empty.Size(), 1);
+    EXPECT_STREQ(empty.Data(), "");
+}

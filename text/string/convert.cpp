@@ -1,0 +1,130 @@
+#include "text/string/convert.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "platform/platform.h"
+#include "text/string/utf8.h"
+
+namespace kt {
+
+namespace detail {
+void ThrowConvertFromUtf8Failed() {
+    throw std::runtime_error("KTString::ConvertFromUTF8String failed!");
+}
+}  // namespace detail
+
+uint32_t DecodeUtf8Previous(const char* start, const char*& pos) {
+    if (start == nullptr || pos <= start) return 0;
+    auto byte = static_cast<unsigned char>(*--pos);
+    if (byte < 0x80) return byte;
+    uint32_t bits = 0;
+    int shift = 0;
+    int continuation = 0;
+    while ((byte & 0xC0) == 0x80 && pos > start) {
+        if (shift < 32) bits |= static_cast<uint32_t>(byte & 0x3F) << shift;
+        shift += 6;
+        ++continuation;
+        byte = static_cast<unsigned char>(*--pos);
+    }
+    // Runs of more continuation bytes than a sequence has shift the lead's bits out, as 32 bits would.
+    if (shift >= 32 || continuation >= 6) return bits;
+    return static_cast<uint32_t>(byte & (0x3Fu >> continuation)) << shift | bits;
+}
+
+const char* FindCodePoint(const char* text, uint32_t codePoint) {
+    if (text == nullptr || codePoint == 0) return nullptr;
+    if (codePoint < 0x80) return std::strchr(text, static_cast<int>(codePoint));
+    const char* p = text;
+    while (*p != 0) {
+        if (static_cast<unsigned char>(*p) < 0x80) {
+            ++p;
+            continue;
+        }
+        const char* sequence = p;
+        if (DecodeUtf8(p) == codePoint) return sequence;
+    }
+    return nullptr;
+}
+
+KTUtf8Buffer::KTUtf8Buffer(const char16_t* text) {
+    if (text == nullptr) return;
+    const int32_t size = platform::Utf16ToUtf8(text, -1, nullptr, 0);
+    if (size <= 0) return;
+    bytes_ = new char[static_cast<size_t>(size)];
+    if (platform::Utf16ToUtf8(text, -1, bytes_, size) != size) {
+        delete[] bytes_;
+        bytes_ = nullptr;
+        return;
+    }
+    size_ = size;
+}
+
+namespace {
+
+constexpr uint64_t NonAsciiUnits = 0xFF80FF80FF80FF80ull;
+
+// One walk of the UTF-16 to UTF-8 conversion over `count` units: counts the bytes, and with an output
+// also writes them. Both walks take the same steps, so the count is exactly what the second one writes.
+template <bool Write>
+int64_t Utf16ToUtf8Walk(const char16_t* text, int32_t count, char* out) {
+    int64_t bytes = 0;
+    int32_t i = 0;
+    while (i < count) {
+        // ASCII, four units at a time.
+        while (count - i >= 4) {
+            uint64_t word;
+            std::memcpy(&word, text + i, sizeof word);
+            if (word & NonAsciiUnits) break;
+            if constexpr (Write)
+                for (int k = 0; k < 4; ++k) out[bytes + k] = static_cast<char>(text[i + k]);
+            bytes += 4;
+            i += 4;
+        }
+        if (i == count) break;
+        uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            if (i + 1 < count) {
+                // The pair rule takes the next unit whatever it is.
+                cp = (((cp & 0x3FF) << 10) | (text[i + 1] & 0x3FFu)) + 0x10000;
+                ++i;
+            } else {
+                cp = 0xFFFD;  // a surrogate with nothing after it
+            }
+        }
+        ++i;
+        if constexpr (Write) {
+            char* p = out + bytes;
+            EncodeUtf8(p, cp);
+        }
+        bytes += Utf8Length(cp);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+KTString<char> ToUtf8(const char16_t* text, int32_t count) {
+    KTString<char> result;
+    if (text == nullptr || count < 1) return result;
+    const int64_t bytes = Utf16ToUtf8Walk<false>(text, count, nullptr);
+    if (bytes > ToEnd) detail::ThrowTooLong();
+    result._AllocateStorage(static_cast<int32_t>(bytes));
+    Utf16ToUtf8Walk<true>(text, count, result.Data());
+    result._SetStringEnd(static_cast<int32_t>(bytes));
+    return result;
+}
+
+KTString<char> ToUtf8(const char16_t* text) {
+    if (text == nullptr) return KTString<char>();
+    const size_t length = std::char_traits<char16_t>::length(text);
+    if (length > static_cast<size_t>(ToEnd)) detail::ThrowTooLong();
+    return ToUtf8(text, static_cast<int32_t>(length));
+}
+
+KTString<char> CopyUtf8(const char* text) {
+    return KTString<char>(text);
+}
+
+}  // namespace kt
