@@ -57,7 +57,8 @@ class ScopedLocale {
     locale_t handle_{};
 };
 
-// The C library item behind a locale item, and what the C locale (which names no language) answers.
+// The C library item behind a locale item, and what the C locale (which names no language, and "ISO" as
+// its territory) answers instead.
 struct ItemSource {
     nl_item item;
     const char* invariant;  // null: the C library's own text for the C locale
@@ -124,8 +125,7 @@ int32_t LocaleItemText(uint32_t locale, uint32_t item, char16_t* out, int32_t ou
     const char* text = nl_langinfo_l(source.item, scoped.Handle());
     if (text == nullptr) text = "";
     // The C locale names no language; it stands for the invariant locale.
-    if (source.invariant != nullptr && text[0] == 0 &&
-        nl_langinfo_l(_NL_IDENTIFICATION_LANGUAGE, scoped.Handle())[0] == 0)
+    if (source.invariant != nullptr && nl_langinfo_l(_NL_IDENTIFICATION_LANGUAGE, scoped.Handle())[0] == 0)
         text = source.invariant;
 
     const char* codeset = nl_langinfo_l(CODESET, scoped.Handle());

@@ -1,1 +1,1 @@
-set(area_libs kttext_util ktplatform)
+set(area_libs kttext)

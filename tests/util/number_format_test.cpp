@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "platform/platform.h"
+#include "text/string/kt_string.h"
+#include "text/util/number_format.h"
+
+using namespace kt;
+
+namespace {
+
+template <class Char>
+std::basic_string<Char> L(const char* ascii) {
+    return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
+}
+
+// Runs a formatter through its size query and returns the text (in ASCII, whatever the width).
+template <class Char, class Format>
+std::string Formatted(Format format) {
+    int32_t needed = format(static_cast<Char*>(nullptr), 0);
+    EXPECT_GE(needed, 1);
+    std::basic_string<Char> buffer(static_cast<size_t>(needed), Char('#'));
+    EXPECT_EQ(format(buffer.data(), needed - 1), needed) << "one short still only measures";
+    EXPECT_EQ(buffer[0], Char('#')) << "nothing written while measuring";
+    EXPECT_EQ(format(buffer.data(), needed), 0);
+    EXPECT_EQ(buffer[static_cast<size_t>(needed) - 1], Char(0));
+    return std::string(buffer.begin(), buffer.end() - 1);
+}
+
+template <class Char>
+std::string Decimal(uint64_t magnitude, bool negative, int32_t width = 0, Char fill = 0) {
+    IntegerFormat<Char> format{width, fill};
+    return Formatted<Char>(
+        [&](Char* out, int32_t length) { return FormatDecimal(out, length, magnitude, format, negative); });
+}
+
+template <class Char>
+std::string Hex(uint64_t value, int32_t size, bool uppercase, const Char* prefix, int32_t width, Char fill) {
+    HexFormat<Char> format{uppercase, prefix, width, fill};
+    return Formatted<Char>([&](Char* out, int32_t length) {
+        return FormatHex(out, length, static_cast<uint32_t>(value), static_cast<uint32_t>(value >> 32), size,
+                         format);
+    });
+}
+
+template <class Char>
+class Widths : public ::testing::Test {};
+using BothWidths = ::testing::Types<char, char16_t>;
+TYPED_TEST_SUITE(Widths, BothWidths);
+
+}  // namespace
+
+// ---- the decimal and hexadecimal formatters -----------------------------------------------------------
+
+TYPED_TEST(Widths, DecimalWidthsAndFills) {
+    using Char = TypeParam;
+    EXPECT_EQ(Decimal<Char>(42, true, 5, Char('0')), "-0042");
+    EXPECT_EQ(Decimal<Char>(42, true, 5, Char(' ')), "  -42");
+    EXPECT_EQ(Decimal<Char>(42, false, 5, Char('*')), "***42");
+    EXPECT_EQ(Decimal<Char>(42, true, 3, Char('0')), "-42") << "no room left: the sign stays with the digits";
+    EXPECT_EQ(Decimal<Char>(42, true, 2, Char('0')), "-42");
+    EXPECT_EQ(Decimal<Char>(0, false), "0");
+    EXPECT_EQ(Decimal<Char>(0, true), "-0");
+    EXPECT_EQ(Decimal<Char>(std::numeric_limits<uint64_t>::max(), false), "18446744073709551615");
+    EXPECT_EQ(Decimal<Char>(9223372036854775808ull, true), "-9223372036854775808");
+    // The 32-bit form.
+    IntegerFormat<Char> plain = DefaultIntegerFormat<Char>;
+    Char buffer[16];
+    EXPECT_EQ(FormatDecimal(buffer, 16, uint32_t{4294967295u}, plain, false), 0);
+    EXPECT_EQ(std::string(buffer, buffer + 10), "4294967295");
+    EXPECT_EQ(FormatDecimal(static_cast<Char*>(nullptr), 0, uint32_t{7}), 2);
+}
+
+TYPED_TEST(Widths, DecimalMatchesToCharsAtEveryLength) {
+    using Char = TypeParam;
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 20000; ++i) {
+        // Values of every digit count, and the powers of ten and their neighbours.
+        uint64_t value = random() >> (random() % 64);
+        if (i < 60) value = detail::PowersOfTen[i / 3] + static_cast<uint64_t>(i % 3) - 1;
+        int64_t signedValue = static_cast<int64_t>(value);
+        char expected[32];
+        auto end = std::to_chars(expected, expected + 32, signedValue).ptr;
+        bool negative = signedValue < 0;
+        uint64_t magnitude = negative ? 0 - value : value;
+        ASSERT_EQ(Decimal<Char>(magnitude, negative), std::string(expected, end)) << value;
+    }
+}
+
+TYPED_TEST(Widths, HexSizesPrefixesAndFills) {
+    using Char = TypeParam;
+    const auto prefix = L<Char>("0x");
+    const auto percent = L<Char>("%");
+    EXPECT_EQ(Hex<Char>(255, 8, true, prefix.c_str(), 0, Char(' ')), "0xFF");
+    EXPECT_EQ(Hex<Char>(0, 8, true, prefix.c_str(), 0, Char(' ')), "0x0");
+    EXPECT_EQ(Hex<Char>(0xABCDEF, 4, false, nullptr, 0, Char(' ')), "abcdef");
+    EXPECT_EQ(Hex<Char>(0x1234, 1, true, nullptr, 0, Char(' ')), "34") << "size 1 keeps 8 bits";
+    EXPECT_EQ(Hex<Char>(0x123456, 2, true, nullptr, 0, Char(' ')), "3456");
+    EXPECT_EQ(Hex<Char>(0x1'0000'00FFull, 4, true, nullptr, 0, Char(' ')), "FF") << "size 4 ignores high";
+    EXPECT_EQ(Hex<Char>(0xFEDC'BA98'7654'3210ull, 8, true, nullptr, 0, Char(' ')), "FEDCBA9876543210");
+    EXPECT_EQ(Hex<Char>(255, 8, true, prefix.c_str(), 6, Char(' ')), "  0xFF");
+    EXPECT_EQ(Hex<Char>(255, 8, true, prefix.c_str(), 6, Char('0')), "0x00FF");
+    // The percent-escape descriptor.
+    EXPECT_EQ(Hex<Char>(0x7, 1, true, percent.c_str(), 3, Char('0')), "%07");
+    EXPECT_EQ(Hex<Char>(0xE9, 1, true, percent.c_str(), 3, Char('0')), "%E9");
+
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 5000; ++i) {
+        uint64_t value = random() >> (random() % 64);
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%llx", static_cast<unsigned long long>(value));
+        ASSERT_EQ(Hex<Char>(value, 8, false, nullptr, 0, Char(' ')), expected);
+    }
+}
+
+TEST(FloatFormat, MatchesPrintfOnRandomFloats) {
+    std::mt19937 random(3);
+    std::uniform_int_distribution<uint32_t> bits;
+    std::uniform_real_distribution<float> moderate(-100000.0f, 100000.0f);
+    char expected[64];
+    for (int i = 0; i < 100000; ++i) {
+        // Half arbitrary bit patterns (huge, tiny, NaN, infinities), half everyday values.
+        float value = i % 2 ? std::bit_cast<float>(bits(random)) : moderate(random);
+        std::snprintf(expected, sizeof expected, "%10.2f", static_cast<double>(value));
+        ASSERT_EQ(Formatted<char>([&](char* out, int32_t length) { return FormatFloat(out, length, value); }),
+                  expected)
+            << std::bit_cast<uint32_t>(value);
+        if (i % 10 == 0) {
+            ASSERT_EQ(Formatted<char16_t>(
+                          [&](char16_t* out, int32_t length) { return FormatFloat(out, length, value); }),
+                      expected);
+        }
+    }
+    // Halfway cases as the C library rounds them (to even on the exact binary value).
+    for (float value : {0.125f, 0.375f, 2.5f, 1.005f, -0.005f, 1e10f}) {
+        std::snprintf(expected, sizeof expected, "%10.2f", static_cast<double>(value));
+        EXPECT_EQ(Formatted<char>([&](char* out, int32_t length) { return FormatFloat(out, length, value); }),
+                  expected);
+    }
+}
+
+// ---- number appends and assignments, every storage mode -----------------------------------------------
+
+template <class S>
+class NumberAppends : public ::testing::Test {};
+using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
+                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
+                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
+TYPED_TEST_SUITE(NumberAppends, AllModes);
+
+TYPED_TEST(NumberAppends, TextFormsOfEachType) {
+    using Char = typename TypeParam::CharType;
+    auto is = [](const TypeParam& s, const char* ascii) { return s.ToView() == L<Char>(ascii); };
+    TypeParam s;
+    s += -42;
+    EXPECT_TRUE(is(s, "-42"));
+    s += 3.14159f;
+    EXPECT_TRUE(is(s, "-42      3.14"));
+    s += reinterpret_cast<const void*>(255);
+    EXPECT_TRUE(is(s, "-42      3.140xFF"));
+    s += 0;
+    EXPECT_TRUE(is(s, "-42      3.140xFF0"));
+    s = static_cast<short>(-32768);
+    EXPECT_TRUE(is(s, "-32768"));
+    s = std::numeric_limits<int64_t>::min();
+    EXPECT_TRUE(is(s, "-9223372036854775808"));
+    s = std::numeric_limits<unsigned long long>::max();
+    EXPECT_TRUE(is(s, "18446744073709551615"));
+    s = 4294967295u;
+    EXPECT_TRUE(is(s, "4294967295"));
+    s = -1.5f;
+    EXPECT_TRUE(is(s, "     -1.50"));
+    s = static_cast<void*>(nullptr);
+    EXPECT_TRUE(is(s, "0x0"));
+    s = 7L;
+    s += U'\x20AC';
+    if constexpr (std::is_same_v<Char, char>)
+        EXPECT_EQ(s.ToView(), "7\xE2\x82\xAC");
+    else
+        EXPECT_TRUE(s.ToView() == u"7\u20AC");
+}
+
+TYPED_TEST(NumberAppends, GrowExactlyAndLeaveOtherHoldersAlone) {
+    using Char = typename TypeParam::CharType;
+    TypeParam s(L<Char>("value: ").c_str());
+    s += 123456789;
+    EXPECT_TRUE(s.ToView() == L<Char>("value: 123456789"));
+    if (s.Capacity() > 8) {
+        EXPECT_EQ(s.Capacity(), 16) << "no slack";
+    }
+    s = 5;
+    EXPECT_TRUE(s.ToView() == L<Char>("5"));
+
+    if constexpr (std::is_same_v<TypeParam, KTStringShared<Char>>) {
+        TypeParam holder(L<Char>("abc").c_str());
+        holder.Reserve(32, Preserve);
+        TypeParam other(holder);
+        other += 1;
+        EXPECT_TRUE(holder.ToView() == L<Char>("abc"));
+        EXPECT_TRUE(other.ToView() == L<Char>("abc1"));
+    }
+    if constexpr (std::is_same_v<TypeParam, KTStringBorrowed<Char>>) {
+        Char foreign[] = {'n', '=', 0};
+        TypeParam borrowed(Borrow, foreign);
+        borrowed += 10;
+        EXPECT_TRUE(borrowed.ToView() == L<Char>("n=10"));
+        EXPECT_EQ(foreign[2], 0);
+    }
+}
+
+// ---- FormatDouble ---------------------------------------------------------------------------------------
+
+namespace {
+// FormatDouble with the options named: (decimals, roundHalfUp, epsilon, pad, keepSign, pointZero).
+std::string Double(double value, int32_t decimals, bool roundHalfUp = true, double epsilon = 1e-9,
+                   bool padDecimals = false, bool keepSignOfZero = false, bool appendPointZero = false) {
+    KTString<char> s("old contents");
+    s.FormatDouble(value, decimals, roundHalfUp, epsilon, padDecimals, keepSignOfZero, appendPointZero);
+    KTString<char16_t> wide;
+    wide.FormatDouble(value, decimals, roundHalfUp, epsilon, padDecimals, keepSignOfZero, appendPointZero);
+    std::string narrow(s.ToView());
+    EXPECT_TRUE(wide.ToView() == L<char16_t>(narrow.c_str())) << "both widths agree";
+    return narrow;
+}
+}  // namespace
+
+TEST(FormatDouble, WorkedExamples) {
+    EXPECT_EQ(Double(0.125, 2), "0.13");
+    EXPECT_EQ(Double(2.675, 2), "2.67") << "the stored double lies just below 2.675";
+    EXPECT_EQ(Double(12345.678, 1), "12345.7");
+    EXPECT_EQ(Double(0.999, 2), "1");
+    EXPECT_EQ(Double(-0.001, 0), "0");
+    EXPECT_EQ(Double(-0.001, 0, true, 1e-9, false, true), "-0");
+    EXPECT_EQ(Double(-0.001, 2), "-0.00");
+    EXPECT_EQ(Double(5, 2), "5");
+    EXPECT_EQ(Double(5, 2, true, 1e-9, true), "5.00");
+    EXPECT_EQ(Double(5, 2, true, 1e-9, false, false, true), "5.0");
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(Double(inf, 2, true, 1e-9, true, true, true), "INF");
+    EXPECT_EQ(Double(-inf, 0, false, 0, false, false, false), "-INF");
+    EXPECT_EQ(Double(0.996, 2, true, 0.0), "1") << "the carry needs no epsilon";
+}
+
+TEST(FormatDouble, RoundingCarriesAndTolerance) {
+    EXPECT_EQ(Double(1.25, 1), "1.3");
+    EXPECT_EQ(Double(1.25, 1, false), "1.2") << "without rounding the digit is cut";
+    EXPECT_EQ(Double(1.95, 1, false), "1.9");
+    EXPECT_EQ(Double(9.999, 2), "10");
+    EXPECT_EQ(Double(99.5, 0), "100");
+    EXPECT_EQ(Double(99.4, 0), "99");
+    EXPECT_EQ(Double(-99.5, 0), "-100");
+    EXPECT_EQ(Double(0.5, 0, false), "0");
+    EXPECT_EQ(Double(3.14159, 4), "3.1416");
+    EXPECT_EQ(Double(3.14159, 4, false), "3.1415");
+    EXPECT_EQ(Double(0.1, 5), "0.1");
+    EXPECT_EQ(Double(0.1, 5, true, 1e-9, true), "0.10000");
+    EXPECT_EQ(Double(-2.5, 3, true, 1e-9, true), "-2.500");
+    // A remainder within epsilon of a whole unit raises the digit: 0.3 is 0.29999999999999998890.
+    EXPECT_EQ(Double(0.3, 6, false), "0.3");
+    EXPECT_EQ(Double(0.375, 3, false, 0.0), "0.375") << "exact in binary: no tolerance needed";
+    // 0.0999999999999 * 10 lies within epsilon of 1: the digit becomes 1 and the tiny rest goes on as zeros.
+    EXPECT_EQ(Double(0.0999999999999, 3, false), "0.100");
+    EXPECT_EQ(Double(1.0 - 1e-12, 3, false), "1") << "within epsilon of 1 carries";
+    EXPECT_EQ(Double(1e-12, 3, false, 1e-9, false, true), "0");
+    EXPECT_EQ(Double(-1e-12, 3, false, 1e-9, false, true), "-0") << "within epsilon of 0 is zero";
+    EXPECT_EQ(Double(1234567.0, 0), "1234567");
+    EXPECT_EQ(Double(0.0, 0, true, 1e-9, false, false, true), "0.0");
+    EXPECT_EQ(Double(-0.0, 2), "0");
+    EXPECT_EQ(Double(-0.0, 2, true, 1e-9, false, true), "-0");
+    EXPECT_EQ(Double(1e21, 0), "1000000000000000000000");
+    EXPECT_EQ(Double(std::nan(""), 2, true, 1e-9, true), "0.00") << "NaN prints like zero";
+    EXPECT_EQ(Double(5, 0, true, 1e-9, true), "5") << "no decimals, nothing to pad";
+    EXPECT_EQ(Double(5, -3, true, 1e-9, true, false, true), "5.0");
+}
+
+TEST(FormatDouble, LongIntegerPartsAndStorage) {
+    KTString<char> s;
+    s.FormatDouble(1.5, 1, true, 1e-9, false, false, false);
+    EXPECT_EQ(s.ToView(), "1.5");
+    EXPECT_EQ(s.Capacity(), 64) << "room for 64 characters from the start";
+    s.FormatDouble(std::numeric_limits<double>::max(), 2, true, 1e-9, true, false, false);
+    ASSERT_EQ(s.Length(), 309 + 3);
+    EXPECT_EQ(s.ToView().substr(0, 10), "1797693134");
+    EXPECT_EQ(s.ToView().substr(309), ".00");
+    s.FormatDouble(0.5, 1000, true, 1e-9, true, false, false);
+    EXPECT_EQ(s.Length(), 1002);
+    EXPECT_EQ(s.ToView().substr(0, 4), "0.50");
+    // The smallest double has its last digit 1074 places behind the point.
+    s.FormatDouble(std::numeric_limits<double>::denorm_min(), 1100, false, 0.0, false, false, false);
+    EXPECT_LE(s.Length(), 2 + 1074) << "the fraction runs out of bits";
+    EXPECT_EQ(s.ToView().substr(0, 2 + 323), "0." + std::string(323, '0'));
+    EXPECT_EQ(s.ToView().substr(2 + 323, 3), "494");
+}
+
+// ---- Roman and alphabetic numbering ---------------------------------------------------------------------
+
+TYPED_TEST(NumberAppends, RomanNumerals) {
+    using Char = typename TypeParam::CharType;
+    TypeParam s(L<Char>("x").c_str());
+    auto roman = [&](int32_t value, bool upper) {
+        s.ToRoman(value, upper);
+        return std::string(s.ToView().begin(), s.ToView().end());
+    };
+    EXPECT_EQ(roman(1994, true), "MCMXCIV");
+    EXPECT_EQ(roman(4, false), "iv");
+    EXPECT_EQ(roman(3888, true), "MMMDCCCLXXXVIII");
+    EXPECT_EQ(roman(9999, true), "MMMMMMMMMCMXCIX");
+    EXPECT_EQ(roman(40, true), "XL");
+    EXPECT_EQ(roman(90, false), "xc");
+    EXPECT_EQ(roman(400, true), "CD");
+    EXPECT_EQ(roman(1, true), "I");
+    EXPECT_EQ(roman(0, true), "");
+    EXPECT_EQ(roman(10000, true), "");
+    EXPECT_EQ(roman(-5, true), "");
+}
+
+TEST(Alphabetic, BijectiveBase26) {
+    KTString<char> s("keep block");
+    const char* block = s.Data();
+    auto label = [&](int32_t value, bool upper = true) {
+        s.ToAlphabetic(value, upper);
+        return std::string(s.ToView());
+    };
+    EXPECT_EQ(label(1), "A");
+    EXPECT_EQ(label(26), "Z");
+    EXPECT_EQ(label(27), "AA");
+    EXPECT_EQ(label(52), "AZ");
+    EXPECT_EQ(label(53), "BA");
+    EXPECT_EQ(label(702), "ZZ");
+    EXPECT_EQ(label(703), "AAA");
+    EXPECT_EQ(label(28, false), "ab");
+    EXPECT_EQ(label(0), "");
+    EXPECT_EQ(s.Data(), block) << "clearing keeps the block";
+    EXPECT_EQ(label(-3), "");
+    // Reading the labels back as bijective base-26 numbers gives the values again.
+    for (int32_t value : {1, 25, 26, 27, 675, 676, 677, 18278, 18279, 123456789, 2147483647}) {
+        std::string text = label(value);
+        int64_t back = 0;
+        for (char c : text) back = back * 26 + (c - 'A' + 1);
+        EXPECT_EQ(back, value) << text;
+    }
+    KTString<char> empty;
+    empty.ToAlphabetic(0, true);
+    EXPECT_TRUE(empty.IsNull()) << "the shared empty value is never written";
+}
+
+// ---- locale items ---------------------------------------------------------------------------------------
+
+TEST(LoadLocaleInfo, InvariantLocaleAndFailures) {
+    KTString<char16_t> s(u"unchanged");
+    ASSERT_TRUE(s.LoadLocaleInfo(platform::LocaleInvariant, platform::LocaleDecimalSeparator));
+    EXPECT_TRUE(s.ToView() == u".");
+    ASSERT_TRUE(s.LoadLocaleInfo(platform::LocaleInvariant, platform::LocaleEnglishLanguageName));
+    EXPECT_TRUE(s.ToView() == u"Invariant Language");
+    ASSERT_TRUE(s.LoadLocaleInfo(platform::LocaleInvariant, platform::LocaleEnglishCountryName));
+    EXPECT_TRUE(s.ToView() == u"Invariant Country");
+    ASSERT_TRUE(s.LoadLocaleInfo(platform::LocaleInvariant, platform::LocaleThousandsSeparator));
+    EXPECT_EQ(s.Length(), 0) << "the C locale groups no digits";
+    EXPECT_FALSE(s.LoadLocaleInfo(platform::LocaleInvariant, 0x7777)) << "an item nobody answers";
+    EXPECT_FALSE(s.LoadLocaleInfo(0x0001, platform::LocaleDecimalSeparator)) << "an unknown locale";
+    EXPECT_TRUE(s.LoadLocaleInfo(platform::LocaleDecimalSeparator)) << "the user's default locale";
+    EXPECT_GE(s.Length(), 1);
+}
+
+TEST(LoadLocaleInfo, GermanWhereInstalled) {
+    KTString<char16_t> s;
+    if (!s.LoadLocaleInfo(0x0407, platform::LocaleDecimalSeparator)) GTEST_SKIP() << "no de_DE locale here";
+    EXPECT_TRUE(s.ToView() == u",");
+    ASSERT_TRUE(s.LoadLocaleInfo(0x0407, platform::LocaleEnglishLanguageName));
+    EXPECT_TRUE(s.ToView() == u"German");
+    ASSERT_TRUE(s.LoadLocaleInfo(0x0407, platform::LocaleNativeCountryName));
+    EXPECT_TRUE(s.ToView() == u"Deutschland");
+}
