@@ -83,64 +83,64 @@ inline int32_t CharacterUnits(const char16_t*) {
 
 // ---- searching -----------------------------------------------------------------------------------------
 
+namespace ops {
+// Runs `search(data, length, fromUnit)` from the caller's start (negative: 0; beyond the end: not found)
+// and returns the unit offset it reports, or -1.
+template <class Char, class S, class Search>
+int32_t SearchUnits(const KTStringT<Char, S>& s, int32_t start, bool inUnits, Search search) {
+    const Char* d = s.Data();
+    int32_t n = s.Length();
+    int32_t from = ToUnits(d, std::max(start, 0), inUnits);
+    return from > n ? -1 : search(d, n, from);
+}
+// The same, with the offset turned back into a position of the caller's kind.
+template <class Char, class S, class Search>
+int32_t SearchPosition(const KTStringT<Char, S>& s, int32_t start, bool inUnits, Search search) {
+    int32_t hit = SearchUnits(s, start, inUnits, search);
+    return hit < 0 ? -1 : ToPosition(s.Data(), hit, inUnits);
+}
+}  // namespace ops
+
 template <class Char, class S>
 int32_t Find(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start = 0,
              bool inUnits = false) {
-    if (pattern.IsEmpty()) return -1;
-    const Char* d = s.Data();
-    int32_t n = s.Length();
-    int32_t from = ops::ToUnits(d, std::max(start, 0), inUnits);
-    if (from > n) return -1;
-    int32_t hit = ops::FindUnits(d, n, pattern.Data(), pattern.Length(), from);
-    return hit < 0 ? -1 : ops::ToPosition(d, hit, inUnits);
+    return ops::SearchPosition(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return ops::FindUnits(d, n, pattern.Data(), pattern.Length(), from);
+    });
 }
 
 template <class Char, class S>
 const Char* FindPtr(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start = 0,
                     bool inUnits = false) {
-    if (pattern.IsEmpty()) return nullptr;
-    const Char* d = s.Data();
-    int32_t n = s.Length();
-    int32_t from = ops::ToUnits(d, std::max(start, 0), inUnits);
-    if (from > n) return nullptr;
-    int32_t hit = ops::FindUnits(d, n, pattern.Data(), pattern.Length(), from);
-    return hit < 0 ? nullptr : d + hit;
+    int32_t hit = ops::SearchUnits(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return ops::FindUnits(d, n, pattern.Data(), pattern.Length(), from);
+    });
+    return hit < 0 ? nullptr : s.Data() + hit;
 }
 
 // A code point (16-bit width: one code unit).
 template <class Char, class S>
 int32_t FindChar(const KTStringT<Char, S>& s, uint32_t codePoint, int32_t start = 0, bool inUnits = false) {
-    const Char* d = s.Data();
-    int32_t n = s.Length();
-    int32_t from = ops::ToUnits(d, std::max(start, 0), inUnits);
-    if (from > n) return -1;
-    int32_t hit = ops::FindCodePointUnits(d, n, codePoint, from);
-    return hit < 0 ? -1 : ops::ToPosition(d, hit, inUnits);
+    return ops::SearchPosition(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return ops::FindCodePointUnits(d, n, codePoint, from);
+    });
 }
 
 template <class Char, class S>
 int32_t FindNoCase(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start = 0,
                    bool inUnits = false) {
-    if (pattern.IsEmpty()) return -1;
-    const Char* d = s.Data();
-    int32_t n = s.Length();
-    int32_t from = ops::ToUnits(d, std::max(start, 0), inUnits);
-    if (from > n) return -1;
-    int32_t hit = ops::FindNoCaseUnits(d, n, pattern, from);
-    return hit < 0 ? -1 : ops::ToPosition(d, hit, inUnits);
+    return ops::SearchPosition(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return ops::FindNoCaseUnits(d, n, pattern, from);
+    });
 }
 
 namespace ops {
 template <class Char, class S>
 int32_t FindInSet(const KTStringT<Char, S>& s, KTTextPiece<Char> set, int32_t start, bool inUnits,
                   bool wantIn) {
-    if (set.IsEmpty()) return -1;
-    const Char* d = s.Data();
-    int32_t n = s.Length();
-    int32_t from = ToUnits(d, std::max(start, 0), inUnits);
-    if (from > n) return -1;
-    int32_t hit = FindSetUnits(d, n, set, from, wantIn);
-    return hit < 0 ? -1 : ToPosition(d, hit, inUnits);
+    return SearchPosition(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return FindSetUnits(d, n, set, from, wantIn);
+    });
 }
 template <class Char, class S>
 const Char* ReverseFindInSet(const KTStringT<Char, S>& s, KTTextPiece<Char> set, int32_t end, bool inUnits,
@@ -264,10 +264,8 @@ int32_t ParseInteger(const Char*& text, NoDeduce<Char> separator = 0) {
 }
 
 // printf-style formatting with the C library's conventions (16-bit: %s takes 16-bit text, %hs UTF-8).
-template <class S>
-KTStringT<char, S>& Format(KTStringT<char, S>& s, const char* format, ...);
-template <class S>
-KTStringT<char16_t, S>& Format(KTStringT<char16_t, S>& s, const char16_t* format, ...);
+template <class Char, class S>
+KTStringT<Char, S>& Format(KTStringT<Char, S>& s, NoDeduce<const Char*> format, ...);
 
 // ---- cutting -------------------------------------------------------------------------------------------
 

@@ -169,31 +169,27 @@ void FormatInto(KTStringT<Char, S>& s, Formatter format) {
 }
 }  // namespace ops
 
-template <class S>
-KTStringT<char, S>& Format(KTStringT<char, S>& s, const char* format, ...) {
-    if (format == nullptr) format = "";
-    va_list args;
-    va_start(args, format);
-    ops::FormatInto(s, [&](char* buffer, size_t capacity) {
-        va_list copy;
-        va_copy(copy, args);
-        int result = std::vsnprintf(buffer, capacity + 1, format, copy);
-        va_end(copy);
-        return result > static_cast<int>(capacity) ? -1 : result;  // truncated output reads as failure
-    });
-    va_end(args);
-    return s;
+namespace ops {
+// The platform's bounded formatters: units written, or a negative value when the output does not fit in
+// `capacity` units plus the terminator.
+inline int FormatBounded(char* buffer, size_t capacity, const char* format, va_list args) {
+    int result = std::vsnprintf(buffer, capacity + 1, format, args);
+    return result > static_cast<int>(capacity) ? -1 : result;
 }
+inline int FormatBounded(char16_t* buffer, size_t capacity, const char16_t* format, va_list args) {
+    return platform::FormatBounded16V(buffer, capacity + 1, format, args);
+}
+}  // namespace ops
 
-template <class S>
-KTStringT<char16_t, S>& Format(KTStringT<char16_t, S>& s, const char16_t* format, ...) {
-    if (format == nullptr) format = u"";
+template <class Char, class S>
+KTStringT<Char, S>& Format(KTStringT<Char, S>& s, NoDeduce<const Char*> format, ...) {
+    if (format == nullptr) format = TNullData<Char>::Data();
     va_list args;
     va_start(args, format);
-    ops::FormatInto(s, [&](char16_t* buffer, size_t capacity) {
+    ops::FormatInto(s, [&](Char* buffer, size_t capacity) {
         va_list copy;
         va_copy(copy, args);
-        int result = platform::FormatBounded16V(buffer, capacity + 1, format, copy);
+        int result = ops::FormatBounded(buffer, capacity, format, copy);
         va_end(copy);
         return result;
     });

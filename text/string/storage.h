@@ -123,27 +123,37 @@ struct HeaderLength {
 
 }  // namespace detail
 
-// KTString: the object owns its block alone; copies are deep.
-template <class Char>
-struct UniqueStorage {
-    Char* data_ = TNullData<Char>::Data();
-
-    static constexpr bool MoveTakesBlock = true;
-    constexpr UniqueStorage() noexcept = default;
-    int32_t CachedLength() const { return detail::HeaderLength<Char>::Cached(data_); }
-    void CacheLength(int32_t length) { detail::HeaderLength<Char>::Store(data_, length); }
-    int32_t CurrentCapacity() const { return block::Capacity(data_); }
-    void AdoptBlock(Char* data) { data_ = data; }
+// The steps of the modes whose object owns its block alone (unique and inline); the derived struct holds
+// the data pointer. No data members here, so the derived layouts stay standard.
+template <class Derived, class Char>
+struct OwnedSteps {
+    int32_t CachedLength() const { return detail::HeaderLength<Char>::Cached(Data()); }
+    void CacheLength(int32_t length) { detail::HeaderLength<Char>::Store(Data(), length); }
+    int32_t CurrentCapacity() const { return block::Capacity(Data()); }
     void MakeWritable() {}
     void ReserveBlock(int32_t capacity, unsigned options) {
-        detail::OwnedBlock<Char>::Reserve(&data_, capacity, options);
+        detail::OwnedBlock<Char>::Reserve(&Self().data_, capacity, options);
     }
     void EnsureBlock(int32_t capacity, bool keep) {
         if (capacity > CurrentCapacity()) ReserveBlock(capacity, keep ? Preserve : 0);
     }
-    void DropStorage() { detail::OwnedBlock<Char>::Empty(&data_); }
-    void ClearContents() { detail::OwnedBlock<Char>::Clear(data_); }
-    void ReleaseStorage() noexcept { detail::OwnedBlock<Char>::Release(data_); }
+    void DropStorage() { detail::OwnedBlock<Char>::Empty(&Self().data_); }
+    void ClearContents() { detail::OwnedBlock<Char>::Clear(Data()); }
+    void ReleaseStorage() noexcept { detail::OwnedBlock<Char>::Release(Data()); }
+
+  private:
+    Derived& Self() { return static_cast<Derived&>(*this); }
+    Char* Data() const { return static_cast<const Derived&>(*this).data_; }
+};
+
+// KTString: the object owns its block alone; copies are deep.
+template <class Char>
+struct UniqueStorage : OwnedSteps<UniqueStorage<Char>, Char> {
+    Char* data_ = TNullData<Char>::Data();
+
+    static constexpr bool MoveTakesBlock = true;
+    constexpr UniqueStorage() noexcept = default;
+    void AdoptBlock(Char* data) { data_ = data; }
     // Only inline strings have inline-capable blocks, so a unique string's block can always be taken.
     bool CanTakeBlockOf(const UniqueStorage&) const { return true; }
     void TakeBlockOf(UniqueStorage& other) noexcept {
@@ -155,7 +165,7 @@ struct UniqueStorage {
 // KTStringInline: the data pointer, then at once a short header and N + 1 inline characters.
 // The operations find the inline buffer behind the data pointer, so they are not instantiated per N.
 template <class Char, int32_t N>
-struct InlineStorage {
+struct InlineStorage : OwnedSteps<InlineStorage<Char, N>, Char> {
     static_assert(N >= 1 && N <= MaxShortCapacity, "inline capacity must fit a short header");
 
     static constexpr bool MoveTakesBlock = false;
@@ -173,23 +183,10 @@ struct InlineStorage {
     InlineStorage(const InlineStorage&) = delete;
     InlineStorage& operator=(const InlineStorage&) = delete;
 
-    int32_t CachedLength() const { return detail::HeaderLength<Char>::Cached(data_); }
-    void CacheLength(int32_t length) { detail::HeaderLength<Char>::Store(data_, length); }
-    int32_t CurrentCapacity() const { return block::Capacity(data_); }
     void AdoptBlock(Char* data) {
         block::SetFlags(data, InlineCapable);
         data_ = data;
     }
-    void MakeWritable() {}
-    void ReserveBlock(int32_t capacity, unsigned options) {
-        detail::OwnedBlock<Char>::Reserve(&data_, capacity, options);
-    }
-    void EnsureBlock(int32_t capacity, bool keep) {
-        if (capacity > CurrentCapacity()) ReserveBlock(capacity, keep ? Preserve : 0);
-    }
-    void DropStorage() { detail::OwnedBlock<Char>::Empty(&data_); }
-    void ClearContents() { detail::OwnedBlock<Char>::Clear(data_); }
-    void ReleaseStorage() noexcept { detail::OwnedBlock<Char>::Release(data_); }
     // A block made for an inline string belongs with that object's buffer: moving copies instead.
     bool CanTakeBlockOf(const InlineStorage&) const { return false; }
     void TakeBlockOf(InlineStorage&) noexcept {}
