@@ -59,13 +59,26 @@ ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* na
     return nullptr;
 }
 
+int32_t FindEntry(ResourceStringRecord* record, std::u16string_view key) {
+    if (record == nullptr) return -1;
+    for (int32_t index = 0; index < record->count; ++index)
+        if (const char16_t* candidate = record->keyAt(record, index);
+            candidate != nullptr && key == candidate)
+            return index;
+    return -1;
+}
+
 std::string ToUtf8(const char16_t* text) {
+    return text == nullptr ? std::string() : ToUtf8(std::u16string_view(text));
+}
+
+std::string ToUtf8(std::u16string_view text) {
     std::string utf8;
-    if (text == nullptr) return utf8;
-    for (const char16_t* unit = text; *unit != 0; ++unit) {
-        char32_t codePoint = *unit;
-        if (codePoint >= 0xD800 && codePoint <= 0xDBFF && unit[1] >= 0xDC00 && unit[1] <= 0xDFFF) {
-            codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (*++unit - 0xDC00);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t codePoint = text[i];
+        if (codePoint >= 0xD800 && codePoint <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (text[++i] - 0xDC00);
         } else if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
             codePoint = 0xFFFD;
         }
@@ -75,6 +88,20 @@ std::string ToUtf8(const char16_t* text) {
         utf8.append(bytes, end);
     }
     return utf8;
+}
+
+bool FromUtf8(std::string_view text, std::u16string& out) {
+    out.clear();
+    if (text.empty()) return true;
+    if (text.size() > 0x7FFFFFFF) return false;
+    const auto count = static_cast<int32_t>(text.size());
+    // The converter turns ill-formed input into U+FFFD; a text that does not come back unchanged was not
+    // well-formed.
+    out.resize(static_cast<size_t>(platform::Utf8ToUtf16(text.data(), count, nullptr, 0)));
+    if (out.empty() ||
+        platform::Utf8ToUtf16(text.data(), count, out.data(), static_cast<int32_t>(out.size())) == 0)
+        return false;
+    return ToUtf8(std::u16string_view(out)) == text;
 }
 
 }  // namespace kt::host

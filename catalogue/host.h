@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace kt::host {
@@ -123,7 +124,16 @@ class CatalogueModule {
 // The catalogue named `name` (exact comparison) on the chain from `first`, or null.
 ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* name);
 
+// The index of the entry whose key is `key` (exact comparison) in `record`, or -1. A linear walk over the
+// key accessor: a host that looks up many keys builds its own map from it.
+int32_t FindEntry(ResourceStringRecord* record, std::u16string_view key);
+
 // UTF-8 form of a zero-terminated UTF-16 text for printing; unpaired surrogates become U+FFFD.
 std::string ToUtf8(const char16_t* text);
+std::string ToUtf8(std::u16string_view text);
+
+// UTF-16 form of a UTF-8 text, e.g. a command-line argument; false (and `out` unspecified) when `text` is
+// not well-formed UTF-8.
+bool FromUtf8(std::string_view text, std::u16string& out);
 
 }  // namespace kt::host

@@ -48,3 +48,26 @@ if(ICU_FOUND)
     kt_add_test(NAME test_string_icu SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/string/icu/convert_icu_test.cpp
                 LIBS ktplatform ICU::uc)
 endif()
+
+# --- ktcat: formatter, checker and writers --------------------------------------------------------------
+if(TARGET test_catalogue AND TARGET ktcat)
+    # The unit tests drive ktcat's checker and writers directly.
+    target_link_libraries(test_catalogue PRIVATE ktcat_commands)
+
+    foreach(case format format_findings check help utf8_in_c_locale export_usage)
+        add_test(NAME ktcat_${case}
+            COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DCASE=${case}
+                    -P ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_commands.cmake)
+    endforeach()
+    set_tests_properties(ktcat_utf8_in_c_locale PROPERTIES ENVIRONMENT "LC_ALL=C;LANG=C")
+
+    # Every export read back by its own tools; skipped (exit code 77) where a tool is missing.
+    if(Python3_Interpreter_FOUND)
+        foreach(format json po xml)
+            add_test(NAME ktcat_export_${format}
+                COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_export.py
+                        $<TARGET_FILE:ktcat> ${format} ${CMAKE_CURRENT_BINARY_DIR}/ktcat_export_${format})
+            set_tests_properties(ktcat_export_${format} PROPERTIES SKIP_RETURN_CODE 77)
+        endforeach()
+    endif()
+endif()
