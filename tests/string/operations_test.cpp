@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "text/regex/character_filter.h"
 #include "text/string/operations.h"
 
 using namespace kt;
@@ -426,4 +427,20 @@ TEST(OperationsDifferential, FormatMatchesTheCLibraryInBothWidths) {
         }
         EXPECT_EQ(wideAsUtf8, expected) << c.format;
     }
+}
+
+TEST(KeepCharactersFilter, WritesNothingWhenEverythingIsKept) {
+    KTStringShared<char> a("abc");
+    KTStringShared<char> b(a);
+    KeepCharacters(b, "a..z");
+    EXPECT_EQ(a.Data(), b.Data()) << "no removal, no unsharing";
+    KTString<char16_t> s(u"abc");
+    s.EnsureCapacity(8, true);
+    block::SetWord(s.Data(), 6, LengthNotCached);
+    KeepCharacters(s, u"a..c");
+    EXPECT_EQ(block::Word(s.Data(), 6), LengthNotCached) << "the length cache is not touched either";
+    KeepCharacters(b, "b");
+    EXPECT_NE(a.Data(), b.Data());
+    EXPECT_EQ(b.ToView(), "b");
+    EXPECT_EQ(a.ToView(), "abc");
 }

@@ -292,50 +292,6 @@ int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern
     return static_cast<int32_t>(out - data);
 }
 
-template <class Char>
-int32_t KeepCharactersUnits(Char* data, int32_t length, KTTextPiece<Char> setText) {
-    KTCodePointPattern<Char> pattern(setText, false);
-    std::vector<std::pair<uint32_t, uint32_t>> ranges;
-    uint32_t* singles = pattern.CodePoints();
-    int32_t count = pattern.Count();
-    int32_t kept = 0;
-    for (int32_t i = 0; i < count;) {
-        if (i + 3 < count && singles[i + 1] == '.' && singles[i + 2] == '.') {
-            ranges.emplace_back(singles[i], singles[i + 3]);
-            i += 4;
-        } else {
-            singles[kept++] = singles[i++];
-        }
-    }
-    singles[kept] = 0;
-    bool singleOnly = kept == 1;
-    auto inSet = [&](uint32_t c) {
-        for (auto [first, last] : ranges)
-            if (first <= c && c <= last) return true;
-        if (kept == 0) return false;
-        if (singleOnly) return singles[0] == c;
-        for (int32_t i = 0; i < kept; ++i)
-            if (singles[i] == c) return true;
-        return false;
-    };
-    Char* end = data + length;
-    Char* out = nullptr;
-    for (Char* p = data; p < end && *p != 0;) {
-        const Char* q = p;
-        uint32_t cp = NextCharacter(q);
-        bool keep = inSet(cp);
-        if (!keep && out == nullptr) out = p;
-        if (keep && out != nullptr) {
-            if constexpr (std::is_same_v<Char, char>)
-                EncodeUtf8(out, cp);
-            else
-                *out++ = static_cast<Char>(cp);
-        }
-        p += q - p;
-    }
-    return out ? static_cast<int32_t>(out - data) : -1;
-}
-
 #define KT_INSTANTIATE(Char)                                                                 \
     template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);         \
     template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);            \
@@ -347,8 +303,7 @@ int32_t KeepCharactersUnits(Char* data, int32_t length, KTTextPiece<Char> setTex
     template void ReverseUnits(Char*, int32_t, int32_t);                                     \
     template int32_t RemoveCharactersUnits(Char*, int32_t, const KTCodePointPattern<Char>&); \
     template int32_t RemoveEnclosedUnits(Char*, int32_t, const KTCodePointPattern<Char>&,    \
-                                         const KTCodePointPattern<Char>&, uint32_t, bool);   \
-    template int32_t KeepCharactersUnits(Char*, int32_t, KTTextPiece<Char>);
+                                         const KTCodePointPattern<Char>&, uint32_t, bool);
 KT_INSTANTIATE(char)
 KT_INSTANTIATE(char16_t)
 #undef KT_INSTANTIATE

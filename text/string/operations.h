@@ -54,9 +54,6 @@ int32_t RemoveCharactersUnits(Char* data, int32_t length, const KTCodePointPatte
 template <class Char>
 int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern<Char>& opening,
                             const KTCodePointPattern<Char>& closing, uint32_t escape, bool flat);
-// New length, or -1 when every character is kept (nothing written).
-template <class Char>
-int32_t KeepCharactersUnits(Char* data, int32_t length, KTTextPiece<Char> setText);
 
 // A character position (8-bit, not in units) as a byte offset; ToEnd and unit positions stay.
 template <class Char>
@@ -322,27 +319,6 @@ KTStringT<Char, S>& RemoveEnclosed(KTStringT<Char, S>& s, const KTCodePointPatte
 template <class Char, class S, class R>
 KTStringT<Char, R>& FirstLines(const KTStringT<Char, S>& s, KTStringT<Char, R>& result, int32_t maxLines,
                                bool skipEmpty, bool trim, const Char* suffix);
-
-// Keeps only the characters of the set text (characters and ranges written as first..last), in place.
-template <class Char, class S>
-KTStringT<Char, S>& KeepCharacters(KTStringT<Char, S>& s, const Char* setText) {
-    if (setText == nullptr || setText[0] == 0) {
-        if (!IsNullData(s.Data())) {
-            s.MakeWritable();
-            s._SetStringEnd(0);
-        }
-        return s;
-    }
-    int32_t n = s.Length();
-    if (n == 0) return s;
-    KTTextPiece<Char> set(setText);
-    // The filter writes only after its first removal; find out before unsharing or copying.
-    KTStringT<Char, S>* target = &s;
-    target->MakeWritable();
-    int32_t kept = ops::KeepCharactersUnits(target->Data(), n, set);
-    if (kept >= 0) target->_SetStringEnd(kept);
-    return s;
-}
 
 }  // namespace kt
 
