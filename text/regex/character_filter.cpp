@@ -30,9 +30,8 @@ bool CharacterSetFilter<Char>::Contains(uint32_t c) const noexcept {
 }
 
 template <class Char>
-int32_t CharacterSetFilter<Char>::FirstRemoved(const Char* data, int32_t length) const {
-    const Char* end = data + length;
-    for (const Char* p = data; p < end && *p != 0;) {
+int32_t CharacterSetFilter<Char>::FirstRemoved(const Char* data) const {
+    for (const Char* p = data; *p != 0;) {
         const Char* start = p;
         if (!Contains(NextCharacter(p))) return static_cast<int32_t>(start - data);
     }
@@ -40,10 +39,9 @@ int32_t CharacterSetFilter<Char>::FirstRemoved(const Char* data, int32_t length)
 }
 
 template <class Char>
-int32_t CharacterSetFilter<Char>::Compact(Char* data, int32_t length, int32_t from) const {
+int32_t CharacterSetFilter<Char>::Compact(Char* data, int32_t from) const {
     Char* out = data + from;
-    const Char* end = data + length;
-    for (const Char* p = data + from; p < end && *p != 0;) {
+    for (const Char* p = data + from; *p != 0;) {
         uint32_t c = NextCharacter(p);
         if (!Contains(c)) continue;
         if constexpr (std::is_same_v<Char, char>)

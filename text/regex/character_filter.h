@@ -19,10 +19,12 @@ class CharacterSetFilter {
     explicit CharacterSetFilter(const Char* setText);
     bool Contains(uint32_t c) const noexcept;
 
-    // Filters `length` units in place from `from` on (the first character to remove); returns the new length.
-    int32_t Compact(Char* data, int32_t length, int32_t from) const;
-    // The unit offset of the first character not in the set, or -1 when every character is.
-    int32_t FirstRemoved(const Char* data, int32_t length) const;
+    // Filters the terminated units in place from `from` on (the first character to remove); returns the
+    // new length.
+    int32_t Compact(Char* data, int32_t from) const;
+    // The unit offset of the first character not in the set, or -1 when every character is. Walks to the
+    // terminator, so that a string left as it is keeps even its length cache untouched.
+    int32_t FirstRemoved(const Char* data) const;
 
   private:
     KTCodePointPattern<Char> pattern_;
@@ -39,12 +41,11 @@ KTStringT<Char, S>& KeepCharacters(KTStringT<Char, S>& s, const Char* setText) {
         }
         return s;
     }
-    int32_t n = s.Length();
     CharacterSetFilter<Char> filter(setText);
-    int32_t from = filter.FirstRemoved(s.Data(), n);
+    int32_t from = filter.FirstRemoved(s.Data());
     if (from < 0) return s;  // everything is kept: nothing is written, not even the length cache
     s.MakeWritable();
-    s._SetStringEnd(filter.Compact(s.Data(), n, from));
+    s._SetStringEnd(filter.Compact(s.Data(), from));
     return s;
 }
 
