@@ -444,3 +444,18 @@ TEST(KeepCharactersFilter, WritesNothingWhenEverythingIsKept) {
     EXPECT_EQ(b.ToView(), "b");
     EXPECT_EQ(a.ToView(), "abc");
 }
+
+TEST(OperationsArguments, ConcatenationExpressionsAsPatterns) {
+    KTString<char> s("hello world");
+    KTString<char> lo("lo");
+    EXPECT_EQ(Find(s, lo + " w"), 3);
+    EXPECT_EQ(FindNoCase(s, KTString<char>("WOR") + "LD"), 6);
+    KTString<char> empty;
+    EXPECT_EQ(Find(s, empty + ""), -1) << "an empty expression finds nothing";
+    KTString<char16_t> w(u"abcabc");
+    KTString<char16_t> c(u"c");
+    EXPECT_EQ(Find(w, c + u"a" + u"b", 1), 2);
+    KTString<char> r("a-b-c");
+    Replace(r, KTString<char>("-") + "", KTString<char>("+") + "+");
+    EXPECT_EQ(r.ToView(), "a++b++c");
+}

@@ -1,11 +1,13 @@
 // KTTextPiece: the second text of a string operation, in whatever form the caller has it: a terminated
-// array (null reads as the empty text), a KTString of any storage mode, a string view, or an explicit
+// array (null reads as the empty text), a KTString of any storage mode, a string view, a concatenation
+// expression (materialised into its result cache, which lives as long as the expression), or an explicit
 // pointer and count (a negative count means up to the terminator).
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
+#include "text/string/concat.h"
 #include "text/string/kt_string.h"
 
 namespace kt {
@@ -27,6 +29,9 @@ class KTTextPiece {
     template <class Storage>
     KTTextPiece(const KTStringT<Char, Storage>& text)  // NOLINT
         : data_(text.Data()), length_(text.Length()) {}
+
+    KTTextPiece(const KTConcat<Char>& expression)  // NOLINT
+        : data_(expression.Data()), length_(expression.Length()) {}
 
     const Char* Data() const noexcept { return data_; }
     int32_t Length() const noexcept { return length_; }
