@@ -6,8 +6,7 @@
 namespace kt {
 
 template <class Char>
-uint32_t KTCodePointPattern<Char>::Fold(uint32_t cp) noexcept {
-    if (cp < 0x80) return cp - 'a' < 26u ? cp - 0x20 : cp;
+uint32_t KTCodePointPattern<Char>::FoldBeyondAscii(uint32_t cp) noexcept {
     if constexpr (std::is_same_v<Char, char16_t>)
         return cp < 0x10000 ? platform::ToUpperUnit16(static_cast<char16_t>(cp)) : cp;
     else

@@ -28,12 +28,17 @@ class KTCodePointPattern {
     bool IsEmpty() const noexcept { return count_ == 0; }
 
     // The upper-case folding the pattern uses, for the text it is compared with.
-    static uint32_t Fold(uint32_t codePoint) noexcept;
+    static uint32_t Fold(uint32_t codePoint) noexcept {
+        if (codePoint < 0x80) return codePoint - 'a' < 26u ? codePoint - 0x20 : codePoint;
+        return FoldBeyondAscii(codePoint);
+    }
     uint32_t Prepare(uint32_t codePoint) const noexcept { return folded_ ? Fold(codePoint) : codePoint; }
     // Whether `codePoint` (already prepared) is one of the pattern's code points.
     bool Contains(uint32_t codePoint) const noexcept;
 
   private:
+    static uint32_t FoldBeyondAscii(uint32_t codePoint) noexcept;
+
     uint32_t inline_[InlineRoom];
     uint32_t* points_ = inline_;
     bool onHeap_ = false;
