@@ -14,7 +14,8 @@ namespace kt::platform {
 // --- 16-bit case mapping (the C run-time's _wcsicmp and _wcslwr_s) ------------------------------------
 // Both map each code point (a surrogate pair counts as one) with the Unicode 6.0 simple lower-case
 // mapping; an unpaired surrogate stays as it is. Defined inline (platform/posix/case16.h), so that only
-// their callers need the case table of the text library at link time.
+// their callers need the case table of the text library at link time. On Windows they are the C run-time's
+// own (platform/windows/case16.h), which maps unit by unit in its current locale.
 
 // Compares two zero-terminated UTF-16 texts ignoring case: negative, zero or positive as the lower-cased
 // left text orders before, equal to or after the lower-cased right one, in code unit order.
@@ -106,6 +107,51 @@ enum LocaleItem : uint32_t {
 // including the terminator; 0 for an unknown locale or item, or when `out` is too small.
 int32_t LocaleItemText(uint32_t locale, uint32_t item, char16_t* out, int32_t outCapacity) noexcept;
 
+// --- clipboard and global memory (OpenClipboard, EmptyClipboard, SetClipboardData, GetClipboardData,
+// CloseClipboard; GlobalAlloc, GlobalLock, GlobalUnlock, GlobalSize, GlobalFree) ------------------------
+// On POSIX the clipboard is an in-process stand-in with the Windows contract: one holder at a time, data
+// per format, blocks that belong to the clipboard once a set has succeeded.
+
+// A movable memory block. Handles are checked before use: an unknown or already freed handle makes every
+// call fail, and no call reads through it.
+struct GlobalBlock;
+using GlobalMemory = GlobalBlock*;
+inline constexpr uint32_t GlobalShared = 0x2000;  // GMEM_SHARE: memory meant for the clipboard
+
+// A block of `bytes` bytes (at least 1), or null when it cannot be had.
+GlobalMemory GlobalMemoryAlloc(uint32_t flags, size_t bytes) noexcept;
+// Locks the block and returns its bytes; locks nest. Null for an unknown handle.
+void* GlobalMemoryLock(GlobalMemory block) noexcept;
+// Undoes one lock; false for an unknown handle or a block that is not locked.
+bool GlobalMemoryUnlock(GlobalMemory block) noexcept;
+// The allocated size in bytes; 0 for an unknown handle.
+size_t GlobalMemorySize(GlobalMemory block) noexcept;
+// Frees the block: null on success, the handle itself when it is unknown or belongs to the clipboard.
+GlobalMemory GlobalMemoryFree(GlobalMemory block) noexcept;
+
+// Opens the clipboard for `owner` (a window handle, or null for the calling thread); false while another
+// holder has it open. Opening it again as its holder succeeds (one close ends both).
+bool ClipboardOpen(const void* owner) noexcept;
+// The calls below fail (false or null) unless the calling thread holds the clipboard open.
+// Frees every block the clipboard holds.
+bool ClipboardEmpty() noexcept;
+// Hands `block` to the clipboard as the data of `format` (not 0); the block of that format it held before
+// is freed. Returns the block, or null when refused, in which case the block still belongs to the caller.
+GlobalMemory ClipboardSetData(uint32_t format, GlobalMemory block) noexcept;
+// The block held for `format`, or null; it stays the clipboard's.
+GlobalMemory ClipboardGetData(uint32_t format) noexcept;
+bool ClipboardClose() noexcept;
+
+// --- system error texts (FormatMessageW with the system table, user's default language) ----------------
+// The message of `code` as UTF-16 ending with "\r\n", with the size-query convention of LocaleItemText:
+// with a null `out` or an `outCapacity` of 0 the units needed including the terminator, otherwise the units
+// written including the terminator; 0 for a code without a message, or when `out` is too small.
+int32_t SystemMessageText(uint32_t code, char16_t* out, int32_t outCapacity) noexcept;
+
 }  // namespace kt::platform
 
+#ifdef _WIN32
+#include "platform/windows/case16.h"
+#else
 #include "platform/posix/case16.h"
+#endif

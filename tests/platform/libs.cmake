@@ -1,1 +1,1 @@
-set(area_libs ktplatform kttext_regex)
+set(area_libs ktplatform kttext_regex kttext_string)
