@@ -128,6 +128,14 @@ int32_t LocaleItemText(uint32_t locale, uint32_t item, char16_t* out, int32_t ou
     if (source.invariant != nullptr && nl_langinfo_l(_NL_IDENTIFICATION_LANGUAGE, scoped.Handle())[0] == 0)
         text = source.invariant;
 
+    // The C library's international symbol carries its separator ("EUR "); the item is the code alone.
+    std::string trimmed;
+    if (item == LocaleIntlCurrencySymbol) {
+        trimmed = text;
+        while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
+        text = trimmed.c_str();
+    }
+
     const char* codeset = nl_langinfo_l(CODESET, scoped.Handle());
     if (codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0))
         return Utf8ToUtf16(text, -1, out, outCapacity);

@@ -377,4 +377,10 @@ TEST(LoadLocaleInfo, GermanWhereInstalled) {
     EXPECT_TRUE(s.ToView() == u"German");
     ASSERT_TRUE(s.LoadLocaleInfo(0x0407, platform::LocaleNativeCountryName));
     EXPECT_TRUE(s.ToView() == u"Deutschland");
+    ASSERT_TRUE(s.LoadLocaleInfo(0x0407, platform::LocaleCurrencySymbol));
+    EXPECT_TRUE(s.ToView() == u"\u20AC") << "UTF-8 locale data arrives as UTF-16";
+    ASSERT_TRUE(s.LoadLocaleInfo(0x0407, platform::LocaleIntlCurrencySymbol));
+    EXPECT_TRUE(s.ToView() == u"EUR");
+    ASSERT_TRUE(s.LoadLocaleInfo(0x0407, platform::LocaleIsoCountryName));
+    EXPECT_TRUE(s.ToView() == u"DE");
 }
