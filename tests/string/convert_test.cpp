@@ -298,6 +298,11 @@ TYPED_TEST(Utf16Modes, ConvertFromUtf8LeavesOtherHoldersAlone) {
         second.ConvertFromUTF8String("", -1);  // empties by dropping the hold
         EXPECT_TRUE(second.IsNull());
         EXPECT_TRUE(first == u"shared text");
+        TypeParam third(first);
+        third.ConvertToUtf8Units();
+        EXPECT_NE(third.Data(), first.Data());
+        EXPECT_TRUE(first == u"shared text");
+        EXPECT_TRUE(third == u"shared text");
     } else if constexpr (std::is_same_v<TypeParam, KTStringBorrowed<char16_t>>) {
         char16_t foreign[] = u"foreign";
         TypeParam s(Borrow, foreign);
