@@ -90,6 +90,11 @@ namespace ops {
 
 // Reads one character and advances: a code point (8-bit, lenient) or a code unit (16-bit).
 inline uint32_t NextCharacter(const char*& p) {
+    const auto lead = static_cast<unsigned char>(*p);
+    if (lead < 0x80) {
+        ++p;
+        return lead;
+    }
     return DecodeUtf8(p);
 }
 inline uint32_t NextCharacter(const char16_t*& p) {
@@ -124,14 +129,16 @@ class GrowingWriter {
     GrowingWriter& operator=(const GrowingWriter&) = delete;
 
     // Replaces the string's contents with `count` units of `prefix` (which must not lie in the string).
-    void Start(const Char* prefix, int32_t count) {
-        const int64_t needed = static_cast<int64_t>(count) + 1;
+    // `expected` is the least length the whole output will have, when known.
+    void Start(const Char* prefix, int32_t count, int64_t expected = 0) {
+        const int64_t needed = (expected > count ? expected : count) + 1;
         if (needed > out_.Capacity())
             out_.EnsureCapacity(GrownCapacity(needed), false);
         else
             out_.MakeWritable();  // unshares a shared block, copies borrowed characters
         if (count > 0) std::memcpy(out_.Data(), prefix, static_cast<size_t>(count) * sizeof(Char));
         length_ = count;
+        capacity_ = out_.Capacity();
     }
     void Put(Char unit) {
         *Room(1) = unit;
@@ -164,13 +171,17 @@ class GrowingWriter {
         return static_cast<int32_t>(grown > ToEnd ? ToEnd : grown);
     }
     Char* Room(int32_t count) {
-        const int64_t needed = static_cast<int64_t>(length_) + count;
-        if (needed > out_.Capacity()) out_.Reserve(GrownCapacity(needed), Preserve);
+        if (static_cast<int64_t>(length_) + count > capacity_) Grow(count);
         return out_.Data() + length_;
+    }
+    void Grow(int32_t count) {
+        out_.Reserve(GrownCapacity(static_cast<int64_t>(length_) + count), Preserve);
+        capacity_ = out_.Capacity();
     }
 
     KTStringT<Char, S>& out_;
     int32_t length_ = 0;
+    int32_t capacity_ = 0;  // the block's, read once per growth rather than from its header per write
 };
 
 // The in-place core of the reference decoders over `count` units; returns the new length. The text before
@@ -193,6 +204,20 @@ int32_t FindUnitIn(const Char* text, int32_t count, Char unit) {
 template <class Char>
 int32_t TerminatedLength(const Char* text) {
     return text == nullptr ? 0 : static_cast<int32_t>(std::char_traits<Char>::length(text));
+}
+
+template <class Char>
+constexpr uint32_t UnitValue(Char unit) {
+    return static_cast<std::make_unsigned_t<Char>>(unit);
+}
+
+// The ASCII characters EscapeMarkup has to look at before its extra characters are known.
+constexpr std::array<bool, 128> EscapeAttention(bool escapeQuotes) {
+    std::array<bool, 128> attention{};
+    for (int c = 0; c < 32; ++c) attention[c] = c != '\t' && c != '\n' && c != '\r';
+    attention['<'] = attention['>'] = attention['&'] = true;
+    attention['"'] = attention['\''] = escapeQuotes;
+    return attention;
 }
 
 // Whether `cp` is one of the extra characters of EscapeMarkup (8-bit: compared code point by code point).
@@ -219,9 +244,19 @@ template <class Char, class R>
 bool EscapeMarkupInto(const Char* input, KTStringT<Char, R>& output, bool escapeQuotes,
                       std::type_identity_t<const Char*> extraChars) {
     if (input == nullptr) return false;
+    // ASCII characters that may need escaping stop the fast scan (the terminator too); everything else is
+    // looked at one character at a time.
+    std::array<bool, 128> attention = ops::EscapeAttention(escapeQuotes);
+    if (extraChars != nullptr)
+        for (const Char* e = extraChars; *e != 0;)
+            if (const uint32_t c = ops::NextCharacter(e); c < 128) attention[c] = true;
     ops::GrowingWriter<Char, R> writer(output);
     bool started = false;
-    for (const Char* p = input; *p != 0;) {
+    for (const Char* p = input;;) {
+        const Char* run = p;
+        while (ops::UnitValue(*p) < 128 && !attention[ops::UnitValue(*p)]) ++p;
+        if (started && p != run) writer.PutUnits(run, static_cast<int32_t>(p - run));
+        if (*p == 0) break;
         const Char* at = p;
         const uint32_t c = ops::NextCharacter(p);
         const char* entity = nullptr;
@@ -245,7 +280,9 @@ bool EscapeMarkupInto(const Char* input, KTStringT<Char, R>& output, bool escape
             continue;
         }
         if (!started) {
-            writer.Start(input, static_cast<int32_t>(at - input));
+            // The output is at least as long as the input: room for that (twice, as growing gives) at once.
+            const auto prefix = static_cast<int32_t>(at - input);
+            writer.Start(input, prefix, static_cast<int64_t>(prefix) + ops::TerminatedLength(at));
             started = true;
         }
         if (reference)
