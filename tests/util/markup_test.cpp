@@ -244,6 +244,32 @@ TYPED_TEST(Markup, TextToMarkupLineBreaksAndEntities) {
     EXPECT_EQ(Text(other), this->T("<x>"));
 }
 
+TYPED_TEST(Markup, TextToMarkupOfLongTexts) {
+    using Char = typename TestFixture::Char;
+    std::mt19937 rng(17);
+    const char32_t max = sizeof(Char) == 1 ? 0x10FFFF : 0xFFFF;
+    for (size_t length : {3u, 900u, 4000u}) {
+        std::u32string input = RandomText(rng, max, length);
+        std::u32string expected;
+        for (size_t i = 0; i < input.size(); ++i) {
+            const char32_t c = input[i];
+            auto put = [&](const std::string& s) { expected.append(s.begin(), s.end()); };
+            if (c == '\r' || c == '\n') {
+                put("<BR>\r\n");
+                if (c == '\r' && i + 1 < input.size() && input[i + 1] == '\n') ++i;
+            } else if (c < 256 && EntityNameTable<char>[c] != nullptr) {
+                put(std::string("&") + EntityNameTable<char>[c] + ";");
+            } else if (c < 32 || c > 126) {
+                put("&#" + std::to_string(static_cast<uint32_t>(c)) + ";");
+            } else {
+                expected.push_back(c);
+            }
+        }
+        auto s = TypeParam(Encode<Char>(input).c_str());
+        EXPECT_EQ(Text(TextToMarkup(s, true)), Encode<Char>(expected)) << "length " << length;
+    }
+}
+
 TEST(Markup, EntityNameTableHoldsTheSixtySixNames) {
     int filled = 0;
     for (int cp = 0; cp < 256; ++cp) {

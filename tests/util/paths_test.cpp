@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 using namespace kt;
 
@@ -395,4 +398,21 @@ TEST(Paths, SetPathHandlerKeepsOnePointerPerWidth) {
     SetPathHandler<char>(nullptr);
     SetPathHandler<char16_t>(nullptr);
     EXPECT_EQ(CurrentPathHandler<char>(), nullptr);
+}
+
+// The invalid-character sets are built at first use; threads that race to it must all see them whole.
+TEST(Paths, FileNameChecksFromManyThreads) {
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&wrong] {
+            for (int i = 0; i < 200; ++i) {
+                if (!IsValidFileName("name.txt") || IsValidFileName("a|b") || IsValidFileName(u"a\nb") ||
+                    !IsValidFileName(u"x") || CurrentPathHandler<char>() != nullptr)
+                    ++wrong;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
