@@ -2,7 +2,6 @@
 // registry keyed by their handle, so a stale or foreign handle is refused instead of read through; one
 // mutex guards everything, since the clipboard is shared by every thread.
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>

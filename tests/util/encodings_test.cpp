@@ -63,16 +63,31 @@ TYPED_TEST(LineEndings, EveryBreakBecomesTheTarget) {
 }
 
 TYPED_TEST(LineEndings, MatchesTheStandardLibraryOnRandomTexts) {
+    using Char = typename TestFixture::Char;
+    // 'x' and 'y' stand for units that resemble a break without being one: in the 16-bit width units
+    // whose bytes are CR and LF, in the 8-bit width bytes with the high bit set.
+    const Char x = sizeof(Char) == 2 ? static_cast<Char>(0x0A0D) : static_cast<Char>(0xE9);
+    const Char y = sizeof(Char) == 2 ? static_cast<Char>(0x8D0A) : static_cast<Char>(0x8A);
+    auto units = [&](const std::string& shape) {
+        std::basic_string<Char> result;
+        for (char c : shape) result += c == 'x' ? x : c == 'y' ? y : static_cast<Char>(c);
+        return result;
+    };
     std::mt19937 random(7);
-    const char alphabet[] = {'\r', '\n', 'a', 'b'};
-    for (int round = 0; round < 300; ++round) {
-        std::string text(random() % 40, ' ');
-        for (char& c : text) c = alphabet[random() % 4];
+    const char alphabet[] = {'\r', '\n', 'a', 'b', 'x', 'y'};
+    for (int round = 0; round < 400; ++round) {
+        std::string shape(random() % 48, ' ');
+        for (char& c : shape) c = alphabet[random() % (random() % 2 ? 6 : 3)];
         for (const char* target : {"\r\n", "\r", "\n"}) {
-            auto s = this->Make(text);
+            TypeParam s(units(shape).c_str());
             ConvertLineEndings(s, this->W(target).c_str());
-            ASSERT_EQ(Text(s), this->W(ReferenceLineEndings(text, target)));
+            ASSERT_EQ(Text(s), units(ReferenceLineEndings(shape, target)));
         }
+        const std::basic_string<Char> text = units(shape);
+        const size_t firstCr = text.find(Char('\r'));  // every CR is foreign to LF, paired or not
+        const Char* foreign = FindForeignLineEnding(text.c_str(), LineEndingLF<Char>);
+        ASSERT_EQ(foreign == nullptr ? std::string::npos : static_cast<size_t>(foreign - text.c_str()),
+                  firstCr);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "text/util/encodings.h"
 
+#include <cstring>
+
 namespace kt {
 namespace detail {
 
@@ -29,37 +31,61 @@ int32_t UnitsOf(LineEnding ending) {
     return ending == LineEnding::CRLF ? 2 : 1;
 }
 
+// Position of the first CR or LF at or after `i`, or `length`. Lines are long and breaks rare, so eight
+// bytes are tested at a time: a lane equal to c is a zero lane of word ^ (c in every lane), and
+// (x - ones) & ~x & high is non-zero exactly when x has a zero lane.
+template <class Char>
+int32_t NextBreak(const Char* text, int32_t i, int32_t length) {
+    constexpr int32_t lanes = sizeof(uint64_t) / sizeof(Char);
+    constexpr uint64_t ones = ~uint64_t{0} / ((uint64_t{1} << (8 * sizeof(Char))) - 1);
+    constexpr uint64_t high = ones << (8 * sizeof(Char) - 1);
+    for (; i <= length - lanes; i += lanes) {
+        uint64_t word;
+        std::memcpy(&word, text + i, sizeof word);
+        const uint64_t cr = word ^ (ones * '\r'), lf = word ^ (ones * '\n');
+        if ((((cr - ones) & ~cr) | ((lf - ones) & ~lf)) & high) break;
+    }
+    while (i < length && text[i] != Char('\r') && text[i] != Char('\n')) ++i;
+    return i;
+}
+
+// Calls onRun(start, count) for each stretch without breaks and onBreak(found) for each break, in order.
+template <class Char, class OnRun, class OnBreak>
+void WalkLines(const Char* text, int32_t length, OnRun onRun, OnBreak onBreak) {
+    for (int32_t i = 0; i < length;) {
+        const int32_t next = NextBreak(text, i, length);
+        if (next > i) onRun(i, next - i);
+        if (next == length) return;
+        const LineEnding found = BreakAt(text, length, next);
+        onBreak(found);
+        i = next + UnitsOf(found);
+    }
+}
+
 }  // namespace
 
 template <class Char>
 int64_t MeasureLineEndings(const Char* text, int32_t length, LineEnding target) {
     int64_t units = 0;
-    for (int32_t i = 0; i < length;) {
-        const LineEnding found = BreakAt(text, length, i);
-        if (found == LineEnding::None) {
-            ++units;
-            ++i;
-        } else {
-            units += UnitsOf(target);
-            i += UnitsOf(found);
-        }
-    }
+    WalkLines(
+        text, length, [&](int32_t, int32_t count) { units += count; },
+        [&](LineEnding) { units += UnitsOf(target); });
     return units;
 }
 
 template <class Char>
 int32_t WriteLineEndings(const Char* text, int32_t length, Char* out, LineEnding target) {
     int32_t written = 0;
-    for (int32_t i = 0; i < length;) {
-        const LineEnding found = BreakAt(text, length, i);
-        if (found == LineEnding::None) {
-            out[written++] = text[i++];
-            continue;
-        }
-        i += UnitsOf(found);
-        if (target != LineEnding::LF) out[written++] = Char('\r');
-        if (target != LineEnding::CR) out[written++] = Char('\n');
-    }
+    WalkLines(
+        text, length,
+        [&](int32_t start, int32_t count) {  // memmove: `out` may be `text` itself, a little behind
+            std::memmove(out + written, text + start, static_cast<size_t>(count) * sizeof(Char));
+            written += count;
+        },
+        [&](LineEnding) {
+            if (target != LineEnding::LF) out[written++] = Char('\r');
+            if (target != LineEnding::CR) out[written++] = Char('\n');
+        });
     return written;
 }
 
@@ -172,30 +198,27 @@ const Char* FindForeign(KTTextPiece<Char> text, KTTextPiece<Char> target) {
     const detail::LineEnding wanted = detail::ClassifyLineEnding(target);
     if (wanted == detail::LineEnding::None) return nullptr;
     const Char* units = text.Data();
-    for (int32_t i = 0; i < text.Length(); ++i) {
+    for (int32_t i = detail::NextBreak(units, 0, text.Length()); i < text.Length();
+         i = detail::NextBreak(units, i, text.Length())) {
         const detail::LineEnding found = detail::BreakAt(units, text.Length(), i);
-        if (found == detail::LineEnding::None) continue;
         if (found != wanted) return units + i;
-        if (found == detail::LineEnding::CRLF) ++i;
+        i += detail::UnitsOf(found);
     }
     return nullptr;
 }
 
 template <class Char>
 KTString<Char> Detect(KTTextPiece<Char> text, KTTextPiece<Char> defaultEnding) {
-    for (int32_t i = 0; i < text.Length(); ++i) {
-        switch (detail::BreakAt(text.Data(), text.Length(), i)) {
-            case detail::LineEnding::CRLF:
-                return KTString<Char>(LineEndingCRLF<Char>);
-            case detail::LineEnding::CR:
-                return KTString<Char>(LineEndingCR<Char>);
-            case detail::LineEnding::LF:
-                return KTString<Char>(LineEndingLF<Char>);
-            case detail::LineEnding::None:
-                break;
-        }
+    const int32_t first = detail::NextBreak(text.Data(), 0, text.Length());
+    if (first == text.Length()) return KTString<Char>(defaultEnding.Data(), defaultEnding.Length());
+    switch (detail::BreakAt(text.Data(), text.Length(), first)) {
+        case detail::LineEnding::CRLF:
+            return KTString<Char>(LineEndingCRLF<Char>);
+        case detail::LineEnding::CR:
+            return KTString<Char>(LineEndingCR<Char>);
+        default:
+            return KTString<Char>(LineEndingLF<Char>);
     }
-    return KTString<Char>(defaultEnding.Data(), defaultEnding.Length());
 }
 
 }  // namespace
