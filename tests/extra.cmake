@@ -71,3 +71,23 @@ if(TARGET test_catalogue AND TARGET ktcat)
         endforeach()
     endif()
 endif()
+
+# --- module life cycle ----------------------------------------------------------------------------------
+# 1,000 loads and unloads of the module, walking the whole chain each time. Under the sanitizer presets
+# LeakSanitizer watches it; in the plain build valgrind's memcheck runs it too (where valgrind is found)
+# and fails on definitely or indirectly lost bytes and on any memory error.
+if(TARGET ktcatalogue_de AND TARGET ktcatalogue_host AND NOT CMAKE_CROSSCOMPILING)
+    add_executable(module_cycles ${CMAKE_CURRENT_SOURCE_DIR}/lifecycle/module_cycles.cpp)
+    target_link_libraries(module_cycles PRIVATE ktcatalogue_host ktplatform kt_options)
+    target_include_directories(module_cycles PRIVATE ${PROJECT_SOURCE_DIR})
+    target_compile_definitions(module_cycles PRIVATE KT_CATALOGUE_MODULE="$<TARGET_FILE:ktcatalogue_de>")
+    add_dependencies(module_cycles ktcatalogue_de)
+    add_test(NAME module_load_unload_cycles COMMAND module_cycles)
+    find_program(KT_VALGRIND valgrind)
+    if(KT_VALGRIND AND NOT KT_SANITIZE)
+        add_test(NAME module_load_unload_cycles_memcheck
+                 COMMAND ${KT_VALGRIND} --tool=memcheck --error-exitcode=1 --leak-check=full
+                         --errors-for-leak-kinds=definite,indirect --show-leak-kinds=definite,indirect
+                         $<TARGET_FILE:module_cycles>)
+    endif()
+endif()

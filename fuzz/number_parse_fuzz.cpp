@@ -1,0 +1,161 @@
+// ParseNumber, ParseDigits, ParseHex and HexDigitValue for both widths and all ten integer types, against
+// a reference that reads the digits into a 128-bit value and applies the documented saturation, fallback
+// and sign rules.
+#include <limits>
+#include <string>
+#include <type_traits>
+
+#include "fuzz/fuzz_support.h"
+#include "text/util/number_parse.h"
+
+namespace {
+
+__extension__ typedef __int128 Wide;  // wide enough for every digit run the reference reads
+
+template <class Char>
+bool IsDigit(Char c) {
+    return static_cast<uint32_t>(c) - '0' < 10;
+}
+template <class Char>
+int HexValue(Char c) {
+    const auto u = static_cast<uint32_t>(c);
+    if (u - '0' < 10) return static_cast<int>(u - '0');
+    if (u - 'a' < 6) return static_cast<int>(u - 'a' + 10);
+    if (u - 'A' < 6) return static_cast<int>(u - 'A' + 10);
+    return -1;
+}
+
+template <class T>
+T ReferenceFallback(const kt::NumberParseOptions& options) {
+    constexpr Wide max = std::numeric_limits<T>::max(), min = std::numeric_limits<T>::min();
+    if (options.fallbackMode == 0) return 0;
+    if (options.fallbackMode > 0) {
+        const auto bits = static_cast<uint64_t>(options.fallback);
+        const auto high = static_cast<int32_t>(static_cast<uint32_t>(bits >> 32));
+        const Wide low = static_cast<uint32_t>(bits);
+        if (high > 0 || low > max) return static_cast<T>(max);
+        return static_cast<T>(low);
+    }
+    if (options.fallback > max) return static_cast<T>(max);
+    if (options.fallback < min) return static_cast<T>(min);
+    return static_cast<T>(options.fallback);
+}
+
+// Digits from `p`: the value (saturated at max) and whether it went beyond max; no digits: the fallback.
+template <class T, class Char>
+T ReferenceDigits(const Char* p, const kt::NumberParseOptions& options, bool& overflow) {
+    constexpr Wide max = std::numeric_limits<T>::max();
+    overflow = false;
+    if (!IsDigit(*p)) return ReferenceFallback<T>(options);
+    Wide value = 0;
+    for (; IsDigit(*p); ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > max) {
+            overflow = true;
+            return static_cast<T>(max);
+        }
+    }
+    return static_cast<T>(value);
+}
+
+template <class T, class Char>
+T ReferenceHex(const Char* p) {
+    using Unsigned = std::make_unsigned_t<T>;
+    constexpr int maxDigits = std::numeric_limits<Unsigned>::digits / 4;
+    if (p[0] == Char('0') && p[1] == Char('x')) p += 2;
+    while (*p == Char('0')) ++p;
+    Unsigned value = 0;
+    for (int digits = 0; HexValue(*p) >= 0; ++p, ++digits) {
+        if (digits == maxDigits) {
+            if constexpr (std::is_signed_v<T>)
+                return static_cast<T>(value) < 0 ? std::numeric_limits<T>::min()
+                                                 : std::numeric_limits<T>::max();
+            return std::numeric_limits<T>::max();
+        }
+        value = static_cast<Unsigned>(value * 16 + HexValue(*p));
+    }
+    return static_cast<T>(value);
+}
+
+template <class T, class Char>
+T ReferenceNumber(const Char* p, const kt::NumberParseOptions& options) {
+    if (options.skipBlanks)
+        while (*p == Char(' ') || *p == Char('\t')) ++p;
+    if (options.allowHexPrefix && p[0] == Char('0') && p[1] == Char('x')) return ReferenceHex<T>(p + 2);
+    bool negative = false;
+    if (std::is_signed_v<T> && *p == Char('-')) {
+        negative = true;
+        ++p;
+    } else if (*p == Char('+')) {
+        ++p;
+    }
+    bool overflow = false;
+    const T value = ReferenceDigits<T>(p, options, overflow);
+    if (!negative) return value;
+    using Unsigned = std::make_unsigned_t<T>;
+    const auto negated = static_cast<T>(static_cast<Unsigned>(0u - static_cast<Unsigned>(value)));
+    return overflow ? std::numeric_limits<T>::min() : negated;
+}
+
+template <class T, class Char>
+void CheckType(const Char* text, const kt::NumberParseOptions& options) {
+    T out = 1;
+    kt::ParseNumber(text, out, options);
+    KT_FUZZ_CHECK(out == ReferenceNumber<T>(text, options));
+    bool overflow = false;
+    const T expected = ReferenceDigits<T>(text, options, overflow);
+    out = 1;
+    KT_FUZZ_CHECK(kt::ParseDigits(text, out, options) == overflow);
+    KT_FUZZ_CHECK(out == expected);
+    out = 1;
+    kt::ParseHex(text, out);
+    KT_FUZZ_CHECK(out == ReferenceHex<T>(text));
+    T digit = 99;
+    const bool isHex = kt::HexDigitValue(text[0], digit);
+    KT_FUZZ_CHECK(isHex == (HexValue(text[0]) >= 0));
+    KT_FUZZ_CHECK(digit == static_cast<T>(isHex ? HexValue(text[0]) : 99));
+}
+
+template <class Char>
+void CheckAll(const Char* text, const kt::NumberParseOptions& options) {
+    CheckType<signed char>(text, options);
+    CheckType<unsigned char>(text, options);
+    CheckType<short>(text, options);
+    CheckType<unsigned short>(text, options);
+    CheckType<int>(text, options);
+    CheckType<unsigned int>(text, options);
+    CheckType<long>(text, options);
+    CheckType<unsigned long>(text, options);
+    CheckType<long long>(text, options);
+    CheckType<unsigned long long>(text, options);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 256) return 0;
+    kt::fuzz::Input input(data, size);
+    kt::NumberParseOptions options;
+    options.skipBlanks = input.Byte() & 1;
+    options.fallbackMode = static_cast<int8_t>(input.Byte());
+    options.fallback = static_cast<int64_t>(input.U64());
+    options.allowHexPrefix = input.Byte() & 1;
+    const bool wide = input.Bool();
+    // Bytes that are digits, signs, blanks and prefix letters most of the time, anything now and then.
+    std::u16string text;
+    while (!input.Empty()) {
+        const uint8_t b = input.Byte();
+        static constexpr char alphabet[] = "0123456789+- \txXaAfFgG";
+        char16_t unit = b < 0xC0 ? alphabet[b % (sizeof alphabet - 1)] : wide ? (b << 8 | input.Byte()) : b;
+        if (unit != 0) text.push_back(unit);
+    }
+    if (wide) {
+        const kt::fuzz::ExactText<char16_t> exact(text);
+        CheckAll(exact.Get(), options);
+    } else {
+        std::string bytes(text.begin(), text.end());
+        const kt::fuzz::ExactText<char> exact(bytes);
+        CheckAll(exact.Get(), options);
+    }
+    return 0;
+}
