@@ -206,6 +206,21 @@ TEST_F(ClipboardTest, SetClipboardTextNeedsTheClipboardOpen) {
     EXPECT_EQ(Text(s), u"abc");
 }
 
+TEST_F(ClipboardTest, NullTextsAreEmptyTexts) {
+    ASSERT_TRUE(CopyToClipboard(static_cast<const char16_t*>(nullptr), ClipboardFormatUnicodeText));
+    EXPECT_EQ(ClipboardBlockSize(ClipboardFormatUnicodeText), 2u);
+    KTString<char16_t> pasted(u"old");
+    ASSERT_TRUE(PasteFromClipboard(pasted, ClipboardFormatUnicodeText));
+    EXPECT_EQ(pasted.Length(), 0);
+    const pf::GlobalMemory block = ToGlobalMemory(static_cast<const char*>(nullptr));
+    EXPECT_EQ(pf::GlobalMemorySize(block), 1u);
+    KTString<char> fromBlock;  // the shared empty value: reading into it must allocate
+    ASSERT_TRUE(FromGlobalMemory(fromBlock, block));
+    EXPECT_EQ(fromBlock.Length(), 0);
+    EXPECT_FALSE(fromBlock.IsNull());
+    pf::GlobalMemoryFree(block);
+}
+
 TEST_F(ClipboardTest, CountsBeyondTheTextAreZeroFilled) {
     const pf::GlobalMemory block = ToGlobalMemory("ab", 6);
     ASSERT_NE(block, nullptr);

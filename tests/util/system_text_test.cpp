@@ -40,6 +40,10 @@ TYPED_TEST(SystemErrorText, UnknownCodesGiveTheFallback) {
     EXPECT_EQ(Text(LoadSystemErrorText(s, 0xfa0)), u"Unknown error 0x00000fa0");
     EXPECT_EQ(Text(LoadSystemErrorText(s, 0xFFFFFFFF)), u"Unknown error 0xffffffff");
     EXPECT_EQ(s.Length(), 24);
+    TypeParam empty;  // no block yet
+    EXPECT_EQ(Text(LoadSystemErrorText(empty, 0x12345678)), u"Unknown error 0x12345678");
+    TypeParam fresh;
+    EXPECT_EQ(Text(LoadSystemErrorText(fresh, EINVAL)), Widen(std::strerror(EINVAL)) + u"\r\n");
 }
 
 TEST(SystemErrorTextOwnership, OtherHoldersKeepTheirText) {
