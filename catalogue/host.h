@@ -89,7 +89,11 @@ inline constexpr const char* FirstRecordExport = "GetFirstResourceStringLibrary"
 using GetFirstResourceStringLibraryFunction = ResourceStringRecord* (*)();
 
 // File name of the German catalogue module.
+#ifdef _WIN32
+inline constexpr const char* ModuleFileName = "ktcatalogue_de.dll";
+#else
 inline constexpr const char* ModuleFileName = "libktcatalogue_de.so";
+#endif
 
 // A loaded catalogue module. Loading runs the module's start-up; Unload (or the destructor) runs its
 // exit list and unmaps it. Records must not be used after that.

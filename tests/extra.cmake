@@ -20,19 +20,21 @@ if(TARGET test_catalogue)
         ${PROJECT_SOURCE_DIR}/catalogue/module_entry.cpp)
     target_link_libraries(ktcatalogue_probe PRIVATE ktcatalogue_framework ktcatalogues kttext kt_options)
     kt_module_code(ktcatalogue_probe)
-    set(probe_map ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/probe/probe.map)
-    target_link_options(ktcatalogue_probe PRIVATE -Wl,--version-script=${probe_map})
-    set_target_properties(ktcatalogue_probe PROPERTIES LINK_DEPENDS ${probe_map})
+    kt_module_exports(ktcatalogue_probe ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/probe/probe.map
+                      ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/probe/probe.def)
 
     add_dependencies(test_catalogue ktcatalogue_de ktcatalogue_probe)
     target_compile_definitions(test_catalogue PRIVATE
         KT_CATALOGUE_MODULE="$<TARGET_FILE:ktcatalogue_de>"
         KT_CATALOGUE_PROBE_MODULE="$<TARGET_FILE:ktcatalogue_probe>")
 
-    # The module exports exactly one symbol.
-    add_test(NAME catalogue_module_exports_one_symbol
-        COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DMODULE=$<TARGET_FILE:ktcatalogue_de>
-                -P ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_exports.cmake)
+    # The module exports exactly one symbol (the Windows DLL's exports are checked by
+    # tools/check-dll-exports).
+    if(NOT WIN32)
+        add_test(NAME catalogue_module_exports_one_symbol
+            COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DMODULE=$<TARGET_FILE:ktcatalogue_de>
+                    -P ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_exports.cmake)
+    endif()
 
     # ktcat as a user runs it: found module, listing, one entry, and the failures.
     set(ktcat_check ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat.cmake)
