@@ -1,5 +1,6 @@
 #include "text/string/convert.h"
 
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -72,17 +73,25 @@ int64_t Utf16ToUtf8Walk(const char16_t* text, int32_t count, char* out) {
     int64_t bytes = 0;
     int32_t i = 0;
     while (i < count) {
-        // ASCII, four units at a time.
+        // ASCII, four units at a time; a word with a non-ASCII unit hands over its ASCII start first.
         while (count - i >= 4) {
             uint64_t word;
             std::memcpy(&word, text + i, sizeof word);
-            if (word & NonAsciiUnits) break;
+            const uint64_t high = word & NonAsciiUnits;
+            const int ascii = high == 0 ? 4 : std::countr_zero(high) / 16;
             if constexpr (Write)
-                for (int k = 0; k < 4; ++k) out[bytes + k] = static_cast<char>(text[i + k]);
-            bytes += 4;
-            i += 4;
+                for (int k = 0; k < ascii; ++k) out[bytes + k] = static_cast<char>(text[i + k]);
+            bytes += ascii;
+            i += ascii;
+            if (ascii < 4) break;
         }
         if (i == count) break;
+        if (text[i] < 0x80) {  // the last units, fewer than a word
+            if constexpr (Write) out[bytes] = static_cast<char>(text[i]);
+            ++bytes;
+            ++i;
+            continue;
+        }
         uint32_t cp = text[i];
         if (cp >= 0xD800 && cp <= 0xDFFF) {
             if (i + 1 < count) {
