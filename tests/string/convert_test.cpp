@@ -130,6 +130,7 @@ TEST(Utf8CodePage, ExactBuffersAcrossTheWordPath) {
             ASSERT_EQ(units.size(), static_cast<size_t>(length) + 2);
             EXPECT_EQ(units[static_cast<size_t>(at)], 0xD83D);
             EXPECT_EQ(PlatformToUtf8(units), bytes);
+            EXPECT_EQ(Bytes(ToUtf8(units.c_str())), bytes);
             // One unit short is a failure, not a cut.
             std::vector<char16_t> small(units.size() - 1);
             EXPECT_EQ(platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), small.data(),
