@@ -416,3 +416,43 @@ TEST(Paths, FileNameChecksFromManyThreads) {
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(wrong.load(), 0);
 }
+
+// Random texts of path characters: the segment walk never grows a path, never runs past it, and with no
+// flag set drops nothing but separators (and leading ".\" steps).
+TYPED_TEST(Paths, CollapseOfRandomPathsStaysInside) {
+    using Char = typename TestFixture::Char;
+    std::mt19937 rng(21);
+    const char alphabet[] = "\\/.:ab";
+    for (int round = 0; round < 2000; ++round) {
+        std::basic_string<Char> path;
+        const size_t length = rng() % 16;
+        for (size_t i = 0; i < length; ++i) path.push_back(static_cast<Char>(alphabet[rng() % 6]));
+        for (int flags = 0; flags < 4; ++flags) {
+            auto buffer = path;
+            const int32_t kept = CollapsePathSegments(buffer.data(), flags & 1, flags & 2);
+            ASSERT_LE(kept, static_cast<int32_t>(path.size())) << round;
+            ASSERT_EQ(buffer[static_cast<size_t>(kept)], Char(0));
+            if (flags == 0 && (path.empty() || path[0] != Char('.'))) {  // leading ".\" steps always go
+                std::basic_string<Char> rest = buffer.substr(0, static_cast<size_t>(kept));
+                std::basic_string<Char> original = path;
+                std::erase_if(rest, [](Char c) { return c == Char('\\') || c == Char('/'); });
+                std::erase_if(original, [](Char c) { return c == Char('\\') || c == Char('/'); });
+                ASSERT_EQ(rest, original) << "round " << round;
+            }
+        }
+    }
+}
+
+TEST(Paths16, PercentUnescapeOfRandomUnits) {
+    std::mt19937 rng(8);
+    const char16_t alphabet[] = {u'%', u'4', u'1', u'C', u'3', u'A', u'9', u'z', 0xD800, 0xDC00, 0x100, 0xE9};
+    for (int round = 0; round < 2000; ++round) {
+        std::u16string text;
+        const size_t length = rng() % 12;
+        for (size_t i = 0; i < length; ++i) text.push_back(alphabet[rng() % std::size(alphabet)]);
+        KTString<char16_t> s(text.c_str());
+        PercentUnescape(s);
+        ASSERT_LE(s.Length(), static_cast<int32_t>(text.size())) << "every byte yields at most one unit";
+        ASSERT_EQ(s.Data()[s.Length()], 0);
+    }
+}

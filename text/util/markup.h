@@ -354,7 +354,7 @@ KTStringT<Char, R>& TextToMarkupInto(const Char* input, KTStringT<Char, R>& outp
         return output;
     }
     ops::GrowingWriter<Char, R> writer(output);
-    writer.Start(nullptr, 0);
+    writer.Start(nullptr, 0, ops::TerminatedLength(input));  // the output is at least as long as the input
     for (const Char* p = input; *p != 0;) {
         const uint32_t c = ops::NextCharacter(p);
         if (c == '\r' || c == '\n') {
