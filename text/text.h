@@ -8,4 +8,6 @@
 #include "text/string/operations.h"
 #include "text/string/string_statics.h"
 #include "text/string/utf8.h"
+#include "text/util/markup.h"
 #include "text/util/number_format.h"
+#include "text/util/paths.h"
