@@ -238,8 +238,11 @@ int32_t CollapsePathSegments(Char* buffer, bool removeDotSegments, bool resolveP
     }
     if (!prefixed && !rooted) {  // ".\" steps at the start say nothing
         int32_t skip = 0;
-        while (skip + 1 < length && buffer[skip] == Char('.') && ops::IsSeparator(buffer[skip + 1]))
+        while (skip + 1 < length && buffer[skip] == Char('.') && ops::IsSeparator(buffer[skip + 1])) {
             skip += 2;
+            // A run of separators after the step goes with it: ".\\x" must not become the rooted "\x".
+            while (skip < length && ops::IsSeparator(buffer[skip])) ++skip;
+        }
         if (skip > 0) {
             std::memmove(buffer, buffer + skip, (static_cast<size_t>(length - skip) + 1) * sizeof(Char));
             length -= skip;
