@@ -1,16 +1,15 @@
 // ParseNumber, ParseDigits, ParseHex and HexDigitValue for both widths and all ten integer types, against
-// a reference that reads the digits into a 128-bit value and applies the documented saturation, fallback
-// and sign rules.
+// a reference that compares the digits as decimal text with the limits and applies the documented saturation,
+// fallback and sign rules.
 #include <limits>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "fuzz/fuzz_support.h"
 #include "text/util/number_parse.h"
 
 namespace {
-
-__extension__ typedef __int128 Wide;  // wide enough for every digit run the reference reads
 
 template <class Char>
 bool IsDigit(Char c) {
@@ -27,35 +26,36 @@ int HexValue(Char c) {
 
 template <class T>
 T ReferenceFallback(const kt::NumberParseOptions& options) {
-    constexpr Wide max = std::numeric_limits<T>::max(), min = std::numeric_limits<T>::min();
+    constexpr T max = std::numeric_limits<T>::max(), min = std::numeric_limits<T>::min();
     if (options.fallbackMode == 0) return 0;
     if (options.fallbackMode > 0) {
         const auto bits = static_cast<uint64_t>(options.fallback);
         const auto high = static_cast<int32_t>(static_cast<uint32_t>(bits >> 32));
-        const Wide low = static_cast<uint32_t>(bits);
-        if (high > 0 || low > max) return static_cast<T>(max);
+        const auto low = static_cast<uint32_t>(bits);
+        if (high > 0 || std::cmp_greater(low, max)) return max;
         return static_cast<T>(low);
     }
-    if (options.fallback > max) return static_cast<T>(max);
-    if (options.fallback < min) return static_cast<T>(min);
+    if (std::cmp_greater(options.fallback, max)) return max;
+    if (std::cmp_less(options.fallback, min)) return min;
     return static_cast<T>(options.fallback);
 }
 
 // Digits from `p`: the value (saturated at max) and whether it went beyond max; no digits: the fallback.
+// The digits are compared as a decimal text with the text of max, so no arithmetic can overflow here.
 template <class T, class Char>
 T ReferenceDigits(const Char* p, const kt::NumberParseOptions& options, bool& overflow) {
-    constexpr Wide max = std::numeric_limits<T>::max();
+    constexpr T max = std::numeric_limits<T>::max();
     overflow = false;
     if (!IsDigit(*p)) return ReferenceFallback<T>(options);
-    Wide value = 0;
-    for (; IsDigit(*p); ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > max) {
-            overflow = true;
-            return static_cast<T>(max);
-        }
+    std::string digits;
+    for (; IsDigit(*p); ++p)
+        if (!digits.empty() || *p != Char('0')) digits.push_back(static_cast<char>(*p));
+    const std::string maxDigits = std::to_string(max);
+    if (digits.size() > maxDigits.size() || (digits.size() == maxDigits.size() && digits > maxDigits)) {
+        overflow = true;
+        return max;
     }
-    return static_cast<T>(value);
+    return digits.empty() ? T(0) : static_cast<T>(std::stoull(digits));
 }
 
 template <class T, class Char>
