@@ -111,8 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int piece = 0; piece < 12 && !input.Empty(); ++piece) {
         if (input.Bool()) {
             const std::u16string& name = names[input.Below(6)];
-            // A backslash right before a placeholder would escape its brace.
-            if (!text.empty() && text.back() == u'\\') {
+            // A backslash right before a placeholder would escape its brace (a backslash before a
+            // backslash is an ordinary character, so the last one of a run still escapes).
+            while (!text.empty() && text.back() == u'\\') {
                 text.pop_back();
                 expected.pop_back();
             }
@@ -123,10 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } else {
             for (char16_t c : input.Text<char16_t>(8)) {
                 if (c == u'{' || c == u'}') {
-                    if (!text.empty() && text.back() == u'\\') {
-                        text.pop_back();  // "\\{" is not a backslash and an escaped brace
-                        expected.pop_back();
-                    }
                     text.push_back(u'\\');
                 }
                 text.push_back(c);
