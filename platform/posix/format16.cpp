@@ -104,7 +104,7 @@ bool PutUtf8(BoundedWriter& out, const char* text) {
     return true;
 }
 
-// --- conversion specifications ---------------------------------------------------------------------
+// --- conversions ----------------------------------------------------------------------------------
 
 // The flags, each bit 1 << (its position in kFlagCharacters).
 enum Flag : unsigned {
@@ -203,10 +203,10 @@ bool IsFloatingType(char type) {
     return std::char_traits<char>::find("fFeEgGaA", 8, type) != nullptr;
 }
 
-// The narrow specification "%<flags>*.*<length><type>": width and precision always come as arguments
+// The narrow conversion format "%<flags>*.*<length><type>": width and precision always come as arguments
 // (a negative precision argument means none).
-void BuildNarrowSpec(const Conversion& conversion, char (&spec)[16]) {
-    char* next = spec;
+void BuildNarrowFormat(const Conversion& conversion, char (&narrow)[16]) {
+    char* next = narrow;
     *next++ = '%';
     // '#' is defined only for o, x, X and the floating types.
     bool alternateAllowed = conversion.type == 'o' || conversion.type == 'x' || conversion.type == 'X' ||
@@ -239,16 +239,16 @@ bool PutNumber(BoundedWriter& out, Conversion conversion, T value) {
     // Past the longest exact decimal expansion of a long double, more %g digits change nothing.
     constexpr int kAllSignificantDigits = 20000;
     if (dropsTrailingZeros) conversion.precision = std::min(conversion.precision, kAllSignificantDigits);
-    char spec[16];
-    BuildNarrowSpec(conversion, spec);
+    char narrow[16];
+    BuildNarrowFormat(conversion, narrow);
     char local[256];
-    int length = std::snprintf(local, sizeof(local), spec, conversion.width, conversion.precision, value);
+    int length = std::snprintf(local, sizeof(local), narrow, conversion.width, conversion.precision, value);
     if (length < 0) return false;
     if (static_cast<size_t>(length) < sizeof(local)) return PutUtf8(out, local);
     if (FewestUnits(static_cast<size_t>(length)) > out.Room()) return false;
     std::unique_ptr<char[]> large(new char[static_cast<size_t>(length) + 1]);
-    std::snprintf(large.get(), static_cast<size_t>(length) + 1, spec, conversion.width, conversion.precision,
-                  value);
+    std::snprintf(large.get(), static_cast<size_t>(length) + 1, narrow, conversion.width,
+                  conversion.precision, value);
     return PutUtf8(out, large.get());
 }
 
