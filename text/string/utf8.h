@@ -38,8 +38,10 @@ int32_t UnitsToChars(const char* text, int32_t units);
 // Returns 0 and leaves `pos` alone when `pos` is at `start`.
 uint32_t DecodeUtf8Previous(const char* start, const char*& pos);
 
-// The first sequence of `text` that decodes to `codePoint` (by the bit rules of DecodeUtf8), or null. Null
-// for a null text and for the code point 0.
+// Where `codePoint` occurs in `text`, or null; null for a null text and for the code point 0. Below 0x80
+// this is a byte search (strchr): an overlong form of the code point is not found, and a byte that the
+// sequence walk would take as a continuation byte is. Above, it is the first sequence of the walk that
+// decodes to `codePoint` by the bit rules of DecodeUtf8.
 const char* FindCodePoint(const char* text, uint32_t codePoint);
 
 // The UTF-8 bytes of a terminated UTF-16 text, converted by the platform's UTF-8 code page (unpaired
