@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/support/alloc_counter.h"
+#include "tests/support/text_literals.h"
 #include "text/string/builder.h"
 #include "text/string/kt_string.h"
 
@@ -17,9 +18,7 @@ template <class S>
 class Builder : public ::testing::Test {
   protected:
     using Char = typename S::CharType;
-    static std::basic_string<Char> L(const char* ascii) {
-        return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
-    }
+    static std::basic_string<Char> L(const char* ascii) { return test::Ascii<Char>(ascii); }
     static bool IsInline(const S& s) { return !s.IsNull() && block::Flags(s.Data()) & NotOwned; }
 };
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/support/alloc_counter.h"
+#include "tests/support/text_literals.h"
 #include "text/string/concat.h"
 #include "text/string/kt_string.h"
 
@@ -17,9 +18,7 @@ template <class S>
 class Concat : public ::testing::Test {
   protected:
     using Char = typename S::CharType;
-    static std::basic_string<Char> L(const char* ascii) {
-        return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
-    }
+    static std::basic_string<Char> L(const char* ascii) { return test::Ascii<Char>(ascii); }
     // Allocations a string of `units` costs in this mode.
     static long AllocationsFor(int32_t units) {
         if constexpr (std::is_same_v<S, KTStringInline<Char, 8>>) return units > 8 ? 1 : 0;

@@ -3,24 +3,19 @@
 #include <random>
 #include <string>
 
+#include "tests/support/text_literals.h"
 #include "text/regex/character_filter.h"
 #include "text/string/operations.h"
 
 using namespace kt;
-
-namespace {
-template <class Char>
-std::basic_string<Char> L(const char* ascii) {
-    return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
-}
-}  // namespace
+using kt::test::Ascii;
 
 template <class S>
 class Operations : public ::testing::Test {
   protected:
     using Char = typename S::CharType;
-    static S Make(const char* ascii) { return S(L<Char>(ascii).c_str()); }
-    static std::basic_string<Char> T(const char* ascii) { return L<Char>(ascii); }
+    static S Make(const char* ascii) { return S(Ascii<Char>(ascii).c_str()); }
+    static std::basic_string<Char> T(const char* ascii) { return Ascii<Char>(ascii); }
 };
 using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
                                   KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,

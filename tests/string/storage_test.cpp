@@ -7,20 +7,16 @@
 #include <utility>
 
 #include "tests/support/alloc_counter.h"
+#include "tests/support/text_literals.h"
 #include "text/string/kt_string.h"
 #include "text/string/string_statics.h"
 
 using namespace kt;
 using kt::test::Allocations;
+using kt::test::Ascii;
 using kt::test::ResetAllocations;
 
 namespace {
-
-// Literal of the test's width: T("abc") gives "abc" or u"abc".
-template <class Char>
-std::basic_string<Char> Lit(const char* ascii) {
-    return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
-}
 
 template <class S>
 uint16_t HeaderWord(const S& s, int distance) {
@@ -44,7 +40,7 @@ template <class S>
 class StringModes : public ::testing::Test {
   protected:
     using Char = typename S::CharType;
-    std::basic_string<Char> L(const char* ascii) { return Lit<Char>(ascii); }
+    std::basic_string<Char> L(const char* ascii) { return Ascii<Char>(ascii); }
 };
 
 using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,

@@ -10,21 +10,14 @@
 #include <thread>
 
 #include "platform/posix/clipboard_standin.h"
+#include "tests/support/text_literals.h"
 
 using namespace kt;
+using kt::test::Ascii;
+using kt::test::Units;
 namespace pf = kt::platform;
 
 namespace {
-
-template <class Char>
-std::basic_string<Char> Widen(std::string_view ascii) {
-    return std::basic_string<Char>(ascii.begin(), ascii.end());
-}
-
-template <class S>
-std::basic_string<typename S::CharType> Text(const S& s) {
-    return std::basic_string<typename S::CharType>(s.Data(), static_cast<size_t>(s.Length()));
-}
 
 template <class Char>
 constexpr uint32_t FormatFor = sizeof(Char) == 1 ? ClipboardFormatText : ClipboardFormatUnicodeText;
@@ -79,7 +72,7 @@ template <class S>
 class ClipboardText : public ClipboardTest {
   protected:
     using Char = typename S::CharType;
-    static S Make(std::string_view ascii) { return S(Widen<Char>(ascii).c_str()); }
+    static S Make(std::string_view ascii) { return S(Ascii<Char>(ascii).c_str()); }
 };
 using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
                                   KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
@@ -95,7 +88,7 @@ TYPED_TEST(ClipboardText, CopyAndPasteRoundTrip) {
         << "the text and its terminator";
     auto pasted = this->Make("old");
     ASSERT_TRUE(PasteFromClipboard(pasted, FormatFor<Char>));
-    EXPECT_EQ(Text(pasted), Text(text));
+    EXPECT_EQ(Units(pasted), Units(text));
     EXPECT_EQ(pasted.Length(), text.Length());
 
     ASSERT_TRUE(CopyToClipboard(this->Make(""), FormatFor<Char>));
@@ -109,7 +102,7 @@ TYPED_TEST(ClipboardText, PasteWithoutDataLeavesTheStringUnchanged) {
     ASSERT_TRUE(CopyToClipboard(this->Make("other format"), FormatFor<Char> + 100));
     auto s = this->Make("unchanged");
     EXPECT_FALSE(PasteFromClipboard(s, FormatFor<Char>));
-    EXPECT_EQ(Text(s), Widen<Char>("unchanged"));
+    EXPECT_EQ(Units(s), Ascii<Char>("unchanged"));
     EXPECT_TRUE(pf::ClipboardOpen(nullptr)) << "closed again after the failure";
     pf::ClipboardClose();
 }
@@ -122,9 +115,9 @@ TYPED_TEST(ClipboardText, BusyClipboardFailsBothWays) {
         EXPECT_FALSE(CopyToClipboard(this->Make("new"), FormatFor<Char>));
         EXPECT_FALSE(PasteFromClipboard(s, FormatFor<Char>));
     });
-    EXPECT_EQ(Text(s), Widen<Char>("unchanged"));
+    EXPECT_EQ(Units(s), Ascii<Char>("unchanged"));
     ASSERT_TRUE(PasteFromClipboard(s, FormatFor<Char>));
-    EXPECT_EQ(Text(s), Widen<Char>("before")) << "the failed copy changed nothing";
+    EXPECT_EQ(Units(s), Ascii<Char>("before")) << "the failed copy changed nothing";
     // Another owner on this thread counts as another holder too.
     int window = 0;
     ASSERT_TRUE(pf::ClipboardOpen(&window));
@@ -141,11 +134,11 @@ TYPED_TEST(ClipboardText, GlobalMemoryRoundTrip) {
     EXPECT_FALSE(pf::GlobalMemoryUnlock(block)) << "handed over unlocked";
     auto s = this->Make("x");
     ASSERT_TRUE(FromGlobalMemory(s, block));
-    EXPECT_EQ(Text(s), Text(text));
+    EXPECT_EQ(Units(s), Units(text));
     EXPECT_EQ(pf::GlobalMemoryFree(block), nullptr) << "the caller owns it";
     EXPECT_FALSE(FromGlobalMemory(s, block)) << "a freed handle";
     EXPECT_FALSE(FromGlobalMemory(s, nullptr));
-    EXPECT_EQ(Text(s), Text(text));
+    EXPECT_EQ(Units(s), Units(text));
 }
 
 TYPED_TEST(ClipboardText, BlockContentsDecideTheText) {
@@ -156,22 +149,22 @@ TYPED_TEST(ClipboardText, BlockContentsDecideTheText) {
         pf::GlobalMemoryUnlock(block);
         return block;
     };
-    const auto withZero = Widen<Char>(std::string_view("ab\0cd", 5));
+    const auto withZero = Ascii<Char>(std::string_view("ab\0cd", 5));
     const pf::GlobalMemory early = blockOf(withZero.data(), withZero.size() * sizeof(Char));
-    const auto unterminated = Widen<Char>("xyz");
+    const auto unterminated = Ascii<Char>("xyz");
     const pf::GlobalMemory full = blockOf(unterminated.data(), unterminated.size() * sizeof(Char));
     auto s = this->Make("");
     ASSERT_TRUE(FromGlobalMemory(s, early));
-    EXPECT_EQ(Text(s), Widen<Char>("ab")) << "the text ends at the first zero";
+    EXPECT_EQ(Units(s), Ascii<Char>("ab")) << "the text ends at the first zero";
     ASSERT_TRUE(FromGlobalMemory(s, full));
-    EXPECT_EQ(Text(s), Widen<Char>("xyz")) << "or at the end of the block";
+    EXPECT_EQ(Units(s), Ascii<Char>("xyz")) << "or at the end of the block";
     if constexpr (sizeof(Char) == 1) {
         EXPECT_GE(s.Capacity(), 4 * 3 + 4) << "four bytes per block byte plus four";
     } else {
         const unsigned char odd[] = {'a', 0, 'b', 0, 'c'};  // the last unit has only its low byte
         const pf::GlobalMemory oddBlock = blockOf(odd, sizeof odd);
         ASSERT_TRUE(FromGlobalMemory(s, oddBlock));
-        EXPECT_EQ(Text(s), u"abc");
+        EXPECT_EQ(Units(s), u"abc");
         pf::GlobalMemoryFree(oddBlock);
     }
     pf::GlobalMemoryFree(early);
@@ -183,13 +176,13 @@ TEST_F(ClipboardTest, PastingLeavesOtherHoldersAndForeignCharactersAlone) {
     KTStringShared<char16_t> first(u"shared");
     KTStringShared<char16_t> second = first;
     ASSERT_TRUE(PasteFromClipboard(second, ClipboardFormatUnicodeText));
-    EXPECT_EQ(Text(first), u"shared");
-    EXPECT_EQ(Text(second), u"pasted");
+    EXPECT_EQ(Units(first), u"shared");
+    EXPECT_EQ(Units(second), u"pasted");
     const std::u16string foreign = u"foreign";
     KTStringBorrowed<char16_t> borrowed(Borrow, foreign.c_str());
     ASSERT_TRUE(PasteFromClipboard(borrowed, ClipboardFormatUnicodeText));
     EXPECT_EQ(foreign, u"foreign");
-    EXPECT_EQ(Text(borrowed), u"pasted");
+    EXPECT_EQ(Units(borrowed), u"pasted");
 }
 
 TEST_F(ClipboardTest, SetClipboardTextNeedsTheClipboardOpen) {
@@ -203,7 +196,7 @@ TEST_F(ClipboardTest, SetClipboardTextNeedsTheClipboardOpen) {
     pf::ClipboardClose();
     KTString<char16_t> s;
     ASSERT_TRUE(PasteFromClipboard(s, ClipboardFormatUnicodeText));
-    EXPECT_EQ(Text(s), u"abc");
+    EXPECT_EQ(Units(s), u"abc");
 }
 
 TEST_F(ClipboardTest, NullTextsAreEmptyTexts) {

@@ -8,20 +8,13 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "tests/support/text_literals.h"
 
 using namespace kt;
+using kt::test::Ascii;
+using kt::test::Units;
 
 namespace {
-
-template <class Char>
-std::basic_string<Char> Widen(std::string_view ascii) {
-    return std::basic_string<Char>(ascii.begin(), ascii.end());
-}
-
-template <class S>
-std::basic_string<typename S::CharType> Text(const S& s) {
-    return std::basic_string<typename S::CharType>(s.Data(), static_cast<size_t>(s.Length()));
-}
 
 // Every line break of `text` made `target`, by the standard library's regular expressions.
 std::string ReferenceLineEndings(const std::string& text, const std::string& target) {
@@ -36,8 +29,8 @@ template <class S>
 class LineEndings : public ::testing::Test {
   protected:
     using Char = typename S::CharType;
-    static S Make(std::string_view ascii) { return S(Widen<Char>(ascii).c_str()); }
-    static std::basic_string<Char> W(std::string_view ascii) { return Widen<Char>(ascii); }
+    static S Make(std::string_view ascii) { return S(Ascii<Char>(ascii).c_str()); }
+    static std::basic_string<Char> W(std::string_view ascii) { return Ascii<Char>(ascii); }
 };
 using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
                                   KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
@@ -50,16 +43,16 @@ TYPED_TEST(LineEndings, EveryBreakBecomesTheTarget) {
     for (const char* target : {"\r\n", "\r", "\n"}) {
         auto s = this->Make(mixed);
         ConvertLineEndings(s, this->W(target).c_str());
-        EXPECT_EQ(Text(s), this->W(ReferenceLineEndings(mixed, target)))
+        EXPECT_EQ(Units(s), this->W(ReferenceLineEndings(mixed, target)))
             << "target length " << strlen(target);
-        EXPECT_EQ(s.Length(), static_cast<int32_t>(Text(s).size()));
+        EXPECT_EQ(s.Length(), static_cast<int32_t>(Units(s).size()));
     }
     auto lone = this->Make("x\ny\rz");
     ConvertLineEndings(lone, LineEndingCRLF<Char>);
-    EXPECT_EQ(Text(lone), this->W("x\r\ny\r\nz"));
+    EXPECT_EQ(Units(lone), this->W("x\r\ny\r\nz"));
     auto pairs = this->Make("x\r\ny\r\n");
     ConvertLineEndings(pairs, LineEndingLF<Char>);
-    EXPECT_EQ(Text(pairs), this->W("x\ny\n"));
+    EXPECT_EQ(Units(pairs), this->W("x\ny\n"));
 }
 
 TYPED_TEST(LineEndings, MatchesTheStandardLibraryOnRandomTexts) {
@@ -81,7 +74,7 @@ TYPED_TEST(LineEndings, MatchesTheStandardLibraryOnRandomTexts) {
         for (const char* target : {"\r\n", "\r", "\n"}) {
             TypeParam s(units(shape).c_str());
             ConvertLineEndings(s, this->W(target).c_str());
-            ASSERT_EQ(Text(s), units(ReferenceLineEndings(shape, target)));
+            ASSERT_EQ(Units(s), units(ReferenceLineEndings(shape, target)));
         }
         const std::basic_string<Char> text = units(shape);
         const size_t firstCr = text.find(Char('\r'));  // every CR is foreign to LF, paired or not
@@ -99,10 +92,10 @@ TYPED_TEST(LineEndings, OtherTargetsAndCorrectTextsLeaveTheBlockAlone) {
     EXPECT_EQ(s.Data(), block) << "only CR LF already: not copied";
     for (const char* target : {"", "x", "\n\r", "\r\n\r", "\r\r"}) {
         ConvertLineEndings(s, this->W(target).c_str());
-        EXPECT_EQ(Text(s), this->W("one\r\ntwo\r\n")) << "target \"" << target << "\"";
+        EXPECT_EQ(Units(s), this->W("one\r\ntwo\r\n")) << "target \"" << target << "\"";
     }
     ConvertLineEndings(s, static_cast<const Char*>(nullptr));
-    EXPECT_EQ(Text(s), this->W("one\r\ntwo\r\n"));
+    EXPECT_EQ(Units(s), this->W("one\r\ntwo\r\n"));
     EXPECT_EQ(s.Data(), block);
 
     auto empty = this->Make("");
@@ -117,16 +110,16 @@ TYPED_TEST(LineEndings, FromASourceText) {
     for (const char* target : {"\r\n", "\n"}) {
         auto s = this->Make("previous contents");
         ConvertLineEndings(s, source.c_str(), this->W(target).c_str());
-        EXPECT_EQ(Text(s), this->W(ReferenceLineEndings("p\rq\n", target)));
+        EXPECT_EQ(Units(s), this->W(ReferenceLineEndings("p\rq\n", target)));
     }
     auto unchanged = this->Make("a\r\nb");
     ConvertLineEndings(unchanged, this->W("c\r\nd").c_str(), LineEndingCRLF<Char>);
-    EXPECT_EQ(Text(unchanged), this->W("c\r\nd")) << "correct breaks are still copied from another source";
+    EXPECT_EQ(Units(unchanged), this->W("c\r\nd")) << "correct breaks are still copied from another source";
     ConvertLineEndings(unchanged, static_cast<const Char*>(nullptr), LineEndingLF<Char>);
     EXPECT_EQ(unchanged.Length(), 0) << "a null source is the empty text";
     auto kept = this->Make("kept");
     ConvertLineEndings(kept, this->W("x\ny").c_str(), this->W("\t").c_str());
-    EXPECT_EQ(Text(kept), this->W("kept"));
+    EXPECT_EQ(Units(kept), this->W("kept"));
 }
 
 TYPED_TEST(LineEndings, SourceInsideTheStringItself) {
@@ -135,10 +128,10 @@ TYPED_TEST(LineEndings, SourceInsideTheStringItself) {
         auto s = this->Make("head\nx\ny\rz");
         const KTTextPiece<Char> tail(s.Data() + 5, 5);  // "x\ny\rz"
         ConvertLineEndings(s, tail, this->W(target).c_str());
-        EXPECT_EQ(Text(s), this->W(ReferenceLineEndings("x\ny\rz", target)));
+        EXPECT_EQ(Units(s), this->W(ReferenceLineEndings("x\ny\rz", target)));
         auto prefix = this->Make("a\nb\nc");
         ConvertLineEndings(prefix, KTTextPiece<Char>(prefix.Data(), 3), this->W(target).c_str());
-        EXPECT_EQ(Text(prefix), this->W(ReferenceLineEndings("a\nb", target)));
+        EXPECT_EQ(Units(prefix), this->W(ReferenceLineEndings("a\nb", target)));
     }
 }
 
@@ -149,10 +142,10 @@ TYPED_TEST(LineEndings, ConditionalFormConvertsOnlyForeignBreaks) {
     ConvertLineEndingsIfNeeded(s, LineEndingLF<Char>);
     EXPECT_EQ(s.Data(), block);
     ConvertLineEndingsIfNeeded(s, LineEndingCR<Char>);
-    EXPECT_EQ(Text(s), this->W("a\rb\r"));
+    EXPECT_EQ(Units(s), this->W("a\rb\r"));
     auto none = this->Make("no breaks");
     ConvertLineEndingsIfNeeded(none, LineEndingCRLF<Char>);
-    EXPECT_EQ(Text(none), this->W("no breaks"));
+    EXPECT_EQ(Units(none), this->W("no breaks"));
 }
 
 // Shared and borrowed strings must not write into characters that someone else still reads.
@@ -168,14 +161,14 @@ TYPED_TEST(LineEndingsOwnership, SharedAndBorrowedCharactersStayIntact) {
         KTStringShared<Char> second = first;
         ASSERT_EQ(first.Data(), second.Data());
         ConvertLineEndings(second, this->W(target).c_str());
-        EXPECT_EQ(Text(first), this->W("a\rb"));
-        EXPECT_EQ(Text(second), this->W(ReferenceLineEndings("a\rb", target)));
+        EXPECT_EQ(Units(first), this->W("a\rb"));
+        EXPECT_EQ(Units(second), this->W(ReferenceLineEndings("a\rb", target)));
 
         const auto foreign = this->W("c\rd\r\n");
         KTStringBorrowed<Char> borrowed(Borrow, foreign.c_str());
         ConvertLineEndings(borrowed, this->W(target).c_str());
         EXPECT_EQ(foreign, this->W("c\rd\r\n"));
-        EXPECT_EQ(Text(borrowed), this->W(ReferenceLineEndings("c\rd\r\n", target)));
+        EXPECT_EQ(Units(borrowed), this->W(ReferenceLineEndings("c\rd\r\n", target)));
     }
     KTStringShared<Char> first(this->W("x\r\n").c_str());
     KTStringShared<Char> second = first;
@@ -192,34 +185,34 @@ TYPED_TEST_SUITE(LineBreakSearch, Widths);
 
 TYPED_TEST(LineBreakSearch, FindForeignLineEnding) {
     using Char = TypeParam;
-    const auto crlfFirst = Widen<Char>("ab\r\ncd\ne");
+    const auto crlfFirst = Ascii<Char>("ab\r\ncd\ne");
     const Char* text = crlfFirst.c_str();
     EXPECT_EQ(FindForeignLineEnding(text, LineEndingLF<Char>), text + 2) << "the CR of the pair";
     EXPECT_EQ(FindForeignLineEnding(text, LineEndingCRLF<Char>), text + 6);
     EXPECT_EQ(FindForeignLineEnding(text, LineEndingCR<Char>), text + 2);
-    const auto trailingCr = Widen<Char>("a\r\nb\r");
+    const auto trailingCr = Ascii<Char>("a\r\nb\r");
     EXPECT_EQ(FindForeignLineEnding(trailingCr.c_str(), LineEndingCRLF<Char>), trailingCr.c_str() + 4);
-    const auto onlyLf = Widen<Char>("a\nb\n");
+    const auto onlyLf = Ascii<Char>("a\nb\n");
     EXPECT_EQ(FindForeignLineEnding(onlyLf.c_str(), LineEndingLF<Char>), nullptr);
-    EXPECT_EQ(FindForeignLineEnding(Widen<Char>("plain").c_str(), LineEndingCR<Char>), nullptr);
+    EXPECT_EQ(FindForeignLineEnding(Ascii<Char>("plain").c_str(), LineEndingCR<Char>), nullptr);
     EXPECT_EQ(FindForeignLineEnding(static_cast<const Char*>(nullptr), LineEndingLF<Char>), nullptr);
     for (const char* target : {"", "x", "\n\r", "\r\n\n"})
-        EXPECT_EQ(FindForeignLineEnding(text, Widen<Char>(target).c_str()), nullptr) << target;
+        EXPECT_EQ(FindForeignLineEnding(text, Ascii<Char>(target).c_str()), nullptr) << target;
     EXPECT_EQ(FindForeignLineEnding(text, static_cast<const Char*>(nullptr)), nullptr);
-    const KTString<Char> s(Widen<Char>("x\ry").c_str());
+    const KTString<Char> s(Ascii<Char>("x\ry").c_str());
     EXPECT_EQ(FindForeignLineEnding(s, LineEndingLF<Char>), s.Data() + 1);
 }
 
 TYPED_TEST(LineBreakSearch, DetectLineEnding) {
     using Char = TypeParam;
-    const auto defaultEnding = Widen<Char>("default");
+    const auto defaultEnding = Ascii<Char>("default");
     auto detect = [&](const char* text) {
-        return Text(DetectLineEnding(Widen<Char>(text).c_str(), defaultEnding.c_str()));
+        return Units(DetectLineEnding(Ascii<Char>(text).c_str(), defaultEnding.c_str()));
     };
-    EXPECT_EQ(detect("x\r\ny\n"), Widen<Char>("\r\n"));
-    EXPECT_EQ(detect("x\ry\r\n"), Widen<Char>("\r"));
-    EXPECT_EQ(detect("x\ny\r\n"), Widen<Char>("\n"));
-    EXPECT_EQ(detect("x\r"), Widen<Char>("\r")) << "a CR at the end is a lone CR";
+    EXPECT_EQ(detect("x\r\ny\n"), Ascii<Char>("\r\n"));
+    EXPECT_EQ(detect("x\ry\r\n"), Ascii<Char>("\r"));
+    EXPECT_EQ(detect("x\ny\r\n"), Ascii<Char>("\n"));
+    EXPECT_EQ(detect("x\r"), Ascii<Char>("\r")) << "a CR at the end is a lone CR";
     EXPECT_EQ(detect("xyz"), defaultEnding);
     EXPECT_EQ(detect(""), defaultEnding);
     EXPECT_EQ(DetectLineEnding(static_cast<const Char*>(nullptr), static_cast<const Char*>(nullptr)).Length(),
@@ -271,7 +264,7 @@ class QuotedPrintable : public ::testing::Test {
     static std::u16string Encode(std::u16string_view text) {
         S s(text.data(), static_cast<int32_t>(text.size()));
         EncodeQuotedPrintable(s);
-        return Text(s);
+        return Units(s);
     }
 };
 using Modes16 = ::testing::Types<KTString<char16_t>, KTStringInline<char16_t, 8>, KTStringShared<char16_t>,
@@ -339,13 +332,13 @@ TEST(QuotedPrintableOwnership, SharedAndBorrowedCharactersStayIntact) {
     KTStringShared<char16_t> first(u"a=b");
     KTStringShared<char16_t> second = first;
     EncodeQuotedPrintable(second);
-    EXPECT_EQ(Text(first), u"a=b");
-    EXPECT_EQ(Text(second), u"a=3Db");
+    EXPECT_EQ(Units(first), u"a=b");
+    EXPECT_EQ(Units(second), u"a=3Db");
     const std::u16string foreign = u"x\ny";
     KTStringBorrowed<char16_t> borrowed(Borrow, foreign.c_str());
     EncodeQuotedPrintable(borrowed);
     EXPECT_EQ(foreign, u"x\ny");
-    EXPECT_EQ(Text(borrowed), u"x=0Ay");
+    EXPECT_EQ(Units(borrowed), u"x=0Ay");
     KTString<char16_t> bytes(u"caf\x00e9");
-    EXPECT_EQ(Text(EncodeQuotedPrintable(bytes.ConvertToUtf8Units())), u"caf=C3=A9");
+    EXPECT_EQ(Units(EncodeQuotedPrintable(bytes.ConvertToUtf8Units())), u"caf=C3=A9");
 }

@@ -7,23 +7,16 @@
 #include <string>
 
 #include "tests/support/alloc_counter.h"
+#include "tests/support/text_literals.h"
 #include "text/string/convert.h"
 
 using namespace kt;
 using kt::test::Allocations;
+using kt::test::Ascii;
 using kt::test::ResetAllocations;
+using kt::test::Units;
 
 namespace {
-
-template <class Char>
-std::basic_string<Char> W(const char* ascii) {
-    return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
-}
-
-template <class Char, class S>
-std::basic_string<Char> Text(const KTStringT<Char, S>& s) {
-    return std::basic_string<Char>(s.Data(), static_cast<size_t>(s.Length()));
-}
 
 // What the escaper must produce, written the obvious way over code points (16-bit: code units).
 std::u32string EscapeReference(const std::u32string& in, bool quotes, const std::u32string& extra) {
@@ -74,8 +67,8 @@ template <class S>
 class Markup : public ::testing::Test {
   protected:
     using Char = typename S::CharType;
-    static std::basic_string<Char> T(const char* ascii) { return W<Char>(ascii); }
-    static S Make(const char* ascii) { return S(W<Char>(ascii).c_str()); }
+    static std::basic_string<Char> T(const char* ascii) { return Ascii<Char>(ascii); }
+    static S Make(const char* ascii) { return S(Ascii<Char>(ascii).c_str()); }
 };
 using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
                                   KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
@@ -85,21 +78,21 @@ TYPED_TEST_SUITE(Markup, AllModes);
 TYPED_TEST(Markup, EscapeReplacesSpecialsAndControls) {
     using Char = typename TestFixture::Char;
     auto s = this->Make("a<b>&c");
-    EXPECT_EQ(Text(EscapeMarkup(s, false, nullptr)), this->T("a&lt;b&gt;&amp;c"));
+    EXPECT_EQ(Units(EscapeMarkup(s, false, nullptr)), this->T("a&lt;b&gt;&amp;c"));
 
     auto quotes = this->Make("\"x'");
-    EXPECT_EQ(Text(EscapeMarkup(quotes, true, nullptr)), this->T("&quot;x&apos;"));
+    EXPECT_EQ(Units(EscapeMarkup(quotes, true, nullptr)), this->T("&quot;x&apos;"));
 
     auto controls = this->Make("\x01\t\r\n\x1f");
-    EXPECT_EQ(Text(EscapeMarkup(controls, false, nullptr)), this->T("&#1;\t\r\n&#31;"));
+    EXPECT_EQ(Units(EscapeMarkup(controls, false, nullptr)), this->T("&#1;\t\r\n&#31;"));
 
     auto extra = this->Make("a-b'c");
-    EXPECT_EQ(Text(EscapeMarkup(extra, false, this->T("-'").c_str())), this->T("a&#45;b'c"))
+    EXPECT_EQ(Units(EscapeMarkup(extra, false, this->T("-'").c_str())), this->T("a&#45;b'c"))
         << "quotes are never taken from the extra characters";
 
-    EXPECT_EQ(Text(EscapeMarkup(static_cast<const Char*>(nullptr), true, nullptr)), this->T(""));
-    EXPECT_EQ(Text(EscapeMarkup(this->T("").c_str(), true, nullptr)), this->T(""));
-    EXPECT_EQ(Text(EscapeMarkup(this->T("plain").c_str(), true, nullptr)), this->T("plain"));
+    EXPECT_EQ(Units(EscapeMarkup(static_cast<const Char*>(nullptr), true, nullptr)), this->T(""));
+    EXPECT_EQ(Units(EscapeMarkup(this->T("").c_str(), true, nullptr)), this->T(""));
+    EXPECT_EQ(Units(EscapeMarkup(this->T("plain").c_str(), true, nullptr)), this->T("plain"));
 }
 
 TYPED_TEST(Markup, EscapeTouchesNothingWithoutSpecials) {
@@ -111,17 +104,17 @@ TYPED_TEST(Markup, EscapeTouchesNothingWithoutSpecials) {
     EscapeMarkup(s, false, nullptr);
     EXPECT_EQ(Allocations().allocations, 0);
     EXPECT_EQ(s.Data(), before);
-    EXPECT_EQ(Text(s), this->T("it's plain"));
+    EXPECT_EQ(Units(s), this->T("it's plain"));
 
     KTString<Char> out(this->T("kept").c_str());
     EXPECT_FALSE(EscapeMarkupInto(this->T("it's").c_str(), out, false, nullptr));
-    EXPECT_EQ(Text(out), this->T("kept"));
+    EXPECT_EQ(Units(out), this->T("kept"));
     EXPECT_TRUE(EscapeMarkupInto(this->T("it's").c_str(), out, true, nullptr));
-    EXPECT_EQ(Text(out), this->T("it&apos;s"));
+    EXPECT_EQ(Units(out), this->T("it&apos;s"));
 
     EscapeMarkup(s, true, nullptr);
-    EXPECT_EQ(Text(s), this->T("it&apos;s plain"));
-    EXPECT_EQ(Text(other), this->T("it's plain")) << "the other holder keeps its text";
+    EXPECT_EQ(Units(s), this->T("it&apos;s plain"));
+    EXPECT_EQ(Units(other), this->T("it's plain")) << "the other holder keeps its text";
 }
 
 TYPED_TEST(Markup, EscapeOutputsLongTextsOfEveryWidth) {
@@ -133,7 +126,7 @@ TYPED_TEST(Markup, EscapeOutputsLongTextsOfEveryWidth) {
         std::u32string input = RandomText(rng, max, length);
         auto s = TypeParam(Encode<Char>(input).c_str());
         EscapeMarkup(s, true, Encode<Char>(extra).c_str());
-        EXPECT_EQ(Text(s), Encode<Char>(EscapeReference(input, true, extra))) << "length " << length;
+        EXPECT_EQ(Units(s), Encode<Char>(EscapeReference(input, true, extra))) << "length " << length;
     }
 }
 
@@ -148,25 +141,25 @@ TYPED_TEST(Markup, EscapeThenDecodeRestoresText) {
         EscapeMarkup(s, round % 2 == 0, Encode<Char>(U"\u00E9x").c_str());
         DecodeNumericReferences(s);
         DecodeNamedReferences(s);
-        ASSERT_EQ(Text(s), original) << "round " << round;
+        ASSERT_EQ(Units(s), original) << "round " << round;
     }
 }
 
 TYPED_TEST(Markup, DecodersTakeOnlyTheirOwnKind) {
     auto s = this->Make("&#65;&#x42;&#0;&lt;&amp;&nbsp;");
     DecodeNumericReferences(s);
-    EXPECT_EQ(Text(s), this->T("AB?&lt;&amp;&nbsp;"));
+    EXPECT_EQ(Units(s), this->T("AB?&lt;&amp;&nbsp;"));
     DecodeNamedReferences(s);
-    EXPECT_EQ(Text(s), this->T("AB?<&&nbsp;"));
+    EXPECT_EQ(Units(s), this->T("AB?<&&nbsp;"));
 
     auto named = this->Make("&quot;&apos;&gt;&#65;&Auml;&LT;");
     DecodeNamedReferences(named);
-    EXPECT_EQ(Text(named), this->T("\"'>&#65;&Auml;&LT;"));
+    EXPECT_EQ(Units(named), this->T("\"'>&#65;&Auml;&LT;"));
 
     auto chained = this->Make("&&lt;&#&#66;");
     DecodeNamedReferences(chained);
     DecodeNumericReferences(chained);
-    EXPECT_EQ(Text(chained), this->T("&<&#B")) << "a failed attempt copies only its \"&\"";
+    EXPECT_EQ(Units(chained), this->T("&<&#B")) << "a failed attempt copies only its \"&\"";
 }
 
 TYPED_TEST(Markup, DecodersLeaveBrokenReferences) {
@@ -175,13 +168,13 @@ TYPED_TEST(Markup, DecodersLeaveBrokenReferences) {
         auto s = this->Make(broken);
         DecodeNumericReferences(s);
         DecodeNamedReferences(s);
-        EXPECT_EQ(Text(s), this->T(broken)) << broken;
+        EXPECT_EQ(Units(s), this->T(broken)) << broken;
     }
     auto shared = this->Make("x&#65;");
     TypeParam other(shared);
     DecodeNumericReferences(shared);
-    EXPECT_EQ(Text(shared), this->T("xA"));
-    EXPECT_EQ(Text(other), this->T("x&#65;"));
+    EXPECT_EQ(Units(shared), this->T("xA"));
+    EXPECT_EQ(Units(other), this->T("x&#65;"));
 
     TypeParam empty;
     DecodeNumericReferences(empty);
@@ -191,57 +184,57 @@ TYPED_TEST(Markup, DecodersLeaveBrokenReferences) {
 TEST(Markup8, ReferencesBeyondUtf8AreDropped) {
     KTString<char> s("[&#1114111;|&#1114112;|&#55296;|&#x1F600;|&#4294967361;]");
     DecodeNumericReferences(s);
-    EXPECT_EQ(Text(s), std::string("[\xF4\x8F\xBF\xBF||"
-                                   "|\xF0\x9F\x98\x80|A]"))
+    EXPECT_EQ(Units(s), std::string("[\xF4\x8F\xBF\xBF||"
+                                    "|\xF0\x9F\x98\x80|A]"))
         << "the value is accumulated in 32 bits, so 2^32 + 65 wraps to A";
 }
 
 TEST(Markup16, ReferencesWrapToOneUnit) {
     KTString<char16_t> s(u"[&#65601;|&#55296;|&#x1F600;|&#65536;]");
     DecodeNumericReferences(s);
-    EXPECT_EQ(Text(s),
+    EXPECT_EQ(Units(s),
               (std::u16string{u'[', u'A', u'|', char16_t(0xD800), u'|', char16_t(0xF600), u'|', u'?', u']'}));
 }
 
 TEST(Markup8, EscapeReadsCodePoints) {
     KTString<char> s("caf\xC3\xA9<");
-    EXPECT_EQ(Text(EscapeMarkup(s, false, "\xC3\xA9")), "caf&#233;&lt;");
+    EXPECT_EQ(Units(EscapeMarkup(s, false, "\xC3\xA9")), "caf&#233;&lt;");
     KTString<char> kept("caf\xC3\xA9<");
-    EXPECT_EQ(Text(EscapeMarkup(kept, false, nullptr)), "caf\xC3\xA9&lt;");
+    EXPECT_EQ(Units(EscapeMarkup(kept, false, nullptr)), "caf\xC3\xA9&lt;");
     // An encoded surrogate cannot be written back once output has begun; before that it is copied as is.
     KTString<char> after("<\xED\xA0\x80x");
-    EXPECT_EQ(Text(EscapeMarkup(after, false, nullptr)), "&lt;x");
+    EXPECT_EQ(Units(EscapeMarkup(after, false, nullptr)), "&lt;x");
     KTString<char> before("\xED\xA0\x80<");
-    EXPECT_EQ(Text(EscapeMarkup(before, false, nullptr)), "\xED\xA0\x80&lt;");
+    EXPECT_EQ(Units(EscapeMarkup(before, false, nullptr)), "\xED\xA0\x80&lt;");
     KTString<char> truncated("<\xE2\x82");  // a sequence cut short by the terminator
     EXPECT_EQ(EscapeMarkup(truncated, false, nullptr).Data()[0], '&');
 }
 
 TEST(Markup16, EscapeReadsUnits) {
     const char16_t text[] = {u'<', 0xD83D, 0xDE00, u'\xE9', 0};
-    EXPECT_EQ(Text(EscapeMarkup(text, false, u"\xE9")),
+    EXPECT_EQ(Units(EscapeMarkup(text, false, u"\xE9")),
               (std::u16string{u'&', u'l', u't', u';', 0xD83D, 0xDE00, u'&', u'#', u'2', u'3', u'3', u';'}));
 }
 
 TYPED_TEST(Markup, TextToMarkupLineBreaksAndEntities) {
     using Char = typename TestFixture::Char;
     auto s = this->Make("a\r\nb\rc\nd");
-    EXPECT_EQ(Text(TextToMarkup(s, true)), this->T("a<BR>\r\nb<BR>\r\nc<BR>\r\nd"));
+    EXPECT_EQ(Units(TextToMarkup(s, true)), this->T("a<BR>\r\nb<BR>\r\nc<BR>\r\nd"));
     auto plain = this->Make("a\r\nb\rc\nd\n\r");
-    EXPECT_EQ(Text(TextToMarkup(plain, false)), this->T("a\r\nb\rc\nd\n\r"));
+    EXPECT_EQ(Units(TextToMarkup(plain, false)), this->T("a\r\nb\rc\nd\n\r"));
     auto tags = this->Make("\n\r\r\n");
-    EXPECT_EQ(Text(TextToMarkup(tags, true)), this->T("<BR>\r\n<BR>\r\n<BR>\r\n"));
+    EXPECT_EQ(Units(TextToMarkup(tags, true)), this->T("<BR>\r\n<BR>\r\n<BR>\r\n"));
 
     const std::u32string letters = U"\u00C4<\u00DF>\u00D7\t\x7F'&\"\u00F7\u00A0\u00FF";
     auto markup = TextToMarkup(Encode<Char>(letters).c_str(), false);
-    EXPECT_EQ(Text(markup), this->T("&Auml;&lt;&szlig;&gt;&#215;&#9;&#127;'&amp;&quot;&#247;&#160;&yuml;"));
+    EXPECT_EQ(Units(markup), this->T("&Auml;&lt;&szlig;&gt;&#215;&#9;&#127;'&amp;&quot;&#247;&#160;&yuml;"));
     EXPECT_EQ(TextToMarkup(static_cast<const Char*>(nullptr), true).Length(), 0);
 
     auto shared = this->Make("<x>");
     TypeParam other(shared);
     TextToMarkup(shared, false);
-    EXPECT_EQ(Text(shared), this->T("&lt;x&gt;"));
-    EXPECT_EQ(Text(other), this->T("<x>"));
+    EXPECT_EQ(Units(shared), this->T("&lt;x&gt;"));
+    EXPECT_EQ(Units(other), this->T("<x>"));
 }
 
 TYPED_TEST(Markup, TextToMarkupOfLongTexts) {
@@ -266,7 +259,7 @@ TYPED_TEST(Markup, TextToMarkupOfLongTexts) {
             }
         }
         auto s = TypeParam(Encode<Char>(input).c_str());
-        EXPECT_EQ(Text(TextToMarkup(s, true)), Encode<Char>(expected)) << "length " << length;
+        EXPECT_EQ(Units(TextToMarkup(s, true)), Encode<Char>(expected)) << "length " << length;
     }
 }
 
@@ -278,7 +271,7 @@ TEST(Markup, EntityNameTableHoldsTheSixtySixNames) {
         ASSERT_EQ(narrow == nullptr, wide == nullptr) << cp;
         if (narrow == nullptr) continue;
         ++filled;
-        EXPECT_EQ(W<char16_t>(narrow), std::u16string(wide)) << cp;
+        EXPECT_EQ(Ascii<char16_t>(narrow), std::u16string(wide)) << cp;
     }
     EXPECT_EQ(filled, 66);
     EXPECT_STREQ(EntityNameTable<char>[0xC0], "Agrave");
@@ -291,27 +284,27 @@ TEST(Markup, EntityNameTableHoldsTheSixtySixNames) {
 }
 
 TEST(Markup, TextToMarkupBeyondLatin1) {
-    EXPECT_EQ(Text(TextToMarkup("\xF0\x9F\x98\x80\xE2\x82\xAC", false)), "&#128512;&#8364;");
+    EXPECT_EQ(Units(TextToMarkup("\xF0\x9F\x98\x80\xE2\x82\xAC", false)), "&#128512;&#8364;");
     const char16_t pair[] = {0xD83D, 0xDE00, 0};
-    EXPECT_EQ(Text(TextToMarkup(pair, false)), u"&#55357;&#56832;");
+    EXPECT_EQ(Units(TextToMarkup(pair, false)), u"&#55357;&#56832;");
 }
 
 TYPED_TEST(Markup, QualifiedNames) {
     using Char = typename TestFixture::Char;
     auto name = this->Make("xs:element:x");
-    EXPECT_EQ(Text(GetLocalName(name)), this->T("element:x"));
-    EXPECT_EQ(Text(GetNamePrefix(name)), this->T("xs"));
+    EXPECT_EQ(Units(GetLocalName(name)), this->T("element:x"));
+    EXPECT_EQ(Units(GetNamePrefix(name)), this->T("xs"));
     auto local = this->Make("element");
-    EXPECT_EQ(Text(GetLocalName(local)), this->T("element"));
-    EXPECT_EQ(Text(GetNamePrefix(local)), this->T(""));
-    EXPECT_EQ(Text(GetLocalName(this->T(":a").c_str())), this->T("a"));
-    EXPECT_EQ(Text(GetNamePrefix(this->T("a:").c_str())), this->T("a"));
+    EXPECT_EQ(Units(GetLocalName(local)), this->T("element"));
+    EXPECT_EQ(Units(GetNamePrefix(local)), this->T(""));
+    EXPECT_EQ(Units(GetLocalName(this->T(":a").c_str())), this->T("a"));
+    EXPECT_EQ(Units(GetNamePrefix(this->T("a:").c_str())), this->T("a"));
     EXPECT_EQ(GetLocalName(static_cast<const Char*>(nullptr)).Length(), 0);
 
     TypeParam other(name);
     CutToNamePrefix(name);
-    EXPECT_EQ(Text(name), this->T("xs"));
-    EXPECT_EQ(Text(other), this->T("xs:element:x"));
+    EXPECT_EQ(Units(name), this->T("xs"));
+    EXPECT_EQ(Units(other), this->T("xs:element:x"));
     CutToNamePrefix(local);
     EXPECT_EQ(local.Length(), 0);
 }

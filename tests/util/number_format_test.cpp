@@ -9,17 +9,14 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "tests/support/text_literals.h"
 #include "text/string/kt_string.h"
 #include "text/util/number_format.h"
 
 using namespace kt;
+using kt::test::Ascii;
 
 namespace {
-
-template <class Char>
-std::basic_string<Char> L(const char* ascii) {
-    return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
-}
 
 // Runs a formatter through its size query and returns the text (in ASCII, whatever the width).
 template <class Char, class Format>
@@ -96,8 +93,8 @@ TYPED_TEST(Widths, DecimalMatchesToCharsAtEveryLength) {
 
 TYPED_TEST(Widths, HexSizesPrefixesAndFills) {
     using Char = TypeParam;
-    const auto prefix = L<Char>("0x");
-    const auto percent = L<Char>("%");
+    const auto prefix = Ascii<Char>("0x");
+    const auto percent = Ascii<Char>("%");
     EXPECT_EQ(Hex<Char>(255, 8, true, prefix.c_str(), 0, Char(' ')), "0xFF");
     EXPECT_EQ(Hex<Char>(0, 8, true, prefix.c_str(), 0, Char(' ')), "0x0");
     EXPECT_EQ(Hex<Char>(0xABCDEF, 4, false, nullptr, 0, Char(' ')), "abcdef");
@@ -157,7 +154,7 @@ TYPED_TEST_SUITE(NumberAppends, AllModes);
 
 TYPED_TEST(NumberAppends, TextFormsOfEachType) {
     using Char = typename TypeParam::CharType;
-    auto is = [](const TypeParam& s, const char* ascii) { return s.ToView() == L<Char>(ascii); };
+    auto is = [](const TypeParam& s, const char* ascii) { return s.ToView() == Ascii<Char>(ascii); };
     TypeParam s;
     s += -42;
     EXPECT_TRUE(is(s, "-42"));
@@ -189,28 +186,28 @@ TYPED_TEST(NumberAppends, TextFormsOfEachType) {
 
 TYPED_TEST(NumberAppends, GrowExactlyAndLeaveOtherHoldersAlone) {
     using Char = typename TypeParam::CharType;
-    TypeParam s(L<Char>("value: ").c_str());
+    TypeParam s(Ascii<Char>("value: ").c_str());
     s += 123456789;
-    EXPECT_TRUE(s.ToView() == L<Char>("value: 123456789"));
+    EXPECT_TRUE(s.ToView() == Ascii<Char>("value: 123456789"));
     if (s.Capacity() > 8) {
         EXPECT_EQ(s.Capacity(), 16) << "no slack";
     }
     s = 5;
-    EXPECT_TRUE(s.ToView() == L<Char>("5"));
+    EXPECT_TRUE(s.ToView() == Ascii<Char>("5"));
 
     if constexpr (std::is_same_v<TypeParam, KTStringShared<Char>>) {
-        TypeParam holder(L<Char>("abc").c_str());
+        TypeParam holder(Ascii<Char>("abc").c_str());
         holder.Reserve(32, Preserve);
         TypeParam other(holder);
         other += 1;
-        EXPECT_TRUE(holder.ToView() == L<Char>("abc"));
-        EXPECT_TRUE(other.ToView() == L<Char>("abc1"));
+        EXPECT_TRUE(holder.ToView() == Ascii<Char>("abc"));
+        EXPECT_TRUE(other.ToView() == Ascii<Char>("abc1"));
     }
     if constexpr (std::is_same_v<TypeParam, KTStringBorrowed<Char>>) {
         Char foreign[] = {'n', '=', 0};
         TypeParam borrowed(Borrow, foreign);
         borrowed += 10;
-        EXPECT_TRUE(borrowed.ToView() == L<Char>("n=10"));
+        EXPECT_TRUE(borrowed.ToView() == Ascii<Char>("n=10"));
         EXPECT_EQ(foreign[2], 0);
     }
 }
@@ -226,7 +223,7 @@ std::string Double(double value, int32_t decimals, bool roundHalfUp = true, doub
     KTString<char16_t> wide;
     wide.FormatDouble(value, decimals, roundHalfUp, epsilon, padDecimals, keepSignOfZero, appendPointZero);
     std::string narrow(s.ToView());
-    EXPECT_TRUE(wide.ToView() == L<char16_t>(narrow.c_str())) << "both widths agree";
+    EXPECT_TRUE(wide.ToView() == Ascii<char16_t>(narrow)) << "both widths agree";
     return narrow;
 }
 }  // namespace
@@ -303,7 +300,7 @@ TEST(FormatDouble, LongIntegerPartsAndStorage) {
 
 TYPED_TEST(NumberAppends, RomanNumerals) {
     using Char = typename TypeParam::CharType;
-    TypeParam s(L<Char>("x").c_str());
+    TypeParam s(Ascii<Char>("x").c_str());
     auto roman = [&](int32_t value, bool upper) {
         s.ToRoman(value, upper);
         return std::string(s.ToView().begin(), s.ToView().end());

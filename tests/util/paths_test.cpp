@@ -8,20 +8,13 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "tests/support/text_literals.h"
 
 using namespace kt;
+using kt::test::Ascii;
+using kt::test::Units;
 
 namespace {
-
-template <class Char>
-std::basic_string<Char> W(const char* ascii) {
-    return std::basic_string<Char>(ascii, ascii + std::strlen(ascii));
-}
-
-template <class Char, class S>
-std::basic_string<Char> Text(const KTStringT<Char, S>& s) {
-    return std::basic_string<Char>(s.Data(), static_cast<size_t>(s.Length()));
-}
 
 template <class Char>
 std::basic_string<Char> Encode(const std::u32string& text) {
@@ -49,10 +42,10 @@ class TestHandler : public PathHandler<Char> {
     bool GetExtension(const Char* text, KTString<Char>& extension) override {
         const std::basic_string<Char> s(text);
         if (s.empty() || s.back() != Char('!')) return false;
-        extension = W<Char>("EXT").c_str();
+        extension = Ascii<Char>("EXT").c_str();
         return true;
     }
-    void AdjustBase(KTString<Char>& base) override { base = W<Char>("R:\\root\\").c_str(); }
+    void AdjustBase(KTString<Char>& base) override { base = Ascii<Char>("R:\\root\\").c_str(); }
 };
 
 }  // namespace
@@ -61,23 +54,23 @@ template <class S>
 class Paths : public ::testing::Test {
   protected:
     using Char = typename S::CharType;
-    static std::basic_string<Char> T(const char* ascii) { return W<Char>(ascii); }
-    static S Make(const char* ascii) { return S(W<Char>(ascii).c_str()); }
+    static std::basic_string<Char> T(const char* ascii) { return Ascii<Char>(ascii); }
+    static S Make(const char* ascii) { return S(Ascii<Char>(ascii).c_str()); }
     static std::basic_string<Char> Url(const char* path) {
         auto s = Make(path);
-        return Text(PathToFileUrl(s));
+        return Units(PathToFileUrl(s));
     }
     static std::basic_string<Char> Path(const char* url) {
         auto s = Make(url);
-        return Text(FileUrlToPath(s));
+        return Units(FileUrlToPath(s));
     }
     static std::basic_string<Char> Escaped(const char* text, int mode) {
         auto s = Make(text);
-        return Text(PercentEscape(s, mode));
+        return Units(PercentEscape(s, mode));
     }
     static std::basic_string<Char> Unescaped(const std::basic_string<Char>& text) {
         auto s = S(text.c_str());
-        return Text(PercentUnescape(s));
+        return Units(PercentUnescape(s));
     }
     static std::basic_string<Char> Collapsed(const char* path, bool dots, bool parents) {
         auto buffer = T(path);
@@ -87,12 +80,12 @@ class Paths : public ::testing::Test {
     static std::basic_string<Char> Absolute(const char* path, const char* base, const char* fallback,
                                             bool parents = true) {
         auto s = Make(path);
-        return Text(MakeAbsolutePath(s, T(base).c_str(), T(fallback).c_str(), false, parents));
+        return Units(MakeAbsolutePath(s, T(base).c_str(), T(fallback).c_str(), false, parents));
     }
     static std::basic_string<Char> Relative(const char* path, const char* base, bool parents, bool directory,
                                             const char* fallback = "") {
         auto s = Make(path);
-        return Text(MakeRelativePath(s, T(base).c_str(), T(fallback).c_str(), parents, directory));
+        return Units(MakeRelativePath(s, T(base).c_str(), T(fallback).c_str(), parents, directory));
     }
 };
 using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
@@ -110,7 +103,7 @@ TYPED_TEST(Paths, PathToFileUrl) {
     EXPECT_EQ(this->Url("http://h/a%20b c"), this->T("http://h/a%20b%20c"));
     EXPECT_EQ(this->Url("FILE:///x%20y"), this->T("FILE:///x%20y"));
     EXPECT_EQ(this->Url(" \t"), this->T(""));
-    EXPECT_EQ(Text(PathToFileUrl(Encode<Char>(U"C:\\\u00E4").c_str())), this->T("file:///C:/%C3%A4"));
+    EXPECT_EQ(Units(PathToFileUrl(Encode<Char>(U"C:\\\u00E4").c_str())), this->T("file:///C:/%C3%A4"));
 
     TestHandler<Char> handler;
     ScopedHandler<Char> scope(&handler);
@@ -128,11 +121,11 @@ TYPED_TEST(Paths, FileUrlToPath) {
     EXPECT_EQ(this->Path("file:a/b"), this->T("a\\b"));
     EXPECT_EQ(this->Path("file://"), this->T("\\\\"));
     EXPECT_EQ(this->Path("http://h/a%20b"), this->T("http://h/a%20b"));
-    EXPECT_EQ(Text(FileUrlToPath(static_cast<const typename TestFixture::Char*>(nullptr))), this->T(""));
+    EXPECT_EQ(Units(FileUrlToPath(static_cast<const typename TestFixture::Char*>(nullptr))), this->T(""));
 }
 
 TEST(Paths8, FileUrlToPathStepsOverAWholeHostCharacter) {
-    EXPECT_EQ(Text(FileUrlToPath("file://\xC3\xA9:/x")), "\xC3\xA9:\\x");
+    EXPECT_EQ(Units(FileUrlToPath("file://\xC3\xA9:/x")), "\xC3\xA9:\\x");
 }
 
 TYPED_TEST(Paths, PercentEscapeModes) {
@@ -153,15 +146,15 @@ TYPED_TEST(Paths, PercentEscapeModes) {
     auto shared = this->Make("a b");
     TypeParam other(shared);
     PercentEscape(shared, 0);
-    EXPECT_EQ(Text(shared), this->T("a%20b"));
-    EXPECT_EQ(Text(other), this->T("a b"));
+    EXPECT_EQ(Units(shared), this->T("a%20b"));
+    EXPECT_EQ(Units(other), this->T("a b"));
 }
 
 TYPED_TEST(Paths, PercentEscapeWritesUtf8Bytes) {
     using Char = typename TestFixture::Char;
     auto s = TypeParam(Encode<Char>(U"\u00E9\u20AC\U0001F600").c_str());
     PercentEscape(s, 0);
-    EXPECT_EQ(Text(s), this->T("%C3%A9%E2%82%AC%F0%9F%98%80"));
+    EXPECT_EQ(Units(s), this->T("%C3%A9%E2%82%AC%F0%9F%98%80"));
 }
 
 TYPED_TEST(Paths, PercentUnescape) {
@@ -185,22 +178,22 @@ TYPED_TEST(Paths, PercentUnescape) {
     auto shared = this->Make("a%20b");
     TypeParam other(shared);
     PercentUnescape(shared);
-    EXPECT_EQ(Text(shared), this->T("a b"));
-    EXPECT_EQ(Text(other), this->T("a%20b"));
+    EXPECT_EQ(Units(shared), this->T("a b"));
+    EXPECT_EQ(Units(other), this->T("a%20b"));
 }
 
 TEST(Paths16, PercentUnescapeTakesUnitsAsBytes) {
     KTString<char16_t> wide(u"a\u0100b%41");
-    EXPECT_EQ(Text(PercentUnescape(wide)), u"abA") << "a unit above 255 is dropped";
+    EXPECT_EQ(Units(PercentUnescape(wide)), u"abA") << "a unit above 255 is dropped";
     KTString<char16_t> latin(u"\u00E9%41");
-    EXPECT_EQ(Text(PercentUnescape(latin)), u"\uFFFDA") << "0xE9 alone is no UTF-8: the converter's U+FFFD";
+    EXPECT_EQ(Units(PercentUnescape(latin)), u"\uFFFDA") << "0xE9 alone is no UTF-8: the converter's U+FFFD";
     KTString<char16_t> broken(u"%C3");
-    EXPECT_EQ(Text(PercentUnescape(broken)), u"\uFFFD");
+    EXPECT_EQ(Units(PercentUnescape(broken)), u"\uFFFD");
 }
 
 TEST(Paths8, PercentUnescapeKeepsInvalidBytes) {
     KTString<char> s("%C3%28%FF");
-    EXPECT_EQ(Text(PercentUnescape(s)), "\xC3\x28\xFF");
+    EXPECT_EQ(Units(PercentUnescape(s)), "\xC3\x28\xFF");
 }
 
 TYPED_TEST(Paths, PercentEscapeThenUnescapeRestores) {
@@ -225,7 +218,7 @@ TYPED_TEST(Paths, PercentEscapeThenUnescapeRestores) {
             for (int32_t i = 0; i < s.Length(); ++i)
                 ASSERT_TRUE(s.Data()[i] > 32 && s.Data()[i] < 127) << "escaped text is printable ASCII";
             PercentUnescape(s);
-            ASSERT_EQ(Text(s), original) << "round " << round << " mode " << mode;
+            ASSERT_EQ(Units(s), original) << "round " << round << " mode " << mode;
         }
     }
 }
@@ -253,9 +246,9 @@ TYPED_TEST(Paths, FileUrlRoundTripsDriveAndUncPaths) {
         const auto original = Encode<Char>(path);
         auto s = TypeParam(original.c_str());
         PathToFileUrl(s);
-        ASSERT_TRUE(Text(s).starts_with(this->T("file://")));
+        ASSERT_TRUE(Units(s).starts_with(this->T("file://")));
         FileUrlToPath(s);
-        ASSERT_EQ(Text(s), original) << "round " << round;
+        ASSERT_EQ(Units(s), original) << "round " << round;
     }
 }
 
@@ -266,28 +259,28 @@ TYPED_TEST(Paths, Extensions) {
     for (const char* none : {"a.b/c", "a.b\\c", "a.b c", "a.b#c", "a.b%c", "a.b;c", "noext", ""}) {
         auto s = this->Make(none);
         EXPECT_EQ(FindExtension(s), nullptr) << none;
-        EXPECT_EQ(Text(RemoveExtension(s)), this->T(none));
+        EXPECT_EQ(Units(RemoveExtension(s)), this->T(none));
     }
     KTString<Char> extension(this->T("stale").c_str());
-    EXPECT_EQ(Text(GetExtension(archive, extension, false)), this->T("GZ"));
-    EXPECT_EQ(Text(GetExtension(archive, extension, true)), this->T("gz"));
-    EXPECT_EQ(Text(GetExtension(this->Make("x"), extension, true)), this->T(""));
-    EXPECT_EQ(Text(GetExtension(this->Make(".profile"), extension, false)), this->T("profile"));
-    EXPECT_EQ(Text(GetExtension(TypeParam(Encode<Char>(U"a.\u00C4B").c_str()), extension, true)),
+    EXPECT_EQ(Units(GetExtension(archive, extension, false)), this->T("GZ"));
+    EXPECT_EQ(Units(GetExtension(archive, extension, true)), this->T("gz"));
+    EXPECT_EQ(Units(GetExtension(this->Make("x"), extension, true)), this->T(""));
+    EXPECT_EQ(Units(GetExtension(this->Make(".profile"), extension, false)), this->T("profile"));
+    EXPECT_EQ(Units(GetExtension(TypeParam(Encode<Char>(U"a.\u00C4B").c_str()), extension, true)),
               Encode<Char>(U"\u00E4b"));
 
     TypeParam without;
-    EXPECT_EQ(Text(WithoutExtension(archive, without)), this->T("dir.d\\archive.tar"));
-    EXPECT_EQ(Text(WithoutExtension(this->Make("a.b/c"), without)), this->T("a.b/c"));
+    EXPECT_EQ(Units(WithoutExtension(archive, without)), this->T("dir.d\\archive.tar"));
+    EXPECT_EQ(Units(WithoutExtension(this->Make("a.b/c"), without)), this->T("a.b/c"));
     TypeParam other(archive);
     RemoveExtension(archive);
-    EXPECT_EQ(Text(archive), this->T("dir.d\\archive.tar"));
-    EXPECT_EQ(Text(other), this->T("dir.d\\archive.tar.GZ"));
+    EXPECT_EQ(Units(archive), this->T("dir.d\\archive.tar"));
+    EXPECT_EQ(Units(other), this->T("dir.d\\archive.tar.GZ"));
 
     TestHandler<Char> handler;
     ScopedHandler<Char> scope(&handler);
-    EXPECT_EQ(Text(GetExtension(this->Make("file.txt!"), extension, true)), this->T("ext"));
-    EXPECT_EQ(Text(GetExtension(this->Make("file.txt"), extension, false)), this->T("txt"));
+    EXPECT_EQ(Units(GetExtension(this->Make("file.txt!"), extension, true)), this->T("ext"));
+    EXPECT_EQ(Units(GetExtension(this->Make("file.txt"), extension, false)), this->T("txt"));
 }
 
 TYPED_TEST(Paths, IsValidFileName) {
@@ -372,8 +365,8 @@ TYPED_TEST(Paths, EnsureTrailingSeparator) {
     for (auto [in, out] : cases) {
         auto s = this->Make(in);
         TypeParam other(s);
-        EXPECT_EQ(Text(EnsureTrailingSeparator(s)), this->T(out)) << in;
-        EXPECT_EQ(Text(other), this->T(in));
+        EXPECT_EQ(Units(EnsureTrailingSeparator(s)), this->T(out)) << in;
+        EXPECT_EQ(Units(other), this->T(in));
     }
 }
 
