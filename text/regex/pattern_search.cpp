@@ -43,11 +43,73 @@ std::basic_string<RegexChar<Char>> Widen(const Char* text) {
     for (const Char* p = text; *p != 0; ++p) out.push_back(static_cast<RegexChar<Char>>(*p));
     return out;
 }
+
+template <class Char>
+bool IsDigit(Char c) {
+    return c >= Char('0') && c <= Char('9');
+}
+
+// Consumes the rest of a digit run that began with `first`; true when its value exceeds INT32_MAX.
+template <class Char>
+bool DigitRunBeyondInt(Char first, const Char*& p) {
+    int64_t value = first - Char('0');
+    bool beyond = false;
+    for (; IsDigit(*p); ++p) {
+        if (!beyond) value = value * 10 + (*p - Char('0'));
+        beyond = beyond || value > INT32_MAX;
+    }
+    return beyond;
+}
 }  // namespace
+
+// Follows the ECMAScript scanner of the standard library just far enough to know which digit runs it
+// reads as numbers: "\1"..."\9" and their following digits (in and out of brackets), and the counts
+// between "{" and "}". Whatever the library would reject anyway may end the scan with false.
+template <class Char>
+bool HasNumberBeyondInt(const Char* p) noexcept {
+    enum class State { kNormal, kBracket, kBrace } state = State::kNormal;
+    while (*p != 0) {
+        const Char c = *p++;
+        if (state == State::kBrace) {
+            if (IsDigit(c)) {
+                if (DigitRunBeyondInt(c, p)) return true;
+            } else if (c == Char('}')) {
+                state = State::kNormal;
+            } else if (c != Char(',')) {
+                return false;  // not a valid repeat
+            }
+        } else if (c == Char('\\')) {
+            if (*p == 0) return false;
+            const Char escaped = *p++;
+            if (escaped >= Char('1') && escaped <= Char('9')) {
+                if (DigitRunBeyondInt(escaped, p)) return true;
+            } else if (escaped == Char('c') && *p != 0) {
+                ++p;  // "\cX": X is a literal, whatever it is
+            }
+        } else if (state == State::kNormal) {
+            if (c == Char('[')) {
+                state = State::kBracket;
+                if (*p == Char('^')) ++p;
+            } else if (c == Char('{')) {
+                state = State::kBrace;
+            }
+        } else if (c == Char(']')) {
+            state = State::kNormal;
+        } else if (c == Char('[') && (*p == Char('.') || *p == Char(':') || *p == Char('='))) {
+            // "[:name:]" and its kin run to the same mark followed by "]"
+            const Char mark = *p++;
+            while (*p != 0 && !(p[0] == mark && p[1] == Char(']'))) ++p;
+            if (*p == 0) return false;
+            p += 2;
+        }
+    }
+    return false;
+}
 
 template <class Char>
 int32_t FindRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
                        const Char* pattern) noexcept {
+    if (HasNumberBeyondInt(pattern)) return -1;
     try {
         const Char* subject = substitution.Apply(text, length);
         if constexpr (std::is_same_v<Char, char>) {
@@ -70,6 +132,7 @@ int32_t FindRegexUnits(CharSubstitution<Char>& substitution, const Char* text, i
 template <class Char>
 bool MatchesRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
                        const Char* pattern) noexcept {
+    if (HasNumberBeyondInt(pattern)) return false;
     try {
         const Char* subject = substitution.Apply(text, length);
         if constexpr (std::is_same_v<Char, char>) {
@@ -84,6 +147,8 @@ bool MatchesRegexUnits(CharSubstitution<Char>& substitution, const Char* text, i
     }
 }
 
+template bool HasNumberBeyondInt(const char*) noexcept;
+template bool HasNumberBeyondInt(const char16_t*) noexcept;
 template int32_t FindRegexUnits(CharSubstitution<char>&, const char*, int32_t, const char*) noexcept;
 template int32_t FindRegexUnits(CharSubstitution<char16_t>&, const char16_t*, int32_t,
                                 const char16_t*) noexcept;

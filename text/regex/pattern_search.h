@@ -1,6 +1,7 @@
 // Pattern search and match on strings over the standard library's ECMAScript regular expressions.
 // Every call compiles its pattern afresh; every failure (an invalid pattern, the library's complexity
-// limits, exhausted memory) reads as "no match".
+// limits, exhausted memory) reads as "no match". So does a pattern with a back-reference or repeat count
+// beyond INT32_MAX, which the standard library would overflow on instead of rejecting.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +37,12 @@ class CharSubstitution {
 };
 
 namespace regex_detail {
+// Whether the pattern holds a back-reference number (\12) or a repeat count ({2,5}) beyond INT32_MAX.
+// libstdc++ accumulates those digits in a long without an overflow check and returns them as int, so
+// such a pattern never reaches it.
+template <class Char>
+bool HasNumberBeyondInt(const Char* pattern) noexcept;
+
 // Both apply the substitution inside the guarded region, so that a failed copy also reads as no match.
 template <class Char>
 int32_t FindRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
