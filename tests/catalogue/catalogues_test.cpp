@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "catalogue/module_startup.h"
 #include "catalogue/resource_string_registry.h"
@@ -79,19 +81,21 @@ TEST(Catalogues, RegexTextsHaveNoPlaceholders) {
     EXPECT_EQ(escapedBraces, 5);
 }
 
+// In this program earlier tests may already have built catalogues in an order of their own, so only the
+// module test (which loads the real module) checks the registration order; here the chain must survive
+// a second start-up link by link.
 TEST(ModuleStartup, RunsAgainWithoutChangingTheChain) {
     RunModuleStartup();
     ResourceStringRegistry& registry = ResourceStringRegistry::Instance();
-    ResourceStringLibrary* head = registry.First();
+    std::vector<std::pair<ResourceStringLibrary*, ResourceStringLibrary*>> links;
+    for (ResourceStringLibrary* library = registry.First(); library != nullptr; library = library->next)
+        links.emplace_back(library, library->next);
+    ASSERT_GE(links.size(), 13u);
     ResourceStringLibrary* xsdt = &XsdtCatalogue::Library();
     RunModuleStartup();
-    EXPECT_EQ(registry.First(), head);
     EXPECT_EQ(&XsdtCatalogue::Library(), xsdt) << "Library gives the object it built the first time";
-    // Registration order: each catalogue's successor on the chain is the one started before it.
-    EXPECT_EQ(XsdtCatalogue::Library().next, &XmlCatalogue::Library());
-    EXPECT_EQ(RegexCatalogue::Library().next, &OsCatalogue::Library());
-    EXPECT_EQ(CoreCatalogue::Library().next, &ScintillaCatalogue::Library());
-    EXPECT_EQ(ScintillaCatalogue::Library().next, &KtguiCatalogue::Library());
+    EXPECT_EQ(registry.First(), links.front().first);
+    for (const auto& [library, next] : links) EXPECT_EQ(library->next, next);
     EXPECT_EQ(UnicodeBlockTable().size(), static_cast<size_t>(UnicodeBlockCount));
 }
 
