@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "tests/support/platform_expectations.h"
 #include "tests/support/text_literals.h"
 
 using namespace kt;
@@ -266,8 +267,10 @@ TYPED_TEST(Paths, Extensions) {
     EXPECT_EQ(Units(GetExtension(archive, extension, true)), this->T("gz"));
     EXPECT_EQ(Units(GetExtension(this->Make("x"), extension, true)), this->T(""));
     EXPECT_EQ(Units(GetExtension(this->Make(".profile"), extension, false)), this->T("profile"));
+    // 16-bit text is lower-cased by the platform; 8-bit text by the library's own tables.
+    const bool foldsUmlaut = sizeof(Char) == 1 || test::kCaseMapsBeyondAscii;
     EXPECT_EQ(Units(GetExtension(TypeParam(Encode<Char>(U"a.\u00C4B").c_str()), extension, true)),
-              Encode<Char>(U"\u00E4b"));
+              Encode<Char>(foldsUmlaut ? U"\u00E4b" : U"\u00C4b"));
 
     TypeParam without;
     EXPECT_EQ(Units(WithoutExtension(archive, without)), this->T("dir.d\\archive.tar"));

@@ -1,0 +1,15 @@
+// What the platform layer does differently on Windows, for tests that run on both.
+#pragma once
+
+namespace kt::test {
+
+// The 16-bit case functions (CompareNoCase16, ToLower16, ToUpper16) go through the C run-time on
+// Windows, which in the "C" locale the tests run in maps A-Z alone; the POSIX layer maps by Unicode's
+// simple case mapping.
+#ifdef _WIN32
+inline constexpr bool kCaseMapsBeyondAscii = false;
+#else
+inline constexpr bool kCaseMapsBeyondAscii = true;
+#endif
+
+}  // namespace kt::test
