@@ -12,4 +12,12 @@ inline constexpr bool kCaseMapsBeyondAscii = false;
 inline constexpr bool kCaseMapsBeyondAscii = true;
 #endif
 
+// MinGW's printf, the reference of the float formatting tests on Windows, writes a negative NaN as
+// "nan"; glibc's keeps the sign, as the formatter does.
+#ifdef _WIN32
+inline constexpr bool kPrintfSignsNaN = false;
+#else
+inline constexpr bool kPrintfSignsNaN = true;
+#endif
+
 }  // namespace kt::test
