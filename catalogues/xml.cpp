@@ -17,25 +17,25 @@ struct XmlCatalogueDefinition {
          u"Das Namespace-Präfix {prefix} des Attributs {attribute} im Element {element} wurde nicht "
          u"deklariert."},
         {u"nsc_xmlReserved_element_xmlns",
-         u"Das Element {element} darf nicht das reservierte Präfix 'xmlns' verwenden."},
+         u"Das Element {element} darf das reservierte Präfix 'xmlns' nicht verwenden."},
         {u"nsc_xmlReserved_xml_declared",
          u"Das Namespace-Attribut {attribute} im Element {element} bindet das Namespace Präfix 'xml' an die "
          u"falsche Namespace URI {uri}."},
         {u"nsc_xmlReserved_xml_default",
-         u"Das Namespace-Attribut {attribute} im Element {element} darf die Namespace URI des Präfixes 'xml' "
-         u"nicht als Default-Namespace deklarieren."},
+         u"Das Namespace-Attribut {attribute} im Element {element} darf die Namespace-URI des Präfixes 'xml' "
+         u"nicht als Standard-Namespace deklarieren."},
         {u"nsc_xmlReserved_xmlns_declared",
          u"Das Namespace-Attribut {attribute} im Element {element} darf das reservierte Präfix 'xmlns' nicht "
          u"deklarieren."},
         {u"nsc_xmlReserved_xmlns_default",
-         u"Das Namespace-Attribut {attribute} im Element {element} darf die Namespace URI des Präfixes "
-         u"'xmlns' nicht als Default-Namespace deklarieren."},
+         u"Das Namespace-Attribut {attribute} im Element {element} darf die Namespace-URI des Präfixes "
+         u"'xmlns' nicht als Standard-Namespace deklarieren."},
         {u"nsc_xmlReserved_xml_otherPrefix",
          u"Das Namespace-Attribut {attribute} im Element {element} bindet das Präfix {prefix} an die "
-         u"Namespace URI, die für das Präfix 'xml' reserviert ist."},
+         u"Namespace-URI, die für das Präfix 'xml' reserviert ist."},
         {u"nsc_xmlReserved_xmlns_otherPrefix",
          u"Das Namespace-Attribut {attribute} im Element {element} bindet das Präfix {prefix} an die "
-         u"Namespace URI, die für das Präfix 'xmlns' reserviert ist."},
+         u"Namespace-URI, die für das Präfix 'xmlns' reserviert ist."},
         {u"nsc_NoPrefixUndecl",
          u"Das Namespace-Attribut {attribute} im Element {element} darf die Deklaration des Präfixes "
          u"{prefix} nicht aufheben."},
@@ -47,7 +47,7 @@ struct XmlCatalogueDefinition {
          u"ein anderes Präfix erhalten."},
         {u"ns_error_bad_RI", u"Der Namespace-Name {uri} ist keine gültige URI-Referenz."},
         {u"ns_warning_relative_RI_deprecated",
-         u"Die Verwendung der relativen URI-Referenz {uri} als Namespace-Name wird nicht empfohlen."},
+         u"Die Verwendung der relativen URI-Referenz {uri} als Namespace-Name ist veraltet."},
         {u"ns_error_NCName", u"Der Name {bad_NCName} darf keinen Doppelpunkt enthalten."},
         {u"ns_error_NCName_AttValue",
          u"Der Name {bad_NCName} im Wert des Attributs {attribute} darf keinen Doppelpunkt enthalten."},
@@ -103,8 +103,7 @@ struct XmlCatalogueDefinition {
         {u"vc_AttributeDefaultValueSyntacticallyCorrect",
          u"Der Standardwert {value} des Attributs {attribute} ist für den deklarierten Attributtyp "
          u"syntaktisch nicht korrekt."},
-        {u"vc_AttributeValueType",
-         u"Das Attribut {attribute} des Elements {element} wurde nicht deklariert."},
+        {u"vc_AttributeValueType", u"Das Attribut {attribute} im Element {element} wurde nicht deklariert."},
         {u"wfc_xml_space",
          u"Das Attribut {attribute} muss als Aufzählungstyp mit einem oder beiden der Werte 'default' und "
          u"'preserve' deklariert sein."},
@@ -113,7 +112,8 @@ struct XmlCatalogueDefinition {
          u"Das Kindelement {child} ist an dieser Stelle im Inhalt des Elements {element} nicht zulässig."},
         {u"vc_ElementValid_2_incomplete", u"Der Inhalt des Elements {element} ist unvollständig."},
         {u"vc_ElementValid_2_non_whitespace",
-         u"Das Element {element} hat Element-Content und darf außer Leerraum keine Zeichen enthalten."},
+         u"Das Element {element} ist mit Elementinhalt deklariert und darf außer Leerraum keine Zeichendaten "
+         u"enthalten."},
         {u"vc_ElementValid_3",
          u"Das Kindelement {child} ist im gemischten Inhalt des Elements {element} nicht zulässig."},
         {u"vc_ElementValid_undeclared", u"Das Element {element} wurde nicht deklariert."},
@@ -134,14 +134,14 @@ struct XmlCatalogueDefinition {
         {u"vc_IDREF_syntactic", u"Der Wert {value} des IDREF-Attributs {attribute} ist kein gültiger Name."},
         {u"vc_IDREF_semantic", u"Die IDREF {value} verweist auf keine ID im Dokument."},
         {u"vc_NameToken_syntactic",
-         u"Der Wert {value} des Attributs {attribute} ist kein gültiges Namens-Token."},
+         u"Der Wert {value} des Attributs {attribute} ist kein gültiges Namenstoken."},
         {u"vc_NoDuplicateTokens",
          u"Das Token {duplicate} kommt in der Aufzählung des Attributs {attribute} mehrmals vor."},
         {u"vc_NoDuplicateTokens_Notation",
          u"Der Notationsname {duplicate} kommt in der Aufzählung des Attributs {attribute} mehrmals vor."},
         {u"vc_NoDuplicateTypes",
-         u"Der Elementtyp {duplicate_2} kommt in der Mixed-Content-Deklaration des Elements {element} "
-         u"mehrmals vor."},
+         u"Der Elementtyp {duplicate_2} kommt in der Deklaration des gemischten Inhalts des Elements "
+         u"{element} mehrmals vor."},
         {u"vc_NoNotationOnEmptyElement",
          u"Für das als EMPTY deklarierte Element {element} darf kein NOTATION-Attribut {attribute} "
          u"deklariert werden."},
@@ -151,12 +151,13 @@ struct XmlCatalogueDefinition {
          u"Der Wert {value} des NOTATION-Attributs {attribute} ist keine der deklarierten Notationen."},
         {u"vc_NotationDeclared", u"Die Notation {notation} der Entity {entity} wurde nicht deklariert."},
         {u"vc_OneIDperElementType",
-         u"Das Element {element} darf nur ein ID-Attribut haben; {duplicate_1} ist ein weiteres."},
+         u"Für den Elementtyp {element} ist mit {duplicate_1} ein zweites ID-Attribut deklariert; je "
+         u"Elementtyp ist nur ein ID-Attribut zulässig."},
         {u"vc_OneNotationPerElementType",
          u"Die NOTATION-Attribute {duplicate_1} und {duplicate_2} sind für denselben Elementtyp deklariert."},
         {u"vc_Proper_Group_PE_Nesting",
-         u"Der Ersetzungstext der Parameter-Entity {entityRef} muss korrekt in geklammerte Gruppen "
-         u"verschachtelt sein."},
+         u"Der Ersetzungstext der Parameter-Entity {entityRef} muss die öffnende und die schließende runde "
+         u"Klammer einer Gruppe entweder beide oder keine von beiden enthalten."},
         {u"vc_RequiredAttribute",
          u"Dem Element {element} fehlt das erforderliche Attribut {required_attribute}."},
         {u"vc_RootElementType",
@@ -174,7 +175,7 @@ struct XmlCatalogueDefinition {
          u"Der Attributwert {value} würde durch die in externem Markup deklarierte Normalisierung geändert, "
          u"obwohl das Dokument als Standalone deklariert ist."},
         {u"vc_StandaloneDocumentDeclaration_4",
-         u"Das Element {element} hat in externem Markup deklarierten Element-Content und enthält Leerraum, "
+         u"Das Element {element} ist in externem Markup mit Elementinhalt deklariert und enthält Leerraum, "
          u"obwohl das Dokument als Standalone deklariert ist."},
         {u"vc_UniqueElementTypeDeclaration", u"Der Elementtyp {duplicate_1} wurde mehrmals deklariert."},
         {u"vc_UniqueNotationName", u"Die Notation {duplicate_1} wurde mehrmals deklariert."},
@@ -183,9 +184,10 @@ struct XmlCatalogueDefinition {
          u"{duplicate_1} und wird ignoriert."},
         {u"xpointer_invalid", u"Der Wert {value} des Attributs {attribute} ist kein gültiger XPointer."},
         {u"xpointer_unknown_scheme",
-         u"Der XPointer {value} des Attributs {attribute} verwendet das unbekannte Schema {scheme}."},
+         u"Der XPointer {value} des Attributs {attribute} verwendet das unbekannte XPointer-Schema "
+         u"{scheme}."},
         {u"xpointer_no_supported_scheme",
-         u"Der XPointer {value} des Attributs {attribute} enthält kein unterstütztes Schema."},
+         u"Der XPointer {value} des Attributs {attribute} enthält kein unterstütztes XPointer-Schema."},
         {u"xpointer_element_not_found",
          u"Das vom XPointer {value} des Attributs {attribute} adressierte Element wurde nicht gefunden."},
         {u"error_loading_catalog_failed", u"Der XML-Katalog {uri} konnte nicht geladen werden."},
@@ -220,9 +222,9 @@ struct XmlCatalogueDefinition {
         {u"quenvar_attribute_badvalue_rename_fixed",
          u"Wert des Attributs {attribute} auf den festen Wert {value} ändern."},
         {u"quenvar_attribute_list_badvalue",
-         u"Listeneintrag {old_value} des Attributs {attribute} in {value} ändern."},
+         u"Listeneintrag {old_value} des Attributs {attribute} auf {value} ändern."},
         {u"quenvar_attribute_list_badvalue_collected",
-         u"Listeneintrag {old_value} des Attributs {attribute} in einen der folgenden Werte ändern:"},
+         u"Listeneintrag {old_value} des Attributs {attribute} auf einen der folgenden Werte ändern:"},
         {u"quenvar_element_unexpected_delete", u"Unerwartetes Element {element} löschen."},
         {u"quenvar_element_unexpected_rename",
          u"Unerwartetes Element {element} in erwartetes {elementdecl} umbenennen."},
@@ -242,9 +244,9 @@ struct XmlCatalogueDefinition {
         {u"quenvar_cos_element_consistent_typedef",
          u"Typdefinition {T} der lokalen Elementdeklaration {L} an die globale Elementdeklaration {G} "
          u"angleichen."},
-        {u"quenvar_src_resolve", u"Nicht auflösbare Referenz {value} in {component} ändern."},
+        {u"quenvar_src_resolve", u"Nicht auflösbare Referenz {value} auf {component} ändern."},
         {u"quenvar_src_resolve_collected",
-         u"Nicht auflösbare Referenz {value} in eine der folgenden Komponenten ändern:"},
+         u"Nicht auflösbare Referenz {value} auf eine der folgenden Komponenten ändern:"},
         {u"quenvar_element_missing_add_sample",
          u"Fehlendes Element {element} mit Beispielinhalt hinzufügen."},
         {u"quenvar_element_missing_add_sample_collected",
@@ -277,7 +279,7 @@ struct XmlCatalogueDefinition {
         {u"quenvar_ct_props_correct_5",
          u"Zusätzliche ID-Attributverwendung {attributeUse} aus dem komplexen Typ {complexType} löschen."},
         {u"quenvar_delete_facet", u"Facet {facet} löschen."},
-        {u"quenvar_attribute_change_value", u"Wert des Attributs {attribute} in {value} ändern."},
+        {u"quenvar_attribute_change_value", u"Wert des Attributs {attribute} auf {value} ändern."},
         {u"quenvar_src_import_delete_namespace_attr",
          u"Attribut {attribute} aus dem Import-Element löschen."},
         {u"quenvar_src_import_add_namespace_attr",
@@ -300,9 +302,9 @@ struct XmlCatalogueDefinition {
          u"Lokale Typdefinition des einfachen Typs {simpleType} löschen."},
         {u"quenvar_delete_text_content", u"Textinhalt des Elements {element} löschen."},
         {u"quenvar_delete_child_elements", u"Kindelemente des Elements {element} löschen."},
-        {u"quenvar_change_facet_value", u"Wert {old_value} des Facets {facet} in {value} ändern."},
+        {u"quenvar_change_facet_value", u"Wert {old_value} des Facets {facet} auf {value} ändern."},
         {u"quenvar_change_facet_value_collected",
-         u"Wert {old_value} des Facets {facet} in einen der folgenden Werte ändern:"},
+         u"Wert {old_value} des Facets {facet} auf einen der folgenden Werte ändern:"},
         {u"quenvar_attribute_declaration_delete", u"Attributdeklaration {attributeDeclaration} löschen."},
         {u"quenvar_element_delete", u"Element {element} löschen."},
         {u"quenvar_src_redefine_min_max_occurs",
