@@ -100,7 +100,7 @@ class PoReader {
 
     void Finish() {
         if (!hasId_) {
-            if (message_.hasContext) throw FileFormatError(line_, "an entry without msgid");
+            if (message_.hasContext) throw FileFormatError(contextLine_, "an entry without msgid");
             Reset();
             return;
         }
@@ -118,6 +118,7 @@ class PoReader {
         extra_ = false;
         if (keyword == "msgctxt" && !message_.hasContext && !hasId_) {
             message_.hasContext = true;
+            contextLine_ = line_;
             Set(message_.context, std::move(value));
         } else if (keyword == "msgid" && !hasId_) {
             hasId_ = true;
@@ -160,6 +161,7 @@ class PoReader {
     bool hasId_ = false, hasText_ = false;
     bool extra_ = false;  // reading a string that is not kept (msgid_plural, msgstr[1] ...)
     size_t line_ = 0;
+    size_t contextLine_ = 0;
 };
 
 void CheckHeaderCharset(const PoMessage& header) {
@@ -186,6 +188,7 @@ class JsonReader {
         std::vector<TextCatalogue> catalogues;
         std::set<std::string> names;
         Members([&] {
+            Space();
             const size_t line = Line();
             TextCatalogue catalogue{String(), {}};
             if (!names.insert(catalogue.name).second)
@@ -194,6 +197,7 @@ class JsonReader {
             std::set<std::string> keys;
             Members([&] {
                 TextEntry entry;
+                Space();
                 entry.line = Line();
                 entry.key = String();
                 if (!keys.insert(entry.key).second)
@@ -252,9 +256,10 @@ class JsonReader {
         std::string out;
         while (true) {
             if (at_ == text_.size()) Fail("the string has no closing quote");
-            const char c = text_[at_++];
-            if (c == '"') break;
+            const char c = text_[at_];
             if (static_cast<unsigned char>(c) < 0x20) Fail("a control character in a string");
+            ++at_;
+            if (c == '"') break;
             if (c != '\\') {
                 out += c;
                 continue;

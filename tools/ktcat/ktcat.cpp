@@ -2,6 +2,7 @@
 // its catalogues. Everything it prints is UTF-8, written as bytes, whatever the locale; every write is
 // checked.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "catalogue/host.h"
@@ -172,7 +174,8 @@ const Command* FindCommand(std::string_view name) {
 std::string OptionLine(const Option& option, const char* help) {
     std::string line =
         "  " + std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
-    line.resize(std::max<size_t>(line.size() + 1, 20), ' ');
+    // The help starts in column 20, on a line of its own after a long option.
+    line += line.size() < 20 ? std::string(20 - line.size(), ' ') : "\n" + std::string(20, ' ');
     return line + help + "\n";
 }
 
@@ -285,12 +288,13 @@ bool FileExists(const std::string& path) {
 
 // The whole file at `path`, or nothing after reporting why not.
 std::optional<std::string> ReadFile(const std::string& path) {
+    errno = 0;
     std::ifstream file(PathOf(path), std::ios::binary);
     std::ostringstream contents;
     if (file && contents << file.rdbuf() && !file.bad()) return contents.str();
     // An empty file sets failbit on the copy, but is a file.
     if (file && !file.bad() && file.peek() == std::ifstream::traits_type::eof()) return std::string();
-    Fail(ExitFile, "cannot read '" + path + "'");
+    Fail(ExitFile, "cannot read '" + path + "': " + std::generic_category().message(errno));
     return std::nullopt;
 }
 
@@ -660,16 +664,16 @@ int Run(const std::vector<std::string>& arguments) {
             return UsageError(std::string(name) + " is not an option of " + std::string(command->name),
                               command);
     }
+    if (line.options.contains("--help")) {
+        out.Write(command ? CommandHelp(*command) : GeneralHelp());
+        return finish(0);
+    }
     if (command != nullptr && command->name == "help") {
         if (line.words.size() > 2) return UsageError("help takes one command at most", command);
         const Command* about = line.words.size() == 2 ? FindCommand(line.words[1]) : nullptr;
         if (line.words.size() == 2 && about == nullptr)
             return UsageError("unknown command '" + line.words[1] + "'", nullptr);
         out.Write(about ? CommandHelp(*about) : GeneralHelp());
-        return finish(0);
-    }
-    if (line.options.contains("--help")) {
-        out.Write(command ? CommandHelp(*command) : GeneralHelp());
         return finish(0);
     }
     if (command == nullptr) return UsageError("no command given", nullptr);
