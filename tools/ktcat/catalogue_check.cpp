@@ -56,9 +56,8 @@ constexpr MessageText MessageTexts[] = {
     {"InvalidPlaceholderName", false,
      u"{file}({line}): error: '\\{{placeholder}\\}' at position {pos} in resource string '{name}' is not a "
      u"valid placeholder.",
-     u"{file}({line}): Fehler: '\\{{placeholder}\\}' an Position {pos} im Ressourcen-String '{name}' ist "
-     u"kein "
-     u"gültiger Platzhalter.",
+     u"{file}({line}): Fehler: '\\{{placeholder}\\}' an Position {pos} im Ressourcen-String '{name}' "
+     u"ist kein gültiger Platzhalter.",
      u"invalid placeholder at position {pos}", u"ungültiger Platzhalter an Position {pos}"},
     {"MissingEntryKey", false, u"{file}({line}): error: the catalogue gives no key for this index.",
      u"{file}({line}): Fehler: Der Katalog liefert für diesen Index keinen Schlüssel."},
@@ -70,9 +69,8 @@ constexpr MessageText MessageTexts[] = {
      u"{file}: Fehler: Die Anzahl der Einträge {count} des Katalogs '{module}' ist negativ."},
     {"NoSentinel", false,
      u"{file}: error: catalogue '{module}' gives an entry for index {line}, outside 0 to {last}.",
-     u"{file}: Fehler: Der Katalog '{module}' liefert einen Eintrag für den Index {line}, außerhalb von 0 "
-     u"bis "
-     u"{last}."},
+     u"{file}: Fehler: Der Katalog '{module}' liefert einen Eintrag für den Index {line}, außerhalb "
+     u"von 0 bis {last}."},
     // Against a reference.
     {"MissingCatalogue", false, u"{file}: error: the catalogue '{module}' of the reference is missing.",
      u"{file}: Fehler: Der Katalog '{module}' der Referenz fehlt."},
