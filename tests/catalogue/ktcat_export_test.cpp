@@ -267,6 +267,7 @@ TEST(KtcatRead, MalformedFilesNameTheLine) {
         {"msgid \"a\"\nmsgstr \"\\q\"\n", "2: the escape \\q is unknown"},
         {"msgid \"a\"\nmsgstr \"b\" x\n", "2: text after the closing quote"},
         {"msgid \"a\"\nmsgstr \"\\x100\"\n", "2: a \\x escape beyond one byte"},
+        {"msgid \"a\"\nmsgstr \"\\777\"\n", "2: an octal escape beyond one byte"},
         {"\"orphan\"\n", "1: a string that follows no keyword"},
         {"msgid \"a\"\n\n", "1: an entry without msgstr"},
         {"msgctxt \"c\"\n\n", "1: an entry without msgid"},

@@ -52,6 +52,7 @@ std::string PoString(std::string_view quoted, size_t line) {
             for (int digits = 0; digits < 3 && i < quoted.size() && IsOctal(quoted[i]); ++digits, ++i)
                 value = value * 8 + (quoted[i] - '0');
             --i;
+            if (value > 0xFF) throw FileFormatError(line, "an octal escape beyond one byte");
             out += static_cast<char>(value);
         } else if (c == 'x' && i + 1 < quoted.size() && HexValue(quoted[i + 1]) >= 0) {
             int value = 0;

@@ -277,29 +277,26 @@ int UsageError(const std::string& message, const Command* command) {
                                "(see 'ktcat help" + (command ? " " + std::string(command->name) : "") + "')");
 }
 
-std::filesystem::path PathOf(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 bool FileExists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::exists(PathOf(path), error);
+    return std::filesystem::exists(ktcat::PathFromUtf8(path), error);
 }
 
 // The whole file at `path`, or nothing after reporting why not.
 std::optional<std::string> ReadFile(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(ktcat::PathFromUtf8(path), error)) {
+        Fail(ExitFile, "cannot read '" + path + "': it is a folder");
+        return std::nullopt;
+    }
     errno = 0;
-    std::ifstream file(PathOf(path), std::ios::binary);
+    std::ifstream file(ktcat::PathFromUtf8(path), std::ios::binary);
     std::ostringstream contents;
     if (file && contents << file.rdbuf() && !file.bad()) return contents.str();
     // An empty file sets failbit on the copy, but is a file.
     if (file && !file.bad() && file.peek() == std::ifstream::traits_type::eof()) return std::string();
     Fail(ExitFile, "cannot read '" + path + "': " + std::generic_category().message(errno));
     return std::nullopt;
-}
-
-std::string Utf8Of(const std::u16string& text) {
-    return kt::host::ToUtf8(text);
 }
 
 std::u16string Ascii16(const std::string& text) {
@@ -413,7 +410,7 @@ int Format(Context& context) {
     const ktcat::Entry entry{record->keyAt(record, index), record->textAt(record, index)};
     const kt::host::FormattedText formatted =
         kt::host::FormatText(entry.text != nullptr ? entry.text : u"", arguments);
-    context.out.Write(Utf8Of(formatted.text) + "\n");
+    context.out.Write(kt::host::ToUtf8(formatted.text) + "\n");
     context.out.Flush();
     // The text's own problems in the words of `ktcat check`, then the arguments'.
     const ktcat::FindingMessages messages = context.Messages();
@@ -531,6 +528,15 @@ int Export(Context& context) {
     return 0;
 }
 
+struct RewrittenSource {
+    std::string path;
+    std::string contents;
+    size_t changedTexts;
+};
+
+int WriteSources(const std::vector<RewrittenSource>& rewritten, ktcat::Output& out);
+
+// Reads the PO file and checks every entry first; writes the sources only when nothing is refused.
 int Import(Context& context) {
     const std::string& poPath = context.arguments[0];
     const std::optional<std::string> contents = ReadFile(poPath);
@@ -552,12 +558,7 @@ int Import(Context& context) {
     const std::string* outputOption = context.OptionValue("--output-dir");
     const std::string sources = sourcesOption ? *sourcesOption : "catalogues";
     const std::string destination = outputOption ? *outputOption : sources;
-    struct Rewritten {
-        std::string path;
-        std::string contents;
-        size_t changedTexts;
-    };
-    std::vector<Rewritten> rewritten;
+    std::vector<RewrittenSource> rewritten;
     for (const ktcat::TextCatalogue& catalogue : translated) {
         std::u16string name16;
         ResourceStringRecord* record = kt::host::FromUtf8(catalogue.name, name16)
@@ -598,15 +599,20 @@ int Import(Context& context) {
     if (!problems.empty()) {
         for (const std::string& problem : problems) Fail(ExitFindings, problem);
         return Fail(ExitFindings, "nothing imported: " + std::to_string(problems.size()) +
-                                      (problems.size() == 1 ? " entry refused" : " entries refused"));
+                                      (problems.size() == 1 ? " problem" : " problems"));
     }
-    for (const Rewritten& file : rewritten) {
+    return WriteSources(rewritten, context.out);
+}
+
+// Replaces each source whose contents change, each as a whole.
+int WriteSources(const std::vector<RewrittenSource>& rewritten, ktcat::Output& out) {
+    for (const RewrittenSource& file : rewritten) {
         const bool exists = FileExists(file.path);
         if (exists) {
             const std::optional<std::string> old = ReadFile(file.path);
             if (!old) return ExitFile;
             if (*old == file.contents) {
-                context.out.Write(file.path + ": unchanged\n");
+                out.Write(file.path + ": unchanged\n");
                 continue;
             }
         }
@@ -614,13 +620,13 @@ int Import(Context& context) {
         if (!source.OpenFile(file.path)) return Fail(ExitFile, source.Error());
         source.Write(file.contents);
         if (!source.Finish()) return Fail(ExitFile, source.Error());
-        context.out.Write(file.path + ": written, " + std::to_string(file.changedTexts) +
-                          (file.changedTexts == 1 ? " text changed\n" : " texts changed\n"));
+        out.Write(file.path + ": written, " + std::to_string(file.changedTexts) +
+                  (file.changedTexts == 1 ? " text changed\n" : " texts changed\n"));
     }
     return 0;
 }
 
-// The module named by --module, or the default one; empty after reporting an empty value.
+// The module named by --module, or the default one.
 std::string ModulePath(const CommandLine& line) {
     auto found = line.options.find("--module");
     if (found == line.options.end()) return kt::host::CatalogueModule::DefaultPath();

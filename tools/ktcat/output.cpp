@@ -10,15 +10,15 @@ namespace kt::ktcat {
 
 namespace {
 
-std::filesystem::path PathOf(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 std::string ErrnoText() {
     return std::generic_category().message(errno);
 }
 
 }  // namespace
+
+std::filesystem::path PathFromUtf8(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 void Output::Discard() {
     if (done_) return;
@@ -28,14 +28,14 @@ void Output::Discard() {
     } else if (!temporary_.empty()) {
         file_.close();
         std::error_code ignored;
-        std::filesystem::remove(PathOf(temporary_), ignored);
+        std::filesystem::remove(PathFromUtf8(temporary_), ignored);
         temporary_.clear();
     }
 }
 
 bool Output::OpenFile(const std::string& path) {
     path_ = path;
-    const std::filesystem::path target = PathOf(path);
+    const std::filesystem::path target = PathFromUtf8(path);
     // A name no other program picks: the target's name behind a dot, and 64 random bits.
     std::random_device random;
     for (int attempt = 0; attempt < 8 && temporary_.empty(); ++attempt) {
@@ -89,7 +89,7 @@ bool Output::Finish() {
         file_.close();
         if (!failed_ && file_.fail()) Fail(ErrnoText());
         std::error_code error;
-        if (!failed_) std::filesystem::rename(PathOf(temporary_), PathOf(path_), error);
+        if (!failed_) std::filesystem::rename(PathFromUtf8(temporary_), PathFromUtf8(path_), error);
         if (error) {
             error_ = "cannot replace '" + path_ + "': " + error.message();
             failed_ = true;

@@ -1,11 +1,15 @@
 // Where ktcat writes a command's data: standard output, or a file that appears only once it is complete.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
 
 namespace kt::ktcat {
+
+// A path given as UTF-8 (as ktcat takes every path), for the file system of any system.
+std::filesystem::path PathFromUtf8(const std::string& utf8);
 
 // Every write is checked. A file is written as a temporary file in the same folder and renamed into place by
 // Finish, so that a run that fails leaves the file as it was (or absent) and no temporary file behind.
