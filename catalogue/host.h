@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -107,6 +108,8 @@ class CatalogueModule {
     ~CatalogueModule();
 
     // Loads the module at `path`; false with `Error()` set when it cannot be loaded or lacks the export.
+    // A path with a directory part is checked with CheckModuleFile first, so that a damaged file is
+    // reported instead of reaching the system's loader; a bare file name is left to the loader's search.
     bool Load(const std::string& path);
     // Runs the module's exit list; false when the loader reports an error.
     bool Unload();
@@ -124,6 +127,30 @@ class CatalogueModule {
     GetFirstResourceStringLibraryFunction first_ = nullptr;
     std::string error_;
 };
+
+// --- Checking a module file before loading it ---------------------------------------------------------
+// The system's loader maps a module's segments as its headers describe them and trusts that they lie inside
+// the file: a copy cut short crashes the loading process (SIGBUS) instead of failing. These checks read
+// the headers and refuse such a file. They catch files cut short or of another kind; they cannot tell
+// whether bytes inside the segments were overwritten.
+
+// Reads `count` bytes at `offset` of a module file into `out`; false when the file has no such bytes.
+using ModuleFileReader = std::function<bool(uint64_t offset, void* out, size_t count)>;
+
+// Empty when the `size` bytes that `read` gives form an ELF shared object of class `elfClass` (1: 32-bit,
+// 2: 64-bit) in this machine's byte order, for ELF machine `machine` (0: any), whose program headers and
+// segments lie inside the file and which has a loadable and a dynamic segment; otherwise why not, in
+// words that complete "the file is damaged or not a module for this machine: ".
+std::string CheckElfSharedObject(const ModuleFileReader& read, uint64_t size, int elfClass, uint16_t machine);
+
+// The same for a Windows DLL: an MZ header leading to a PE header for COFF machine `machine` (0x14C: x86,
+// 0x8664: x86-64, 0xAA64: ARM64) marked as a DLL, with an optional header of the machine's kind and headers
+// and sections inside the file.
+std::string CheckPeDll(const ModuleFileReader& read, uint64_t size, uint16_t machine);
+
+// The check of this build's kind of module (a DLL on Windows, an ELF shared object elsewhere) on the file
+// at `path` (UTF-8); empty when it passes, otherwise a message that starts with the path.
+std::string CheckModuleFile(const std::string& path);
 
 // The catalogue named `name` (exact comparison) on the chain from `first`, or null.
 ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* name);

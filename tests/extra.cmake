@@ -42,6 +42,26 @@ if(TARGET test_catalogue)
         add_test(NAME ktcat_${case}
             COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DCASE=${case} -P ${ktcat_check})
     endforeach()
+
+    # ktcat and its files: write errors (on Linux's /dev/full), --output, damaged modules, the module path,
+    # the committed reference export (tests/catalogue/reference/catalogues.json: a change that loses or
+    # renames a placeholder or a key fails here), import of PO files, reproducible exports.
+    find_program(KT_CLANG_FORMAT clang-format)
+    set(ktcat_file_cases output_file module_path against import_round_trip import_changes reproducible_export)
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+        list(APPEND ktcat_file_cases write_errors damaged_module)
+    endif()
+    foreach(case ${ktcat_file_cases})
+        set(name ktcat_${case})
+        if(case STREQUAL "against")
+            set(name ktcat_check_against_reference)
+        endif()
+        add_test(NAME ${name}
+            COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DMODULE=$<TARGET_FILE:ktcatalogue_de>
+                    -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/ktcat_files_${case}
+                    -DCLANG_FORMAT=${KT_CLANG_FORMAT} -DCASE=${case}
+                    -P ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_files.cmake)
+    endforeach()
 endif()
 
 # The platform's UTF-8 code page against ICU's converters (ICU is linked into this test only).
@@ -56,7 +76,7 @@ if(TARGET test_catalogue AND TARGET ktcat)
     # The unit tests drive ktcat's checker and writers directly.
     target_link_libraries(test_catalogue PRIVATE ktcat_commands)
 
-    foreach(case format format_findings check help utf8_in_c_locale export_usage)
+    foreach(case format format_findings check help options utf8_in_c_locale export_usage)
         add_test(NAME ktcat_${case}
             COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DCASE=${case}
                     -P ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_commands.cmake)
@@ -65,7 +85,7 @@ if(TARGET test_catalogue AND TARGET ktcat)
 
     # Every export read back by its own tools; skipped (exit code 77) where a tool is missing.
     if(Python3_Interpreter_FOUND)
-        foreach(format json po xml)
+        foreach(format json po pot xml)
             add_test(NAME ktcat_export_${format}
                 COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_export.py
                         $<TARGET_FILE:ktcat> ${format} ${CMAKE_CURRENT_BINARY_DIR}/ktcat_export_${format})

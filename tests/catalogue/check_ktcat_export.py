@@ -2,7 +2,7 @@
 """Reads one of ktcat's exports of the built module back with the format's own tools and compares it with
 the module's entries as 'ktcat show' prints them.
 
-usage: check_ktcat_export.py KTCAT json|po|xml WORKDIR
+usage: check_ktcat_export.py KTCAT json|po|pot|xml WORKDIR
 Exit code 77 (skipped) when a tool the check needs is missing.
 """
 import json
@@ -16,8 +16,8 @@ import xml.etree.ElementTree as ElementTree
 SKIP = 77
 
 
-def run(*command, check=True):
-    result = subprocess.run(command, capture_output=True)
+def run(*command, check=True, env=None):
+    result = subprocess.run(command, capture_output=True, env=env)
     if check and result.returncode != 0:
         sys.exit(f"{' '.join(command)}: exit code {result.returncode}\n{result.stderr.decode(errors='replace')}")
     return result
@@ -110,7 +110,8 @@ def check_po(ktcat, expected, workdir):
             print(f"{tool} is not installed (gettext): the PO export is not checked")
             sys.exit(SKIP)
     po_path, mo_path = os.path.join(workdir, "de.po"), os.path.join(workdir, "de.mo")
-    exported = run(ktcat, "export", "--format", "po").stdout
+    # Dated as a reproducible build dates it, so that msgfmt finds every header field it checks.
+    exported = run(ktcat, "export", "--format", "po", env=dict(os.environ, SOURCE_DATE_EPOCH="1700000000")).stdout
     with open(po_path, "wb") as po:
         po.write(exported)
     checked = run("msgfmt", "--check-format", "--check-header", "-o", mo_path, po_path)
@@ -122,6 +123,45 @@ def check_po(ktcat, expected, workdir):
         compare(label, catalogues, want)
         if "Content-Type: text/plain; charset=UTF-8\n" not in (header or ""):
             sys.exit(f"{label}: the header does not declare UTF-8:\n{header}")
+
+
+def check_pot(ktcat, expected, workdir):
+    """The template through gettext's own tools: msgmerge fills it from the PO export without a fuzzy or
+    missing entry, and every entry's comments name its placeholders and its catalogue and index."""
+    for tool in ("msgmerge", "msgfmt"):
+        if shutil.which(tool) is None:
+            print(f"{tool} is not installed (gettext): the POT export is not checked")
+            sys.exit(SKIP)
+    pot_path, po_path = os.path.join(workdir, "de.pot"), os.path.join(workdir, "de.po")
+    merged_path = os.path.join(workdir, "merged.po")
+    template = run(ktcat, "export", "--format", "pot").stdout.decode("utf-8")
+    with open(pot_path, "w", encoding="utf-8") as pot:
+        pot.write(template)
+    with open(po_path, "wb") as po:
+        po.write(run(ktcat, "export", "--format", "po").stdout)
+    catalogues, _ = parse_po(template)
+    compare("pot", {name: {key for key in entries} for name, entries in catalogues.items()},
+            {name: {key for key, _ in entries} for name, entries in expected.items()})
+    if any(text for entries in catalogues.values() for text in entries.values()):
+        sys.exit("pot: a template entry has a text")
+    # The comments before each msgctxt: placeholders in order of first use, and CATALOGUE:INDEX.
+    blocks = template.split("\n\n")[1:]
+    for block, (name, index, text) in zip(blocks, [(name, i, text) for name, entries in expected.items()
+                                                    for i, (_, text) in enumerate(entries)]):
+        names = list(dict.fromkeys(re.findall(r"(?<!\\)\{([A-Za-z0-9_.]+)\}", text)))
+        want = (f"#. placeholders: {', '.join('{' + n + '}' for n in names)}\n" if names else "") + f"#: {name}:{index}\n"
+        if not block.startswith(want):
+            sys.exit(f"pot: the entry {name}:{index} starts\n{block}\nnot\n{want}")
+    merged = run("msgmerge", "--quiet", "-o", merged_path, po_path, pot_path)
+    with open(merged_path, encoding="utf-8") as merged_file:
+        merged_text = merged_file.read()
+    # One text of "Scintilla" holds a CR LF on purpose; msgmerge advises against '\r' and is right in general.
+    warnings = [line for line in merged.stderr.decode(errors="replace").splitlines() if "'\\r' escape" not in line]
+    if "#, fuzzy" in merged_text or warnings:
+        sys.exit("msgmerge left fuzzy entries or warned:\n" + "\n".join(warnings))
+    catalogues, _ = parse_po(merged_text)
+    compare("msgmerge", catalogues, {name: dict(entries) for name, entries in expected.items()})
+    run("msgfmt", "--check-format", "-o", os.path.join(workdir, "merged.mo"), merged_path)
 
 
 def read_resource_text(text):
@@ -156,14 +196,14 @@ def check_xml(ktcat, expected, workdir):
 
 
 def main():
-    if len(sys.argv) != 4 or sys.argv[2] not in ("json", "po", "xml"):
+    if len(sys.argv) != 4 or sys.argv[2] not in ("json", "po", "pot", "xml"):
         sys.exit(__doc__)
     ktcat, export_format, workdir = sys.argv[1:]
     os.makedirs(workdir, exist_ok=True)
     expected = module_entries(ktcat)
     if sum(len(entries) for entries in expected.values()) != 431:
         sys.exit("the module does not hold its 431 entries")
-    {"json": check_json, "po": check_po, "xml": check_xml}[export_format](ktcat, expected, workdir)
+    {"json": check_json, "po": check_po, "pot": check_pot, "xml": check_xml}[export_format](ktcat, expected, workdir)
     print(f"{export_format}: every entry of {len(expected)} catalogues read back unchanged")
 
 

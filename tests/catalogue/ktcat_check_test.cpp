@@ -49,52 +49,90 @@ class KtcatCheck : public ::testing::Test {
     host::ResourceStringRecord* res_ = nullptr;
 };
 
-TEST_F(KtcatCheck, ReportsEachBrokenEntryInTheModulesGermanTexts) {
+TEST_F(KtcatCheck, AGermanReportTakesTheModulesTextsAndGermanForTheRest) {
     const Expected expected = {
-        {"InvalidResourceName", "broken(1): Fehler: Der Ressourcenname '9lives' ist ungültig."},
-        {"InvalidResourceName", "broken(2): Fehler: Der Ressourcenname 'bad key' ist ungültig."},
+        {"InvalidResourceName",
+         "broken(1): Fehler: Der Ressourcenname '9lives' ist ungültig. [InvalidResourceName]"},
+        {"InvalidResourceName",
+         "broken(2): Fehler: Der Ressourcenname 'bad key' ist ungültig. [InvalidResourceName]"},
         {"StringRedefinition",
-         "broken(3): Fehler: Der Ressourcen-String 'good_key' aus dem Modul 'broken' ist bereits definiert."},
-        {"EmptyResourceString", "broken(4): Warnung: Der Ressourcen-String 'empty' ist offenbar leer."},
+         "broken(3): Fehler: Der Ressourcen-String 'good_key' aus dem Modul 'broken' ist bereits definiert. "
+         "[StringRedefinition]"},
+        {"EmptyResourceString",
+         "broken(4): Warnung: Der Ressourcen-String 'empty' ist offenbar leer. [EmptyResourceString]"},
         {"NewlineInResourceString",
          "broken(5): Fehler: Newline-Zeichen in Ressourcen-String 'trailing' gefunden - bitte durch eine \\n "
-         "Sequenz ersetzen."},
+         "Sequenz ersetzen. [NewlineInResourceString]"},
         {"NoClosingBracket",
-         "broken(6): Fehlende schließende Klammer in Ressourcen-String in String 'abc {open' an Position 4"},
+         "broken(6): Fehlende schließende Klammer in Ressourcen-String in String 'abc {open' an Position 4 "
+         "[NoClosingBracket: nicht geschlossene '{' an Position 4]"},
         {"NoOpeningBracket",
-         "broken(7): Fehlende öffnende Klammer in Ressourcen-String in String 'close} x' an Position 5"},
-        // The module words a nested brace as it words a missing opening one.
+         "broken(7): Fehlende öffnende Klammer in Ressourcen-String in String 'close} x' an Position 5 "
+         "[NoOpeningBracket: '}' ohne '{' an Position 5]"},
+        // The module words a nested brace as it words a missing opening one; the tag says what it is.
         {"NestedOpeningBracket",
-         "broken(8): Fehlende öffnende Klammer in Ressourcen-String in String '{a{b}c}' an Position 2"},
-        {"TabInResourceString", "broken(9): error: tab character in resource string 'tabbed' at position 1."},
+         "broken(8): Fehlende öffnende Klammer in Ressourcen-String in String '{a{b}c}' an Position 2 "
+         "[NestedOpeningBracket: '{' innerhalb eines Platzhalters an Position 2]"},
+        {"TabInResourceString",
+         "broken(9): Fehler: Tabulatorzeichen im Ressourcen-String 'tabbed' an Position 1. "
+         "[TabInResourceString: Tabulator an Position 1]"},
         {"InvalidPlaceholderName",
-         "broken(10): error: '{a b}' at position 5 in resource string 'badName' is not a valid placeholder."},
-        {"MissingEntry", "broken(11): error: the catalogue gives no key for this index."},
-        {"MissingEntry", "broken(12): error: the catalogue gives no text for this index."},
-        {"InvalidResourceName", "broken(13): Fehler: Der Ressourcenname '' ist ungültig."},
+         "broken(10): Fehler: '{a b}' an Position 5 im Ressourcen-String 'badName' ist kein gültiger "
+         "Platzhalter. "
+         "[InvalidPlaceholderName: ungültiger Platzhalter an Position 5]"},
+        {"MissingEntryKey",
+         "broken(11): Fehler: Der Katalog liefert für diesen Index keinen Schlüssel. [MissingEntryKey]"},
+        {"MissingEntryText",
+         "broken(12): Fehler: Der Katalog liefert für diesen Index keinen Text. [MissingEntryText]"},
+        {"InvalidResourceName",
+         "broken(13): Fehler: Der Ressourcenname '' ist ungültig. [InvalidResourceName]"},
         {"NewlineInResourceString",
          "broken(14): Fehler: Newline-Zeichen in Ressourcen-String 'twoProblems' gefunden - bitte durch eine "
-         "\\n Sequenz ersetzen."},
+         "\\n Sequenz ersetzen. [NewlineInResourceString]"},
+        // A text in a report stays on one line.
         {"NoClosingBracket",
-         "broken(14): Fehlende schließende Klammer in Ressourcen-String in String '{x\r\n' an Position 0"},
+         "broken(14): Fehlende schließende Klammer in Ressourcen-String in String '{x\\r\\n' an Position 0 "
+         "[NoClosingBracket: nicht geschlossene '{' an Position 0]"},
     };
-    EXPECT_EQ(Flatten(CheckCatalogue({u"broken", BrokenEntries}, FindingMessages(res_))), expected);
+    EXPECT_EQ(
+        Flatten(CheckCatalogue({u"broken", BrokenEntries}, FindingMessages(ReportLanguage::German, res_))),
+        expected);
 }
 
-TEST_F(KtcatCheck, EnglishWhereNoModuleTextIsGiven) {
+TEST_F(KtcatCheck, AnEnglishReportIsEnglishThroughout) {
     const Expected expected = {
-        {"InvalidResourceName", "broken(1): error: the resource name '9lives' is not valid."},
-        {"EmptyResourceString", "broken(2): warning: the resource string 'empty' seems to be empty."},
-        {"NestedOpeningBracket", "broken(3): Nested opening bracket in resource string '{{}}' at position 1"},
-        {"NoClosingBracket", "broken(4): Missing closing bracket in resource string '{' at position 0"},
+        {"InvalidResourceName",
+         "broken(1): error: the resource name '9lives' is not valid. [InvalidResourceName]"},
+        {"EmptyResourceString",
+         "broken(2): warning: the resource string 'empty' seems to be empty. [EmptyResourceString]"},
+        {"NestedOpeningBracket",
+         "broken(3): Nested opening bracket in resource string '{{}}' at position 1 "
+         "[NestedOpeningBracket: '{' inside a placeholder at position 1]"},
+        {"NoClosingBracket",
+         "broken(4): Missing closing bracket in resource string '{' at position 0 "
+         "[NoClosingBracket: unclosed '{' at position 0]"},
+        {"TabInResourceString",
+         "broken(5): error: tab character in resource string 't' at position 0. "
+         "[TabInResourceString: tab at position 0]"},
+        {"MissingEntryText",
+         "broken(6): error: the catalogue gives no text for this index. [MissingEntryText]"},
     };
-    const std::vector<Entry> entries = {
-        {u"ok", u"ok"}, {u"9lives", u"x"}, {u"empty", u""}, {u"n", u"{{}}"}, {u"u", u"{"}};
-    EXPECT_EQ(Flatten(CheckCatalogue({u"broken", entries}, FindingMessages(nullptr))), expected);
+    const std::vector<Entry> entries = {{u"ok", u"ok"}, {u"9lives", u"x"}, {u"empty", u""},   {u"n", u"{{}}"},
+                                        {u"u", u"{"},   {u"t", u"\tx"},    {u"none", nullptr}};
+    // The module's "res" catalogue is there, and is not used.
+    EXPECT_EQ(Flatten(CheckCatalogue({u"broken", entries}, FindingMessages(ReportLanguage::English, res_))),
+              expected);
+    // A German report on a module without "res" texts is German all the same.
+    EXPECT_EQ(
+        Flatten(
+            CheckCatalogue({u"broken", {{u"n", u"{{}}"}}}, FindingMessages(ReportLanguage::German, nullptr))),
+        (Expected{{"NestedOpeningBracket",
+                   "broken(0): Verschachtelte öffnende Klammer im Ressourcen-String '{{}}' an Position 1 "
+                   "[NestedOpeningBracket: '{' innerhalb eines Platzhalters an Position 1]"}}));
 }
 
 TEST_F(KtcatCheck, CheckEntryAloneMissesOnlyRepeatedKeys) {
-    const FindingMessages messages(res_);
+    const FindingMessages messages(ReportLanguage::German, res_);
     std::vector<Finding> all = CheckCatalogue({u"broken", BrokenEntries}, messages);
     std::vector<Finding> oneByOne;
     for (size_t i = 0; i < BrokenEntries.size(); ++i)
@@ -113,9 +151,10 @@ TEST(KtcatCheckKeys, KeyNames) {
 }
 
 TEST_F(KtcatCheck, TheBuiltModuleHasNoFinding) {
-    std::vector<Finding> findings =
-        CheckChain(module_.First(), "libktcatalogue_de.so", FindingMessages(res_));
-    for (const Finding& finding : findings) ADD_FAILURE() << finding.message;
+    for (ReportLanguage language : {ReportLanguage::English, ReportLanguage::German})
+        for (const Finding& finding :
+             CheckChain(module_.First(), "libktcatalogue_de.so", FindingMessages(language, res_)))
+            ADD_FAILURE() << finding.message;
 }
 
 // Records of a made-up chain: "one" returns an entry past its end, the second is also named "one", and
@@ -142,16 +181,20 @@ TEST(KtcatCheckChain, ReportsBrokenRecords) {
         records[i].next = i + 1 < 4 ? &records[i + 1] : nullptr;
     }
     const Expected expected = {
-        {"NoSentinel", "mod.so: error: catalogue 'one' gives an entry for index 1, outside 0 to 0."},
-        {"ModuleRedefinition", "mod.so: error: the module 'one' is already defined."},
-        {"NoSentinel", "mod.so: error: catalogue 'one' gives an entry for index 1, outside 0 to 0."},
-        {"NegativeCount", "mod.so: error: the entry count -3 of catalogue 'minus' is negative."},
-        {"MissingName", "mod.so: error: a catalogue has no name."},
+        {"NoSentinel",
+         "mod.so: error: catalogue 'one' gives an entry for index 1, outside 0 to 0. [NoSentinel]"},
+        {"ModuleRedefinition", "mod.so: error: the module 'one' is already defined. [ModuleRedefinition]"},
+        {"NoSentinel",
+         "mod.so: error: catalogue 'one' gives an entry for index 1, outside 0 to 0. [NoSentinel]"},
+        {"NegativeCount",
+         "mod.so: error: the entry count -3 of catalogue 'minus' is negative. [NegativeCount]"},
+        {"MissingName", "mod.so: error: a catalogue has no name. [MissingName]"},
     };
-    EXPECT_EQ(Flatten(CheckChain(records, "mod.so", FindingMessages(nullptr))), expected);
+    const FindingMessages english(ReportLanguage::English, nullptr);
+    EXPECT_EQ(Flatten(CheckChain(records, "mod.so", english)), expected);
     // A chain that runs back into itself is walked once.
     records[3].next = &records[0];
-    EXPECT_EQ(CheckChain(records, "mod.so", FindingMessages(nullptr)).size(), expected.size());
+    EXPECT_EQ(CheckChain(records, "mod.so", english).size(), expected.size());
 }
 
 TEST_F(KtcatCheck, ModuleRedefinitionInGerman) {
@@ -163,8 +206,83 @@ TEST_F(KtcatCheck, ModuleRedefinitionInGerman) {
         record.count = 2;
     }
     records[0].next = &records[1];
-    EXPECT_EQ(Flatten(CheckChain(records, "mod.so", FindingMessages(res_))),
-              (Expected{{"ModuleRedefinition", "mod.so: Fehler: Das Modul 'one' wurde bereits definiert."}}));
+    EXPECT_EQ(Flatten(CheckChain(records, "mod.so", FindingMessages(ReportLanguage::German, res_))),
+              (Expected{{"ModuleRedefinition",
+                         "mod.so: Fehler: Das Modul 'one' wurde bereits definiert. [ModuleRedefinition]"}}));
+}
+
+// --- against a reference ---------------------------------------------------------------------------------
+
+TEST(KtcatCompare, ReportsWhatAReferenceHasThatTheModuleLacksAndTheOtherWayRound) {
+    const std::vector<TextCatalogue> reference = {
+        {"gone", {{"k", "t"}}},
+        {"cat",
+         {{"same", "Datei {uri}"},
+          {"renamed", "Datei {uri}"},
+          {"lost", "{a} und {b}"},
+          {"added", "nur {a}"},
+          {"removed", "weg"},
+          {"changed", "Alt {x}"},
+          {"template", ""}}},
+    };
+    const std::vector<TextCatalogue> current = {
+        {"cat",
+         {{"same", "Datei {uri}"},
+          {"renamed", "Datei {url}"},
+          {"lost", "{a} allein"},
+          {"added", "{a} und {b} und {c}"},
+          {"changed", "Neu {x}\nzweite Zeile"},
+          {"template", "beliebig {y}"},
+          {"new", "neu"}}},
+        {"fresh", {}},
+    };
+    const Expected expected = {
+        {"MissingCatalogue",
+         "ref.json: error: the catalogue 'gone' of the reference is missing. [MissingCatalogue]"},
+        {"MissingKey", "cat: error: the key 'removed' (index 4 in the reference) is missing. [MissingKey]"},
+        {"PlaceholderRenamed",
+         "cat(1): error: in the text of 'renamed' the placeholder {uri} became {url}. [PlaceholderRenamed]"},
+        {"PlaceholderLost", "cat(2): error: the text of 'lost' lost the placeholder {b}. [PlaceholderLost]"},
+        {"PlaceholderAdded",
+         "cat(3): error: the text of 'added' has the placeholder {b}, which the reference does not have. "
+         "[PlaceholderAdded]"},
+        {"PlaceholderAdded",
+         "cat(3): error: the text of 'added' has the placeholder {c}, which the reference does not have. "
+         "[PlaceholderAdded]"},
+        {"KeyMoved", "cat(4): error: the key 'changed' stands at index 5 in the reference. [KeyMoved]"},
+        {"TextChanged",
+         "cat(4): note: the text of 'changed' changed; its placeholders did not. [TextChanged]\n"
+         "  was: Alt {x}\n"
+         "  now: Neu {x}\\nzweite Zeile"},
+        {"KeyMoved", "cat(5): error: the key 'template' stands at index 6 in the reference. [KeyMoved]"},
+        {"AddedKey", "cat(6): error: the key 'new' is not in the reference. [AddedKey]"},
+        {"AddedCatalogue",
+         "ref.json: error: the catalogue 'fresh' is not in the reference. [AddedCatalogue]"},
+    };
+    const FindingMessages english(ReportLanguage::English, nullptr);
+    const std::vector<Finding> findings = CompareCatalogues(current, reference, "ref.json", english);
+    EXPECT_EQ(Flatten(findings), expected);
+    for (const Finding& finding : findings) EXPECT_EQ(finding.informational, finding.kind == "TextChanged");
+    EXPECT_EQ(CheckSummary(2, 7, findings, english),
+              "ktcat check: 2 catalogues, 7 entries, 10 findings, 1 changed text");
+    EXPECT_EQ(CheckSummary(1, 1, {}, FindingMessages(ReportLanguage::German, nullptr)),
+              "ktcat check: 1 Kataloge, 1 Einträge, keine Befunde");
+    // The same catalogues compare clean.
+    EXPECT_TRUE(CompareCatalogues(current, current, "x", english).empty());
+}
+
+TEST_F(KtcatCheck, TheBuiltModuleAgainstItsOwnTextsInGerman) {
+    std::vector<TextCatalogue> current;
+    for (host::ResourceStringRecord* record = module_.First(); record != nullptr; record = record->next)
+        current.push_back(ToText(ReadCatalogue(record)));
+    std::vector<TextCatalogue> reference = current;
+    reference[0].entries[0].text += " {extra}";
+    const std::vector<Finding> findings =
+        CompareCatalogues(current, reference, "ref.po", FindingMessages(ReportLanguage::German, res_));
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].message,
+              "xsdt(0): Fehler: Dem Text von 'PrefixDoesNotMatch' fehlt der Platzhalter {extra}. "
+              "[PlaceholderLost]");
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The built module, loaded and unloaded as a host does it.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "catalogue/host.h"
@@ -56,6 +59,143 @@ TEST(CatalogueModule, LoadReportsAMissingModule) {
     EXPECT_FALSE(module.IsLoaded());
     EXPECT_FALSE(module.Error().empty());
     EXPECT_EQ(module.First(), nullptr);
+}
+
+// --- damaged module files -------------------------------------------------------------------------------
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+host::ModuleFileReader ReaderOf(const std::string& bytes) {
+    return [&bytes](uint64_t offset, void* out, size_t count) {
+        if (offset > bytes.size() || count > bytes.size() - offset) return false;
+        std::memcpy(out, bytes.data() + offset, count);
+        return true;
+    };
+}
+
+// A copy of the module cut short, or damaged, is refused before the system's loader sees it (which would
+// stop the process with SIGBUS); the error names the file and what is wrong.
+TEST(CatalogueModule, LoadRefusesAModuleCutShort) {
+    const std::string bytes = FileBytes(KT_CATALOGUE_MODULE);
+    ASSERT_GT(bytes.size(), 200000u);
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("ktcat_cut_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(folder);
+    for (size_t length : {size_t{0}, size_t{40}, size_t{1000}, size_t{100000}}) {
+        SCOPED_TRACE(length);
+        const std::string path = (folder / ("cut" + std::to_string(length))).string();
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(length));
+        host::CatalogueModule module;
+        EXPECT_FALSE(module.Load(path));
+        EXPECT_TRUE(module.Error().starts_with(path + ": damaged or not a module for this machine: "))
+            << module.Error();
+    }
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(host::CheckModuleFile(KT_CATALOGUE_MODULE), "");
+    EXPECT_EQ(host::CheckModuleFile(folder.string()), folder.string() + ": no such file");
+}
+
+#ifndef _WIN32
+// Headers of the real module, changed one field at a time.
+TEST(CatalogueModule, ElfCheckReadsEveryHeaderFieldItRelies) {
+    const std::string module = FileBytes(KT_CATALOGUE_MODULE);
+    const int elfClass = sizeof(void*) == 8 ? 2 : 1;
+    const bool is64 = elfClass == 2;
+    auto check = [elfClass](const std::string& bytes) {
+        return host::CheckElfSharedObject(ReaderOf(bytes), bytes.size(), elfClass, 0);
+    };
+    ASSERT_EQ(check(module), "");
+    auto put = [](std::string bytes, size_t at, uint64_t value, size_t width) {
+        for (size_t i = 0; i < width; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+        return bytes;
+    };
+    const size_t phoff = is64 ? 32 : 28, phoffWidth = is64 ? 8 : 4;
+    uint64_t tableOffset = 0;
+    std::memcpy(&tableOffset, module.data() + phoff, phoffWidth);
+    const size_t offsetField = tableOffset + (is64 ? 8 : 4), fileSizeField = tableOffset + (is64 ? 32 : 16);
+    const std::pair<std::string, std::string> damaged[] = {
+        {put(module, 0, 'X', 1), "it is not an ELF file"},
+        {put(module, 4, 3 - elfClass, 1), std::string("it is a ") + (is64 ? "32" : "64") +
+                                              "-bit ELF file; this program loads " + (is64 ? "64" : "32") +
+                                              "-bit modules"},
+        {put(module, 5, 2, 1), "its byte order is not this machine's"},
+        {put(module, 16, 2, 2), "it is no shared object (ELF type 2)"},
+        {put(module, is64 ? 54 : 42, 40, 2),
+         std::string("its program headers are 40 bytes long, not ") + (is64 ? "56" : "32")},
+        {put(module, is64 ? 56 : 44, 0, 2), "it has no program headers"},
+        {put(module, phoff, module.size() - 8, phoffWidth),
+         "its program headers (bytes " + std::to_string(module.size() - 8)},
+        // An offset near the top of the range: its end overflows, and must not wrap into the file.
+        {put(module, offsetField, is64 ? ~uint64_t{0} - 8 : 0xFFFFFFF8u, phoffWidth),
+         "the contents of its segment 0 (bytes "},
+        {put(module, fileSizeField, module.size() + 1, phoffWidth),
+         "the contents of its segment 0 (bytes 0 to " + std::to_string(module.size() + 1)},
+        {module.substr(0, 10), "it is 10 bytes long, too short for an ELF header"},
+    };
+    for (const auto& [bytes, message] : damaged)
+        EXPECT_TRUE(check(bytes).starts_with(message)) << check(bytes) << "\n" << message;
+    EXPECT_TRUE(host::CheckElfSharedObject(ReaderOf(module), module.size(), elfClass, 1)
+                    .starts_with("it is built for ELF machine"));
+}
+#endif
+
+// A small DLL image as the linker lays one out: MZ header, PE header, optional header, one section.
+std::string PeImage(uint16_t machine) {
+    std::string image(0x400, '\0');
+    auto put = [&image](size_t at, uint32_t value, size_t width) {
+        for (size_t i = 0; i < width; ++i) image[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    const bool plus = machine != 0x14C;
+    const uint16_t optionalSize = plus ? 240 : 224;
+    put(0, 'M' | 'Z' << 8, 2);
+    put(0x3C, 0x40, 4);
+    put(0x40, 'P' | 'E' << 8, 4);
+    put(0x44, machine, 2);
+    put(0x46, 1, 2);  // one section
+    put(0x54, optionalSize, 2);
+    put(0x56, 0x2002, 2);                // executable image, DLL
+    put(0x58, plus ? 0x20B : 0x10B, 2);  // optional header magic
+    put(0x58 + 60, 0x200, 4);            // size of headers
+    const size_t section = 0x58 + optionalSize;
+    std::memcpy(&image[section], ".data", 5);
+    put(section + 16, 0x200, 4);  // raw size
+    put(section + 20, 0x200, 4);  // raw offset
+    return image;
+}
+
+TEST(CatalogueModule, PeCheckReadsEveryHeaderFieldItRelies) {
+    auto check = [](const std::string& bytes, uint16_t machine = 0x14C) {
+        return host::CheckPeDll(ReaderOf(bytes), bytes.size(), machine);
+    };
+    const std::string image = PeImage(0x14C);
+    ASSERT_EQ(check(image), "");
+    EXPECT_EQ(check(PeImage(0x8664), 0x8664), "");
+    auto changed = [&image](size_t at, char value) {
+        std::string bytes = image;
+        bytes[at] = value;
+        return bytes;
+    };
+    const std::pair<std::string, std::string> damaged[] = {
+        {image.substr(0, 0x3FF),
+         "the contents of its section 0 (bytes 512 to 1024) reach past the end of the file (1023 bytes)"},
+        {image.substr(0, 0x50), "its PE header (bytes 64 to 88) reach past the end of the file (80 bytes)"},
+        {image.substr(0, 20), "it is 20 bytes long, too short for an MZ header"},
+        {changed(0, 'X'), "it is not a Windows module (no MZ header)"},
+        {changed(0x3F, '\x7F'),
+         "its PE header (bytes 2130706496 to 2130706520) reach past the end of the file (1024 bytes)"},
+        {changed(0x41, 'X'), "it is not a PE file"},
+        {changed(0x45, '\x86'), "it is built for machine 34380, not for this one (332)"},
+        {changed(0x57, 0), "it is no DLL"},
+        {changed(0x59, 0x02), "its optional header is of kind 523, not 267"},
+        {changed(0x54, 10), "its optional header is missing or too short"},
+        {changed(0x46, 0), "it has no sections"},
+        {changed(0x46, 100),
+         "its section table (bytes 312 to 4312) reach past the end of the file (1024 bytes)"},
+    };
+    for (const auto& [bytes, message] : damaged) EXPECT_EQ(check(bytes), message);
 }
 
 // The probe module is the catalogue module plus two exports that let the test watch its unload.

@@ -1,6 +1,13 @@
 #include "tools/ktcat/catalogue_export.h"
 
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
 #include <stdexcept>
+
+#include "catalogue/host_format.h"
+#include "tools/ktcat/escape.h"
 
 namespace kt::ktcat {
 
@@ -22,73 +29,48 @@ void RequireEntries(const std::vector<Catalogue>& catalogues) {
 }
 
 std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
-    for (char c : utf8) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    out += "\\u00";
-                    out += HexDigits[c >> 4];
-                    out += HexDigits[c & 15];
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
+    return "\"" + Escaped(utf8, JsonEscapes) + "\"";
 }
 
 // One PO string: C escapes, and after every line break a new quoted line, as gettext writes them.
 std::string PoString(std::string_view keyword, std::string_view utf8) {
-    std::string out(keyword);
-    const bool multiLine = utf8.find('\n') != std::string_view::npos && utf8.find('\n') + 1 < utf8.size();
-    out += multiLine ? " \"\"\n\"" : " \"";
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const char c = utf8[i];
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                if (multiLine && i + 1 < utf8.size()) out += "\"\n\"";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    out += '\\';
-                    out += static_cast<char>('0' + (c >> 6));
-                    out += static_cast<char>('0' + ((c >> 3) & 7));
-                    out += static_cast<char>('0' + (c & 7));
-                } else {
-                    out += c;
-                }
-        }
+    const size_t firstBreak = utf8.find('\n');
+    const bool multiLine = firstBreak != std::string_view::npos && firstBreak + 1 < utf8.size();
+    std::string out = std::string(keyword) + (multiLine ? " \"\"\n\"" : " \"");
+    for (size_t start = 0; start < utf8.size();) {
+        const size_t end = std::min(utf8.find('\n', start), utf8.size() - 1) + 1;
+        out += Escaped(utf8.substr(start, end - start), CEscapes);
+        if (multiLine && end < utf8.size()) out += "\"\n\"";
+        start = end;
     }
     return out + "\"\n";
+}
+
+// The placeholders of a text in order of first use, for a translator's comment.
+std::string PlaceholderComment(const char16_t* text) {
+    std::vector<std::u16string> names;
+    for (const host::TextPiece& piece : host::ParseText(text).pieces)
+        if (piece.isPlaceholder && std::find(names.begin(), names.end(), piece.text) == names.end())
+            names.push_back(piece.text);
+    std::string comment;
+    for (const std::u16string& name : names)
+        comment += (comment.empty() ? "" : ", ") + ("{" + host::ToUtf8(name) + "}");
+    return comment.empty() ? comment : "#. placeholders: " + comment + "\n";
+}
+
+// The messages of a PO file or template: comments, context, key, and the text or nothing.
+std::string PoMessages(const std::vector<Catalogue>& catalogues, bool withTexts) {
+    std::string out;
+    for (const Catalogue& catalogue : catalogues) {
+        const std::string context = host::ToUtf8(catalogue.name);
+        for (size_t i = 0; i < catalogue.entries.size(); ++i) {
+            const Entry& entry = catalogue.entries[i];
+            out += "\n" + PlaceholderComment(entry.text) + "#: " + context + ":" + std::to_string(i) + "\n" +
+                   PoString("msgctxt", context) + PoString("msgid", host::ToUtf8(entry.key)) +
+                   PoString("msgstr", withTexts ? host::ToUtf8(entry.text) : std::string());
+        }
+    }
+    return out;
 }
 
 // Markup escaping shared by attribute values and element content; `inAttribute` also escapes the quote
@@ -141,6 +123,7 @@ std::string XmlEscaped(std::string_view utf8, bool inAttribute, const std::strin
 std::optional<ExportFormat> ParseExportFormat(std::string_view word) {
     if (word == "json") return ExportFormat::Json;
     if (word == "po") return ExportFormat::Po;
+    if (word == "pot") return ExportFormat::Pot;
     if (word == "xml") return ExportFormat::Xml;
     return std::nullopt;
 }
@@ -159,29 +142,61 @@ std::string ExportJson(const std::vector<Catalogue>& catalogues) {
     return out + (catalogues.empty() ? "}\n" : "\n}\n");
 }
 
-std::string ExportPo(const std::vector<Catalogue>& catalogues, std::string_view revisionDate) {
+std::string HeaderDate(std::string_view sourceDateEpoch) {
+    // The largest value whose year has four digits.
+    constexpr int64_t Last = 253402300799;
+    int64_t seconds = 0;
+    const char* end = sourceDateEpoch.data() + sourceDateEpoch.size();
+    auto [stop, error] = std::from_chars(sourceDateEpoch.data(), end, seconds);
+    if (sourceDateEpoch.empty() || sourceDateEpoch[0] == '-' || sourceDateEpoch[0] == '+' || stop != end ||
+        error != std::errc() || seconds > Last)
+        throw std::invalid_argument("SOURCE_DATE_EPOCH '" + std::string(sourceDateEpoch) +
+                                    "' is not a number of seconds from 0 to " + std::to_string(Last));
+    using namespace std::chrono;
+    const sys_seconds time{std::chrono::seconds(seconds)};
+    const auto day = floor<days>(time);
+    const year_month_day date(day);
+    const hh_mm_ss clock(time - day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d+0000", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()));
+    return text;
+}
+
+std::string ExportPo(const std::vector<Catalogue>& catalogues, const std::optional<std::string>& date) {
     RequireEntries(catalogues);
-    std::string out =
-        "# German texts of the ktcatalogue module.\n"
-        "msgid \"\"\n"
-        "msgstr \"\"\n"
-        "\"Project-Id-Version: ktcatalogue 1.0\\n\"\n"
-        "\"PO-Revision-Date: " +
-        std::string(revisionDate) +
-        "\\n\"\n"
-        "\"Last-Translator: ktcatalogue\\n\"\n"
-        "\"Language-Team: German\\n\"\n"
-        "\"Language: de\\n\"\n"
-        "\"MIME-Version: 1.0\\n\"\n"
-        "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-        "\"Content-Transfer-Encoding: 8bit\\n\"\n";
-    for (const Catalogue& catalogue : catalogues) {
-        const std::string context = host::ToUtf8(catalogue.name);
-        for (const Entry& entry : catalogue.entries)
-            out += "\n" + PoString("msgctxt", context) + PoString("msgid", host::ToUtf8(entry.key)) +
-                   PoString("msgstr", host::ToUtf8(entry.text));
-    }
-    return out;
+    return "# German texts of the ktcatalogue module.\n"
+           "msgid \"\"\n"
+           "msgstr \"\"\n"
+           "\"Project-Id-Version: ktcatalogue 1.0\\n\"\n" +
+           (date ? "\"PO-Revision-Date: " + *date + "\\n\"\n" : std::string()) +
+           "\"Last-Translator: ktcatalogue\\n\"\n"
+           "\"Language-Team: German\\n\"\n"
+           "\"Language: de\\n\"\n"
+           "\"MIME-Version: 1.0\\n\"\n"
+           "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+           "\"Content-Transfer-Encoding: 8bit\\n\"\n" +
+           PoMessages(catalogues, true);
+}
+
+std::string ExportPot(const std::vector<Catalogue>& catalogues, const std::optional<std::string>& date) {
+    RequireEntries(catalogues);
+    // The header fields a translator's tools fill in keep the values gettext's templates have.
+    return "# Template of the texts of the ktcatalogue module.\n"
+           "#, fuzzy\n"
+           "msgid \"\"\n"
+           "msgstr \"\"\n"
+           "\"Project-Id-Version: ktcatalogue 1.0\\n\"\n" +
+           (date ? "\"POT-Creation-Date: " + *date + "\\n\"\n" : std::string()) +
+           "\"PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\\n\"\n"
+           "\"Last-Translator: FULL NAME <EMAIL@ADDRESS>\\n\"\n"
+           "\"Language-Team: LANGUAGE <LL@li.org>\\n\"\n"
+           "\"Language: \\n\"\n"
+           "\"MIME-Version: 1.0\\n\"\n"
+           "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+           "\"Content-Transfer-Encoding: 8bit\\n\"\n" +
+           PoMessages(catalogues, false);
 }
 
 std::string ExportXml(const std::vector<Catalogue>& catalogues) {

@@ -1,5 +1,6 @@
-// `ktcat export`: the catalogues as JSON, as a gettext PO file, or as a resource-string XML file.
-// Every writer produces UTF-8 and keeps the catalogues and their entries in the order given.
+// `ktcat export`: the catalogues as JSON, as a gettext PO file or template, or as a resource-string XML file.
+// Every writer produces UTF-8, keeps the catalogues and their entries in the order given, and writes the
+// same bytes for the same catalogues (no date unless one is given).
 #pragma once
 
 #include <optional>
@@ -11,9 +12,9 @@
 
 namespace kt::ktcat {
 
-enum class ExportFormat { Json, Po, Xml };
+enum class ExportFormat { Json, Po, Pot, Xml };
 
-// "json", "po" or "xml"; nothing for any other word.
+// "json", "po", "pot" or "xml"; nothing for any other word.
 std::optional<ExportFormat> ParseExportFormat(std::string_view word);
 
 // The writers throw std::invalid_argument when an entry has no key or no text, and ExportXml also for a
@@ -22,9 +23,20 @@ std::optional<ExportFormat> ParseExportFormat(std::string_view word);
 // One object per catalogue, named by it, mapping key to text.
 std::string ExportJson(const std::vector<Catalogue>& catalogues);
 
-// A PO file: a header (UTF-8, German, `revisionDate` as "YYYY-MM-DD HH:MM+0000"), then one message per
-// entry with the catalogue as msgctxt, the key as msgid and the text as msgstr.
-std::string ExportPo(const std::vector<Catalogue>& catalogues, std::string_view revisionDate);
+// The date of a PO header, "YYYY-MM-DD HH:MM+0000", from the value of SOURCE_DATE_EPOCH: seconds since
+// 1970-01-01 00:00 UTC as decimal digits. Throws std::invalid_argument for anything else and for a time
+// past 9999-12-31 23:59:59.
+std::string HeaderDate(std::string_view sourceDateEpoch);
+
+// A PO file: a header (UTF-8, German, PO-Revision-Date `date` when given), then one message per entry with
+// the catalogue as msgctxt, the key as msgid and the text as msgstr. Each message has the comments
+// "#. placeholders: {a}, {b}" (its placeholders in order of first use; left out when it has none) and
+// "#: CATALOGUE:INDEX".
+std::string ExportPo(const std::vector<Catalogue>& catalogues, const std::optional<std::string>& date);
+
+// A PO template: the PO file's messages and comments with empty texts, under a template's header
+// (POT-Creation-Date `date` when given).
+std::string ExportPot(const std::vector<Catalogue>& catalogues, const std::optional<std::string>& date);
 
 // A resource-string file: root element "resources", one "module" element per catalogue and one "string"
 // element per entry, each with a "name" attribute. Markup characters are escaped; a line feed is written

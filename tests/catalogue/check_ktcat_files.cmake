@@ -1,0 +1,185 @@
+# ktcat and the files it reads and writes, for one CASE: write errors, --output files, damaged modules, the
+# module path, the comparison with the committed reference export, import of PO files, reproducible exports.
+# Variables: KTCAT, MODULE (the built module), SOURCE_DIR (the source tree), WORK (a scratch folder of this
+# case), CLANG_FORMAT (optional).
+include(${CMAKE_CURRENT_LIST_DIR}/check_ktcat_run.cmake)
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+unset(ENV{SOURCE_DATE_EPOCH})
+
+function(expect_same_file a b)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${a} ${b} RESULT_VARIABLE different)
+    if(different)
+        message(FATAL_ERROR "${a} and ${b} differ")
+    endif()
+endfunction()
+
+# The files of a folder, by name.
+function(expect_files folder)
+    file(GLOB names RELATIVE ${folder} ${folder}/* ${folder}/.*)
+    list(SORT names)
+    if(NOT "${names}" STREQUAL "${ARGN}")
+        message(FATAL_ERROR "${folder} holds '${names}', expected '${ARGN}'")
+    endif()
+endfunction()
+
+if(CASE STREQUAL "write_errors")
+    # A full device: every command that writes data says so and fails, instead of ending with 0.
+    set(KTCAT_RUN_OPTIONS OUTPUT_FILE /dev/full)
+    foreach(command "list" "show;core" "show;core;1" "format;gui;5" "check" "export;--format;po"
+                    "export;--format;pot" "export;--format;json;gui" "export;--format;xml" "--help" "--version")
+        expect_run(5 "^$" "^ktcat: cannot write standard output: No space left on device\n$" ${command})
+    endforeach()
+elseif(CASE STREQUAL "output_file")
+    set(target ${WORK}/de.po)
+    file(WRITE ${target} "old\n")
+    # A run that fails leaves the file as it was, and nothing beside it.
+    expect_run(1 "^$" "no catalogue named 'nope'" export --format po --output ${target} core nope)
+    set(ENV{SOURCE_DATE_EPOCH} x)
+    expect_run(2 "^$" "SOURCE_DATE_EPOCH 'x'" export --format po --output ${target})
+    unset(ENV{SOURCE_DATE_EPOCH})
+    file(READ ${target} kept)
+    if(NOT kept STREQUAL "old\n")
+        message(FATAL_ERROR "a failed export changed ${target}")
+    endif()
+    expect_files(${WORK} de.po)
+    # A run that succeeds replaces it with the whole export.
+    expect_run(0 "^$" "^$" export --format po --output=${target} core)
+    execute_process(COMMAND ${KTCAT} export --format po core OUTPUT_FILE ${WORK}/stdout.po)
+    expect_same_file(${target} ${WORK}/stdout.po)
+    # What cannot be put in place is reported, and the temporary file is gone.
+    file(MAKE_DIRECTORY ${WORK}/folder)
+    expect_run(5 "^$" "^ktcat: cannot replace '${WORK}/folder': " list --output ${WORK}/folder)
+    expect_run(5 "^$" "^ktcat: cannot create a file beside '${WORK}/missing/x': " list --output ${WORK}/missing/x)
+    expect_files(${WORK} de.po folder stdout.po)
+    # A report with findings is kept: it is the command's result.
+    expect_run(4 "^$" "no value for \\{pos\\}" format res NoClosingBracket string= --output ${WORK}/text)
+    file(READ ${WORK}/text text)
+    if(NOT text MATCHES "^Fehlende schließende Klammer")
+        message(FATAL_ERROR "format --output wrote '${text}'")
+    endif()
+    expect_run(0 "^$" "^$" check --output ${WORK}/report)
+    file(READ ${WORK}/report report)
+    if(NOT report STREQUAL "ktcat check: 13 catalogues, 431 entries, no findings\n")
+        message(FATAL_ERROR "check --output wrote '${report}'")
+    endif()
+elseif(CASE STREQUAL "damaged_module")
+    foreach(length 1000 100000)
+        execute_process(COMMAND head -c ${length} ${MODULE} OUTPUT_FILE ${WORK}/cut${length}.so)
+        expect_run(3 "^$" "^ktcat: cannot load the catalogue module: ${WORK}/cut${length}.so: damaged or not a module for this machine: the contents of its segment [0-9]+ \\(bytes [0-9]+ to [0-9]+\\) reach past the end of the file \\(${length} bytes\\)\n$"
+                   --module ${WORK}/cut${length}.so list)
+    endforeach()
+    expect_run(3 "^$" "${SOURCE_DIR}/README.md: damaged or not a module for this machine: it is not an ELF file"
+               --module ${SOURCE_DIR}/README.md list)
+    # A file that passes the check and still cannot be loaded: the loader's own words.
+    expect_run(3 "^$" "^ktcat: cannot load the catalogue module: [^\n]*ktcat[^\n]*\n$" --module ${KTCAT} list)
+    execute_process(COMMAND ${KTCAT} --module ${KTCAT} list ERROR_VARIABLE err)
+    if(err MATCHES "damaged")
+        message(FATAL_ERROR "ktcat itself was taken for a damaged file: ${err}")
+    endif()
+elseif(CASE STREQUAL "module_path")
+    # A bare name that names a file here is that file, not a name for the loader's search path.
+    get_filename_component(module_name ${MODULE} NAME)
+    file(COPY ${MODULE} DESTINATION ${WORK})
+    set(KTCAT_RUN_OPTIONS WORKING_DIRECTORY ${WORK})
+    expect_run(0 "^xsdt\t15\n" "^$" --module ${module_name} list)
+    expect_run(3 "^$" "cannot load the catalogue module: no_such_module.so" --module no_such_module.so list)
+    # Without --module and without a module beside it, ktcat says how to name one.
+    file(COPY ${KTCAT} DESTINATION ${WORK}/alone/bin)
+    set(KTCAT ${WORK}/alone/bin/ktcat)
+    expect_run(3 "^$" "^ktcat: the default module ${WORK}/alone/bin/../lib/${module_name} does not exist; name the module to load with --module PATH\n$" list)
+elseif(CASE STREQUAL "against")
+    # The committed reference: a change that loses, adds or renames a placeholder, or a key, fails here. A
+    # changed text with the same placeholders is shown as a note and passes.
+    set(reference ${SOURCE_DIR}/tests/catalogue/reference/catalogues.json)
+    expect_run(0 "ktcat check: 13 catalogues, 431 entries, no findings(, [0-9]+ changed texts?)?\n$" "^$"
+               check --against ${reference})
+    # A reference whose placeholder differs, and one as a PO file.
+    file(READ ${reference} json)
+    string(REPLACE "Datei {uri} ist keine" "Datei {url} ist keine" json "${json}")
+    string(REPLACE "    \"GuiColorGreen\": \"Grün\",\n" "" json "${json}")
+    file(WRITE ${WORK}/changed.json "${json}")
+    expect_run(4 "gui\\(5\\): error: the key 'GuiColorGreen' is not in the reference\\. \\[AddedKey\\]\n.*core\\(0\\): error: in the text of 'no_encoding_specified' the placeholder {url} became {uri}\\. \\[PlaceholderRenamed\\]\n.*, [0-9]+ findings" "^$"
+               check --against ${WORK}/changed.json)
+    execute_process(COMMAND ${KTCAT} export --format po OUTPUT_FILE ${WORK}/reference.po)
+    expect_run(0 "no findings\n$" "^$" check --against ${WORK}/reference.po)
+    expect_run(5 "^$" "cannot read '${WORK}/missing.json': " check --against ${WORK}/missing.json)
+    expect_run(5 "^$" "^ktcat: cannot read '${WORK}': it is a folder\n$" check --against ${WORK})
+    file(WRITE ${WORK}/broken.json "{\"core\": [")
+    expect_run(5 "^$" "^ktcat: ${WORK}/broken.json:1: '{' was expected\n$" check --against ${WORK}/broken.json)
+elseif(CASE STREQUAL "import_round_trip")
+    # Export, then import into an empty folder: every catalogue source comes back byte for byte.
+    execute_process(COMMAND ${KTCAT} export --format po OUTPUT_FILE ${WORK}/de.po)
+    file(MAKE_DIRECTORY ${WORK}/catalogues)
+    expect_run(0 "^([^\n]+: written, 0 texts changed\n)+$" "^$"
+               import --format po ${WORK}/de.po --sources ${SOURCE_DIR}/catalogues --output-dir ${WORK}/catalogues)
+    file(GLOB sources RELATIVE ${SOURCE_DIR}/catalogues ${SOURCE_DIR}/catalogues/*.cpp)
+    list(LENGTH sources count)
+    if(NOT count EQUAL 13)
+        message(FATAL_ERROR "expected 13 catalogue sources, found ${sources}")
+    endif()
+    foreach(source ${sources})
+        expect_same_file(${SOURCE_DIR}/catalogues/${source} ${WORK}/catalogues/${source})
+    endforeach()
+    # Imported again, nothing changes and nothing is written.
+    expect_run(0 "^([^\n]+: unchanged\n)+$" "^$"
+               import --format po ${WORK}/de.po --sources ${SOURCE_DIR}/catalogues --output-dir ${WORK}/catalogues)
+elseif(CASE STREQUAL "import_changes")
+    execute_process(COMMAND ${KTCAT} export --format po core gui OUTPUT_FILE ${WORK}/de.po)
+    file(READ ${WORK}/de.po po)
+    # A translator's edit: a longer text that takes a new layout, and a short one.
+    string(REPLACE "Erhöhen Sie bitte das Fehler-Limit, damit weitere Fehler ausgegeben werden können."
+                   "Bitte erhöhen Sie das Fehler-Limit, damit auch die weiteren Fehler ausgegeben werden können."
+                   edited "${po}")
+    string(REPLACE "msgstr \"Grün\"" "msgstr \"Grünlich\"" edited "${edited}")
+    file(WRITE ${WORK}/edited.po "${edited}")
+    file(MAKE_DIRECTORY ${WORK}/out)
+    expect_run(0 "^[^\n]*/core.cpp: written, 1 text changed\n[^\n]*/gui.cpp: written, 1 text changed\n$" "^$"
+               import --format po ${WORK}/edited.po --sources ${SOURCE_DIR}/catalogues --output-dir ${WORK}/out)
+    file(READ ${WORK}/out/core.cpp core)
+    if(NOT core MATCHES "abgebrochen\\. Bitte erhöhen Sie das \"\n         u\"Fehler-Limit, damit auch die weiteren Fehler ausgegeben werden können\\.\"},\n")
+        message(FATAL_ERROR "core.cpp does not hold the new text in the project's layout:\n${core}")
+    endif()
+    if(CLANG_FORMAT)
+        foreach(file core gui)
+            execute_process(COMMAND ${CLANG_FORMAT} --dry-run --Werror --style=file:${SOURCE_DIR}/.clang-format
+                                    ${WORK}/out/${file}.cpp RESULT_VARIABLE unformatted ERROR_VARIABLE complaints)
+            if(unformatted)
+                message(FATAL_ERROR "clang-format would change ${file}.cpp:\n${complaints}")
+            endif()
+        endforeach()
+    endif()
+    # Entries that would break the catalogue are refused, and nothing is written.
+    string(REPLACE "Für die Datei {uri} ist" "Für die Datei {url} ist" refused "${edited}")
+    string(REPLACE "msgstr \"Grünlich\"" "msgstr \"\"" refused "${refused}")
+    string(REPLACE "#: core:20\n" "#: core:20\n#, fuzzy\n" refused "${refused}")
+    string(REPLACE "msgid \"JSON_string\"" "msgid \"JSON_strings\"" refused "${refused}")
+    file(WRITE ${WORK}/refused.po "${refused}")
+    file(MAKE_DIRECTORY ${WORK}/none)
+    expect_run(4 "^$" "^ktcat: refused.po:[0-9]+: 'no_encoding_specified' of catalogue 'core' has the placeholders {url}; the current text has {uri}\nktcat: refused.po:[0-9]+: 'JSON_number' of catalogue 'core' is marked fuzzy: review it and remove the flag\nktcat: refused.po:[0-9]+: 'JSON_strings' of catalogue 'core' is not a key of the catalogue\nktcat: refused.po: catalogue 'core' lacks the key 'JSON_string' \\(a catalogue is imported whole\\)\nktcat: refused.po:[0-9]+: 'GuiColorGreen' of catalogue 'gui' is not translated \\(its msgstr is empty\\)\nktcat: nothing imported: 5 problems\n$"
+               import --format po ${WORK}/refused.po --sources ${SOURCE_DIR}/catalogues --output-dir ${WORK}/none)
+    expect_files(${WORK}/none)
+    expect_run(5 "^$" "^ktcat: cannot read '${WORK}/missing.po': No such file or directory\n$" import --format po ${WORK}/missing.po)
+    file(WRITE ${WORK}/bad.po "msgid \"a\"\nmsgstr \"b\" c\n")
+    expect_run(5 "^$" "^ktcat: ${WORK}/bad.po:2: text after the closing quote\n$" import --format po ${WORK}/bad.po)
+elseif(CASE STREQUAL "reproducible_export")
+    # No date unless SOURCE_DATE_EPOCH gives one: two runs give the same bytes.
+    foreach(format po pot)
+        execute_process(COMMAND ${KTCAT} export --format ${format} OUTPUT_FILE ${WORK}/first.${format})
+        execute_process(COMMAND ${KTCAT} export --format ${format} OUTPUT_FILE ${WORK}/second.${format})
+        expect_same_file(${WORK}/first.${format} ${WORK}/second.${format})
+        file(READ ${WORK}/first.${format} text)
+        if(text MATCHES "Date: [0-9]")
+            message(FATAL_ERROR "the ${format} export carries a date:\n${text}")
+        endif()
+    endforeach()
+    set(ENV{SOURCE_DATE_EPOCH} 1700000000)
+    expect_run(0 "\n\"PO-Revision-Date: 2023-11-14 22:13\\+0000\\\\n\"\n" "^$" export --format po gui)
+    expect_run(0 "\n\"POT-Creation-Date: 2023-11-14 22:13\\+0000\\\\n\"\n\"PO-Revision-Date: YEAR-MO-DA HO:MI\\+ZONE\\\\n\"\n.*#\\. placeholders: {Width}, {Color}, {Style}\n#: ktgui:1\nmsgctxt \"ktgui\"\nmsgid \"BorderDialog_LineSettings_Tooltip\"\nmsgstr \"\"\n$"
+               "^$" export --format pot ktgui)
+    set(ENV{SOURCE_DATE_EPOCH} -5)
+    expect_run(2 "^$" "^ktcat: SOURCE_DATE_EPOCH '-5' is not a number of seconds from 0 to 253402300799\n$" export --format po)
+    expect_run(0 "^{" "^$" export --format json gui)  # JSON has no date
+else()
+    message(FATAL_ERROR "unknown case ${CASE}")
+endif()

@@ -1,0 +1,16 @@
+# expect_run(code stdout-regex stderr-regex args...): runs ktcat (${KTCAT}) and checks its exit code and both
+# outputs. Shared by the check_ktcat*.cmake scripts. KTCAT_RUN_OPTIONS, when set, is passed to
+# execute_process as well (e.g. WORKING_DIRECTORY, OUTPUT_FILE).
+function(expect_run expected_code expected_out expected_err)
+    execute_process(COMMAND ${KTCAT} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE code
+                    ${KTCAT_RUN_OPTIONS})
+    if(NOT code EQUAL expected_code)
+        message(FATAL_ERROR "ktcat ${ARGN}: exit code ${code}, expected ${expected_code}\n${out}${err}")
+    endif()
+    if(NOT out MATCHES "${expected_out}")
+        message(FATAL_ERROR "ktcat ${ARGN}: stdout does not match '${expected_out}':\n${out}")
+    endif()
+    if(NOT err MATCHES "${expected_err}")
+        message(FATAL_ERROR "ktcat ${ARGN}: stderr does not match '${expected_err}':\n${err}")
+    endif()
+endfunction()
