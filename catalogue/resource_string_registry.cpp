@@ -83,8 +83,15 @@ void ResourceStringRegistry::SetLanguageFor(const char16_t* name, uint32_t id) {
         languagesById.erase(id);
         return;
     }
-    // A new entry starts empty, so a failed assignment leaves an empty name rather than a half one.
-    languagesById[id] = name;
+    auto at = languagesById.lower_bound(id);
+    if (at != languagesById.end() && at->first == id) {
+        at->second = name;
+        return;
+    }
+    // All or nothing: the name is built before the node, so that whichever allocation fails leaves the map
+    // as it was.
+    KTString<char16_t> value(name);
+    languagesById.emplace_hint(at, id, std::move(value));
 }
 
 KTString<char16_t>& ResourceStringRegistry::GetLanguageFor(KTString<char16_t>& result, bool lowerCase,

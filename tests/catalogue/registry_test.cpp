@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <exception>
 #include <string>
 
 #include "catalogue/resource_string_registry.h"
 #include "catalogues/catalogues.h"
+#include "tests/regex/allocation_probe.h"
 #include "tests/support/platform_expectations.h"
 
 namespace kt {
@@ -129,6 +131,29 @@ TEST(ResourceStringRegistry, LanguagePerIdentifier) {
     registry.SetLanguageFor(nullptr, 77);  // erasing what is not there is no error
     EXPECT_TRUE(registry.languagesById.empty());
     EXPECT_EQ(Language(registry, false), u"ja") << "the current language is a separate setting";
+}
+
+TEST(ResourceStringRegistry, LanguageForAddsAllOrNothingWhenMemoryRunsOut) {
+    ResourceStringRegistry registry;
+    registry.SetLanguageFor(u"fr", 5);
+    // Fail the first allocation of the call, then the second, and so on, until one call gets through.
+    size_t failed = 0;
+    for (;; ++failed) {
+        bool threw = false;
+        test::FailingAllocation failing(failed);
+        try {
+            registry.SetLanguageFor(u"zh-CHS", 7);
+        } catch (const std::exception&) {
+            threw = true;
+        }
+        if (!failing.Triggered()) break;
+        EXPECT_TRUE(threw) << "allocation " << failed;
+        EXPECT_EQ(registry.languagesById.size(), 1u) << "allocation " << failed;
+        EXPECT_EQ(registry.languagesById.count(7), 0u) << "no half-made entry after allocation " << failed;
+    }
+    EXPECT_GE(failed, 2u) << "both the map node and the name were made to fail";
+    EXPECT_EQ(LanguageFor(registry, false, 7), u"zh-CHS");
+    EXPECT_EQ(LanguageFor(registry, false, 5), u"fr");
 }
 
 TEST(ResourceStringRegistry, ChainIsNewestFirstAndUnlinksInAnyOrder) {

@@ -37,6 +37,17 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
     return Allocate(size);
 }
+// The nothrow forms too (std::stable_sort's buffer, a string block), so that every block is the probe's.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
 void operator delete(void* block) noexcept {
     Release(block);
 }
@@ -47,6 +58,12 @@ void operator delete(void* block, std::size_t) noexcept {
     Release(block);
 }
 void operator delete[](void* block, std::size_t) noexcept {
+    Release(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
     Release(block);
 }
 

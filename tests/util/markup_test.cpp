@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "tests/support/alloc_counter.h"
 #include "tests/support/text_literals.h"
@@ -49,6 +54,38 @@ std::u32string RandomText(std::mt19937& rng, char32_t max, size_t length) {
         if (c < 0xD800 || c > 0xDFFF) text.push_back(c);
     }
     return text;
+}
+
+// Whether `out` holds none of `forbidden` (ASCII) on its own and every "&" in it starts an entity ("&",
+// letters, ";") or a numeric reference ("&#", digits, ";"): nothing of markup got through unescaped.
+template <class Char>
+::testing::AssertionResult HasNoRawSpecial(const std::basic_string<Char>& out, std::string_view forbidden) {
+    auto isDigit = [](Char c) { return c >= Char('0') && c <= Char('9'); };
+    auto isLetter = [](Char c) {
+        return (c >= Char('a') && c <= Char('z')) || (c >= Char('A') && c <= Char('Z'));
+    };
+    for (size_t at = 0; at < out.size(); ++at) {
+        const auto unit = static_cast<uint32_t>(static_cast<std::make_unsigned_t<Char>>(out[at]));
+        if (unit < 0x80 && forbidden.find(static_cast<char>(unit)) != std::string_view::npos)
+            return ::testing::AssertionFailure() << "raw '" << static_cast<char>(unit) << "' at " << at;
+        if (unit != '&') continue;
+        const bool numeric = at + 1 < out.size() && out[at + 1] == Char('#');
+        size_t end = at + (numeric ? 2 : 1);
+        const size_t first = end;
+        while (end < out.size() && (numeric ? isDigit(out[end]) : isLetter(out[end]))) ++end;
+        if (end == first || end == out.size() || out[end] != Char(';'))
+            return ::testing::AssertionFailure() << "a bare '&' at " << at;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+template <class Char>
+size_t CountOf(const std::basic_string<Char>& text, std::string_view what) {
+    const auto needle = Ascii<Char>(what);
+    size_t count = 0;
+    for (size_t at = text.find(needle); at != std::basic_string<Char>::npos; at = text.find(needle, at + 1))
+        ++count;
+    return count;
 }
 
 template <class Char>
@@ -210,6 +247,111 @@ TEST(Markup8, EscapeReadsCodePoints) {
     EXPECT_EQ(EscapeMarkup(truncated, false, nullptr).Data()[0], '&');
 }
 
+// Bytes that do not form a character must not take in the ASCII character after them: "\xF0<b>" must not
+// come out with a raw "<b>". Every lead byte alone, and sequences cut short, before each character that
+// the escapers must replace (16-bit: lone surrogate halves and non-characters).
+template <class Char>
+std::vector<std::basic_string<Char>> MalformedPrefixes() {
+    std::vector<std::basic_string<Char>> prefixes;
+    if constexpr (sizeof(Char) == 1) {
+        for (int lead = 0x80; lead <= 0xFF; ++lead) prefixes.emplace_back(1, static_cast<char>(lead));
+        for (const char* cut : {"\xC3", "\xE2\x82", "\xF0\x9F", "\xF0\x9F\x98", "\xED\xA0", "\xF4\x90\x80",
+                                "\xFF\xBF\xBF", "\x80\x80\x80", "\xC0\xC0"})
+            prefixes.emplace_back(cut);
+    } else {
+        for (char16_t unit : {0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFE, 0xFFFF})
+            prefixes.emplace_back(1, static_cast<Char>(unit));
+    }
+    return prefixes;
+}
+
+template <class Char>
+void CheckMalformedPrefixes() {
+    const struct {
+        char special;
+        const char* escaped;  // by EscapeMarkup with quotes and the extra character "-"
+    } specials[] = {{'<', "&lt;"},    {'>', "&gt;"},  {'&', "&amp;"},  {'"', "&quot;"},
+                    {'\'', "&apos;"}, {'-', "&#45;"}, {'\x01', "&#1;"}};
+    const auto extra = Ascii<Char>("-");
+    for (const auto& prefix : MalformedPrefixes<Char>()) {
+        for (const auto& [special, escaped] : specials) {
+            const auto input = prefix + static_cast<Char>(special) + Char('x');
+            const auto hex = ::testing::PrintToString(
+                static_cast<uint32_t>(static_cast<std::make_unsigned_t<Char>>(prefix[0])));
+            const auto result = Units(EscapeMarkup(input.c_str(), true, extra.c_str()));
+            const auto tail = Ascii<Char>(std::string(escaped) + "x");
+            ASSERT_TRUE(result.size() >= tail.size() &&
+                        result.compare(result.size() - tail.size(), tail.size(), tail) == 0)
+                << "prefix " << hex << " before " << special;
+            ASSERT_TRUE(HasNoRawSpecial(result, "<>\"'-\x01")) << "prefix " << hex;
+            KTString<Char> member(input.c_str());
+            ASSERT_EQ(Units(EscapeMarkup(member, true, extra.c_str())), result);
+
+            const auto markup = Units(TextToMarkup(input.c_str(), false));
+            const auto markupTail =
+                Units(TextToMarkup(Ascii<Char>(std::string{special, 'x'}).c_str(), false));
+            ASSERT_TRUE(markup.size() >= markupTail.size() &&
+                        markup.compare(markup.size() - markupTail.size(), markupTail.size(), markupTail) == 0)
+                << "prefix " << hex << " before " << special;
+        }
+        // The extra characters are read the same way.
+        const auto extraAfterPrefix = prefix + Char('-');
+        EXPECT_EQ(Units(EscapeMarkup(Ascii<Char>("a-b").c_str(), false, extraAfterPrefix.c_str())),
+                  Ascii<Char>("a&#45;b"));
+    }
+}
+
+TEST(Markup8, MalformedSequencesNeverSwallowASpecialCharacter) {
+    EXPECT_EQ(Units(EscapeMarkup("\xF0<b>hi", false, nullptr)), "&#0;&lt;b&gt;hi")
+        << "the lone lead byte is a malformed character of its own";
+    CheckMalformedPrefixes<char>();
+}
+
+TEST(Markup16, LoneSurrogatesNeverSwallowASpecialCharacter) {
+    CheckMalformedPrefixes<char16_t>();
+}
+
+// Random units, rich in lead bytes (surrogates) and special characters: whatever the escapers make of
+// them holds no raw special character, and every special character of the input has its replacement.
+template <class Char>
+void CheckNoRawSpecialEver(uint32_t seed) {
+    std::mt19937 rng(seed);
+    static const char specials[] = {'<', '>', '&', '"', '\'', '-', ';', '#', 'x'};
+    const uint32_t leadFrom = sizeof(Char) == 1 ? 0xC0 : 0xD800;
+    for (int round = 0; round < 20000; ++round) {
+        std::basic_string<Char> input;
+        for (size_t length = rng() % 24; input.size() < length;) {
+            const uint32_t pick = rng() % 10;
+            uint32_t unit = pick < 4   ? static_cast<unsigned char>(specials[rng() % std::size(specials)])
+                            : pick < 7 ? leadFrom + rng() % 0x40
+                                       : 1 + rng() % (sizeof(Char) == 1 ? 0xFF : 0xFFFF);
+            input.push_back(static_cast<Char>(unit));
+        }
+        const bool quotes = rng() % 2 == 0;
+        const auto escaped = Units(EscapeMarkup(input.c_str(), quotes, Ascii<Char>("-").c_str()));
+        ASSERT_TRUE(HasNoRawSpecial(escaped, quotes ? "<>\"'-" : "<>-")) << "round " << round;
+        const auto markup = Units(TextToMarkup(input.c_str(), false));
+        ASSERT_TRUE(HasNoRawSpecial(markup, "<>\"")) << "round " << round;
+        for (const auto& [special, entity] :
+             {std::pair{'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'"', "&quot;"}}) {
+            const auto raw =
+                static_cast<size_t>(std::count(input.begin(), input.end(), static_cast<Char>(special)));
+            ASSERT_GE(CountOf(markup, entity), raw) << "round " << round << ": a lost " << special;
+            if (special != '"' || quotes) {
+                ASSERT_GE(CountOf(escaped, entity), raw) << "round " << round << ": a lost " << special;
+            }
+        }
+    }
+}
+
+TEST(Markup8, EscapersNeverLetASpecialCharacterThrough) {
+    CheckNoRawSpecialEver<char>(8);
+}
+
+TEST(Markup16, EscapersNeverLetASpecialCharacterThrough) {
+    CheckNoRawSpecialEver<char16_t>(16);
+}
+
 TEST(Markup16, EscapeReadsUnits) {
     const char16_t text[] = {u'<', 0xD83D, 0xDE00, u'\xE9', 0};
     EXPECT_EQ(Units(EscapeMarkup(text, false, u"\xE9")),
@@ -307,9 +449,24 @@ TYPED_TEST(Markup, QualifiedNames) {
     EXPECT_EQ(Units(other), this->T("xs:element:x"));
     CutToNamePrefix(local);
     EXPECT_EQ(local.Length(), 0);
+
+    // A text ends at its first zero character: a colon behind it is no colon of the name.
+    const auto zeroed = Ascii<Char>(std::string_view("a\0:b", 4));
+    TypeParam cut(zeroed.c_str(), 4);
+    CutToNamePrefix(cut);
+    EXPECT_EQ(cut.Length(), 0);
+    TypeParam early(Ascii<Char>(std::string_view("a:b\0:c", 6)).c_str(), 6);
+    CutToNamePrefix(early);
+    EXPECT_EQ(Units(early), this->T("a"));
+    EXPECT_EQ(Units(GetLocalName(KTTextPiece<Char>(zeroed.c_str(), 4))), this->T("a"));
+    EXPECT_EQ(GetNamePrefix(KTTextPiece<Char>(zeroed.c_str(), 4)).Length(), 0);
+    TypeParam references(Ascii<Char>(std::string_view("a\0&lt;", 6)).c_str(), 6);
+    DecodeNamedReferences(references);
+    EXPECT_EQ(Units(references), Ascii<Char>(std::string_view("a\0&lt;", 6))) << "nothing behind the zero";
 }
 
 TYPED_TEST(Markup, FindWholeWord) {
+    using Char = typename TestFixture::Char;
     auto s = this->Make("concat cat.");
     EXPECT_EQ(FindWholeWord(s, this->T("cat").c_str()), 7);
     EXPECT_EQ(FindWholeWord(s, this->T("cat").c_str(), -3), 7);
@@ -330,6 +487,14 @@ TYPED_TEST(Markup, FindWholeWord) {
     EXPECT_EQ(FindWholeWord(dashed, this->T("cat").c_str(), this->T("-").c_str(), 0, false, false), 2);
     EXPECT_EQ(FindWholeWord(dashed, this->T("cat").c_str(), 0), 8);
     EXPECT_EQ(FindWholeWord(dashed, this->T("cat").c_str(), this->T("").c_str(), 0, false, false), -1);
+
+    // The text, the needle and the delimiters end at their first zero character.
+    TypeParam zeroed(Ascii<Char>(std::string_view("cat\0cat", 7)).c_str(), 7);
+    EXPECT_EQ(FindWholeWord(zeroed, this->T("cat").c_str()), 0);
+    EXPECT_EQ(FindWholeWord(zeroed, this->T("cat").c_str(), 1), -1);
+    EXPECT_EQ(FindWholeWord(zeroed, this->T("cat").c_str(), 99, false, true), 0);
+    const auto needle = Ascii<Char>(std::string_view("cat\0s", 5));
+    EXPECT_EQ(FindWholeWord(two, KTTextPiece<Char>(needle.c_str(), 5)), 0);
 }
 
 TEST(Markup8, FindWholeWordCountsCharactersInAndBytesOut) {

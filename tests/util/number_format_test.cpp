@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 
 #include "platform/platform.h"
@@ -74,6 +75,33 @@ TYPED_TEST(Widths, DecimalWidthsAndFills) {
     EXPECT_EQ(FormatDecimal(buffer, 16, uint32_t{4294967295u}, plain, false), 0);
     EXPECT_EQ(std::string(buffer, buffer + 10), "4294967295");
     EXPECT_EQ(FormatDecimal(static_cast<Char*>(nullptr), 0, uint32_t{7}), 2);
+}
+
+TYPED_TEST(Widths, FieldsTooLongForAnyBufferAnswerInt32Max) {
+    using Char = TypeParam;
+    constexpr int32_t max = std::numeric_limits<int32_t>::max();
+    const auto prefix = Ascii<Char>("0x");
+    Char buffer[8] = {Char('#')};
+    // A width of INT32_MAX needs one unit more than a 32-bit length can give: never written, whatever
+    // length the caller claims.
+    for (int32_t claimed : {0, 8, max}) {
+        const IntegerFormat<Char> decimal{max, Char('0')};
+        EXPECT_EQ(FormatDecimal(buffer, claimed, uint32_t{42}, decimal, true), max);
+        EXPECT_EQ(FormatDecimal(buffer, claimed, uint64_t{1} << 40, decimal, false), max);
+        const HexFormat<Char> hex{true, prefix.c_str(), max, Char(' ')};
+        EXPECT_EQ(FormatHex(buffer, claimed, 0xFFu, 0, 1, hex), max);
+        EXPECT_EQ(buffer[0], Char('#')) << claimed;
+    }
+    // One less fits exactly: the answer is the full length.
+    const IntegerFormat<Char> decimal{max - 1, Char(' ')};
+    EXPECT_EQ(FormatDecimal(static_cast<Char*>(nullptr), 0, uint32_t{7}, decimal, true), max);
+    const HexFormat<Char> hex{false, nullptr, max - 1, Char('0')};
+    EXPECT_EQ(FormatHex(static_cast<Char*>(nullptr), 0, 7u, 0, 4, hex), max);
+    // Negative widths are no minimum.
+    for (int32_t width : {-1, std::numeric_limits<int32_t>::min()}) {
+        EXPECT_EQ(Decimal<Char>(42, true, width, Char('0')), "-42");
+        EXPECT_EQ(Hex<Char>(0xAB, 1, true, prefix.c_str(), width, Char('0')), "0xAB");
+    }
 }
 
 TYPED_TEST(Widths, DecimalMatchesToCharsAtEveryLength) {
@@ -277,6 +305,51 @@ TEST(FormatDouble, RoundingCarriesAndTolerance) {
     EXPECT_EQ(Double(std::nan(""), 2, true, 1e-9, true), "0.00") << "NaN prints like zero";
     EXPECT_EQ(Double(5, 0, true, 1e-9, true), "5") << "no decimals, nothing to pad";
     EXPECT_EQ(Double(5, -3, true, 1e-9, true, false, true), "5.0");
+}
+
+TEST(FormatDouble, RaisedNinesCarryIntoTheDigitsBefore) {
+    EXPECT_EQ(Double(1156.78882, 6, true, 1e-12, true), "1156.788820");
+    EXPECT_EQ(Double(-53.8195495488917, 6, true, 1e-12, true), "-53.819550");
+    EXPECT_EQ(Double(4.7227299757621495, 6, true, 1e-12), "4.722730") << "digits written stay written";
+    EXPECT_EQ(Double(9.9999995, 6, true, 1e-12, true), "9.999999") << "the stored double lies below the half";
+    EXPECT_EQ(Double(9.99999951, 6, true, 1e-12, true), "10.000000") << "a new leading digit";
+}
+
+// With the rounding of the last digit and a tolerance far below the last place, FormatDouble writes the
+// digits of the exact binary value as printf does. printf breaks exact ties (x.5 in the last place, exactly
+// representable) to even where FormatDouble rounds half up, so ties are left out. Up to 9 decimals: from
+// about 12 digits on the double arithmetic of the digit loop leaves the last digit to the tolerance.
+TEST(FormatDouble, MatchesPrintfOnRandomValues) {
+    std::mt19937_64 random(1156);
+    std::uniform_real_distribution<double> everyday(-2000.0, 2000.0), unit(-1.0, 1.0);
+    KTString<char> s;
+    char expected[400];
+    int ties = 0;
+    for (int i = 0; i < 300000; ++i) {
+        const int decimals = static_cast<int>(random() % 10);
+        double value = i % 3 == 0   ? everyday(random)
+                       : i % 3 == 1 ? unit(random)
+                                    : std::ldexp(unit(random), static_cast<int>(random() % 64) - 24);
+        const double scaled = std::ldexp(std::fabs(value), decimals + 1);  // a tie: an odd integer here
+        if (scaled == std::floor(scaled) && std::fmod(scaled, 2.0) == 1.0) {
+            ++ties;
+            continue;
+        }
+        std::snprintf(expected, sizeof expected, "%.*f", decimals, value);
+        s.FormatDouble(value, decimals, true, 1e-12, true, true, false);
+        ASSERT_EQ(s.ToView(), expected) << std::hexfloat << value << " with " << decimals << " decimals";
+    }
+    EXPECT_LT(ties, 3000) << "the sample is not made of ties";
+}
+
+TEST(FormatDouble, ExtremeDecimals) {
+    constexpr int32_t max = std::numeric_limits<int32_t>::max();
+    EXPECT_EQ(Double(0.5, max), "0.5") << "no scale to round with: the digits end with the fraction";
+    EXPECT_EQ(Double(0.5, std::numeric_limits<int32_t>::min(), true, 1e-9, true, false, true), "0.0");
+    EXPECT_EQ(Double(-2.25, max - 1, false, 0.0), "-2.25");
+    KTString<char> s("kept");
+    EXPECT_THROW(s.FormatDouble(0.5, max, true, 1e-9, true, false, false), std::length_error)
+        << "padding to INT32_MAX decimals is longer than any string";
 }
 
 TEST(FormatDouble, LongIntegerPartsAndStorage) {

@@ -94,6 +94,15 @@ TYPED_TEST(NumberParseTest, SaturatesOutOfRange) {
               std::numeric_limits<unsigned long long>::max());
     // Overflow ignores the digits that follow, and what comes after them.
     EXPECT_EQ(Number<short>(this->T("-40000x")), std::numeric_limits<short>::min());
+    // `long` is the 32-bit kind wherever it has 64 bits too.
+    EXPECT_EQ(Number<long>(this->T("2147483648")), 2147483647L);
+    EXPECT_EQ(Number<long>(this->T("-2147483649")), -2147483647L - 1);
+    EXPECT_EQ(Number<unsigned long>(this->T("4294967296")), 4294967295UL);
+    EXPECT_EQ(Number<long>(this->T(""), FallbackOptions(-1, int64_t{1} << 40)), 2147483647L);
+    EXPECT_EQ(Number<long>(this->T(""), FallbackOptions(1, 0xFFFFFFFF)), 2147483647L);
+    long digits = 0;
+    EXPECT_TRUE(kt::ParseDigits(this->T("2147483648").c_str(), digits, NumberParseOptions{}));
+    EXPECT_EQ(digits, 2147483647L);
 }
 
 TYPED_TEST(NumberParseTest, UnsignedTargetsTakeMinusAsNoDigit) {
@@ -211,6 +220,9 @@ TYPED_TEST(NumberParseTest, HexSaturatesBySignificantDigits) {
     EXPECT_EQ(Hex<long long>(this->T("7FFFFFFFFFFFFFFF0")), std::numeric_limits<long long>::max());
     EXPECT_EQ(Hex<unsigned long long>(this->T("10000000000000000")),
               std::numeric_limits<unsigned long long>::max());
+    EXPECT_EQ(Hex<long>(this->T("123456789")), 0x7FFFFFFFL) << "long takes eight digits";
+    EXPECT_EQ(Hex<long>(this->T("FFFFFFFF")), -1L);
+    EXPECT_EQ(Hex<unsigned long>(this->T("123456789")), 0xFFFFFFFFUL);
     // Zeros after the first significant digit count.
     EXPECT_EQ(Hex<unsigned char>(this->T("0100")), 255);
     // One "0x" is stepped over; the digits end at the first non-digit.
@@ -295,7 +307,11 @@ TEST(NumberParse, UsableInConstantExpressions) {
     EXPECT_EQ(parsed, -128);
 }
 
-// Differential tests against std::from_chars over all ten target types.
+// Differential tests against std::from_chars over all ten target types; `long` and `unsigned long` read
+// as 32-bit integers on every platform.
+template <class T>
+using Kind = std::conditional_t<std::is_same_v<T, long>, std::int32_t,
+                                std::conditional_t<std::is_same_v<T, unsigned long>, std::uint32_t, T>>;
 template <class T>
 class NumberParseDifferentialTest : public ::testing::Test {};
 using Targets = ::testing::Types<signed char, unsigned char, short, unsigned short, int, unsigned int, long,
@@ -366,8 +382,11 @@ std::vector<std::string> DecimalSamples(std::mt19937_64& random, int count) {
 TYPED_TEST(NumberParseDifferentialTest, ParseNumberAgreesWithFromChars) {
     using T = TypeParam;
     std::mt19937_64 random(20240601);
-    for (const std::string& text : DecimalSamples<T>(random, 20000)) {
-        const T expected = ReferenceNumber<T>(text);
+    // Samples around the limits of both, so that a 64-bit long read beyond the 32-bit ones shows.
+    std::vector<std::string> samples = DecimalSamples<T>(random, 20000);
+    for (const std::string& text : DecimalSamples<Kind<T>>(random, 1000)) samples.push_back(text);
+    for (const std::string& text : samples) {
+        const auto expected = static_cast<T>(ReferenceNumber<Kind<T>>(text));
         ASSERT_EQ(Number<T>(text), expected) << text;
         ASSERT_EQ(Number<T>(Widen<char16_t>(text)), expected) << text;
     }
@@ -376,12 +395,12 @@ TYPED_TEST(NumberParseDifferentialTest, ParseNumberAgreesWithFromChars) {
 TYPED_TEST(NumberParseDifferentialTest, ParseDigitsReportsOverflowAsFromChars) {
     using T = TypeParam;
     std::mt19937_64 random(77);
-    for (const std::string& text : DecimalSamples<T>(random, 5000)) {
+    for (const std::string& text : DecimalSamples<Kind<T>>(random, 5000)) {
         if (text.empty() || text[0] < '0' || text[0] > '9') continue;  // digits only
-        T expected = 0;
-        const auto result = std::from_chars(text.data(), text.data() + text.size(), expected);
+        Kind<T> kindValue = 0;
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), kindValue);
         const bool overflow = result.ec == std::errc::result_out_of_range;
-        if (overflow) expected = std::numeric_limits<T>::max();
+        const auto expected = static_cast<T>(overflow ? std::numeric_limits<Kind<T>>::max() : kindValue);
         T value = 99;
         ASSERT_EQ(kt::ParseDigits(text.c_str(), value, NumberParseOptions{}), overflow) << text;
         ASSERT_EQ(value, expected) << text;
@@ -395,7 +414,7 @@ TYPED_TEST(NumberParseDifferentialTest, ParseDigitsReportsOverflowAsFromChars) {
 // ParseHex against std::from_chars in base 16 on the unsigned type: the pattern when the significant
 // digits fit, else saturation decided by the bit pattern of the digits that did fit.
 TYPED_TEST(NumberParseDifferentialTest, ParseHexAgreesWithFromChars) {
-    using T = TypeParam;
+    using T = Kind<TypeParam>;
     using Unsigned = std::make_unsigned_t<T>;
     constexpr int kDigitLimit = std::numeric_limits<Unsigned>::digits / 4;
     std::mt19937_64 random(4242);
@@ -419,8 +438,8 @@ TYPED_TEST(NumberParseDifferentialTest, ParseHexAgreesWithFromChars) {
             expected =
                 std::cmp_less(expected, 0) ? std::numeric_limits<T>::min() : std::numeric_limits<T>::max();
 
-        ASSERT_EQ(Hex<T>(text), expected) << text;
-        ASSERT_EQ(Hex<T>(Widen<char16_t>(text)), expected) << text;
+        ASSERT_EQ(Hex<TypeParam>(text), expected) << text;
+        ASSERT_EQ(Hex<TypeParam>(Widen<char16_t>(text)), expected) << text;
     }
 }
 

@@ -307,6 +307,13 @@ TEST(Paths8, IsValidFileNameCountsCodePoints) {
     name += "\xC3\xA9";
     EXPECT_FALSE(IsValidFileName(name.c_str()));
     EXPECT_TRUE(IsValidFileName("CO\xC3\x91"));
+    // Bytes that form no character do not hide the forbidden character after them.
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (const char* after : {"/", "\\", ":", "*", "?", "\"", "<", ">", "|", "\r", "\n", "\x80/"}) {
+            const std::string name = "a" + std::string(1, static_cast<char>(lead)) + after + "b";
+            EXPECT_FALSE(IsValidFileName(name.c_str())) << lead << " before " << after;
+        }
+    }
 }
 
 TYPED_TEST(Paths, CollapsePathSegments) {

@@ -90,7 +90,7 @@ bool IsWholeWord(const Char* text, int32_t count, int32_t at, int32_t length, KT
     const int32_t end = at + length;
     if (end >= count) return true;
     const Char* p = text + end;
-    return IsDelimiter(delimiters, NextCharacter(p));
+    return IsDelimiter(delimiters, NextCharacterSparingAscii(p));
 }
 
 // The last occurrence that ends at or before `limit`, or -1.

@@ -6,9 +6,10 @@
 //   GetLocalName, GetNamePrefix, CutToNamePrefix   the two halves of a qualified name "prefix:local"
 //   FindWholeWord            a search that accepts only occurrences between word delimiters
 //
-// 8-bit text is UTF-8, decoded leniently (continuation bits are taken as they come); 16-bit text is read
-// one code unit at a time, surrogate halves are not combined. A text ends at its first zero character and
-// a null text reads as the empty text.
+// 8-bit text is UTF-8, decoded leniently (continuation bits are taken as they come), except that a
+// malformed sequence never takes in a byte below 0x80 (utf8_reading.h): whatever bytes come before a "<",
+// the escaper sees it. 16-bit text is read one code unit at a time, surrogate halves are not combined. A
+// text ends at its first zero character and a null text reads as the empty text.
 #pragma once
 
 #include <array>
@@ -19,6 +20,7 @@
 #include "text/string/kt_string.h"
 #include "text/string/text_piece.h"
 #include "text/string/utf8.h"
+#include "text/util/utf8_reading.h"
 
 namespace kt {
 
@@ -88,19 +90,6 @@ inline constexpr const char16_t* DefaultWordDelimiters<char16_t> = u" ,.;:!?\r\n
 
 namespace ops {
 
-// Reads one character and advances: a code point (8-bit, lenient) or a code unit (16-bit).
-inline uint32_t NextCharacter(const char*& p) {
-    const auto lead = static_cast<unsigned char>(*p);
-    if (lead < 0x80) {
-        ++p;
-        return lead;
-    }
-    return DecodeUtf8(p);
-}
-inline uint32_t NextCharacter(const char16_t*& p) {
-    return static_cast<uint16_t>(*p++);
-}
-
 // Writes "&#N;" (decimal, no leading zeros) at `out`; returns the units written (at most 14).
 template <class Char>
 int32_t FormatNumericReference(Char* out, uint32_t value) {
@@ -153,8 +142,8 @@ class GrowingWriter {
         std::memcpy(Room(count), text, static_cast<size_t>(count) * sizeof(Char));
         length_ += count;
     }
-    // A character read by NextCharacter: 8-bit, a code point re-encoded as UTF-8 (dropped when UTF-8
-    // cannot hold it); 16-bit, the code unit as it is, surrogate halves included.
+    // A character read by NextCharacterSparingAscii: 8-bit, a code point re-encoded as UTF-8 (dropped
+    // when UTF-8 cannot hold it); 16-bit, the code unit as it is, surrogate halves included.
     void PutCharacter(uint32_t c) {
         if constexpr (std::is_same_v<Char, char>)
             length_ += detail::EncodeCodePoint(Room(4), c);
@@ -199,6 +188,13 @@ int32_t FindUnitIn(const Char* text, int32_t count, Char unit) {
     for (int32_t i = 0; i < count; ++i)
         if (text[i] == unit) return i;
     return -1;
+}
+
+// The piece as far as its first zero character, where a text ends.
+template <class Char>
+KTTextPiece<Char> UpToFirstZero(KTTextPiece<Char> piece) {
+    const int32_t zero = FindUnitIn(piece.Data(), piece.Length(), Char(0));
+    return zero < 0 ? piece : KTTextPiece<Char>(piece.Data(), zero);
 }
 
 template <class Char>
@@ -249,7 +245,7 @@ bool EscapeMarkupInto(const Char* input, KTStringT<Char, R>& output, bool escape
     std::array<bool, 128> attention = ops::EscapeAttention(escapeQuotes);
     if (extraChars != nullptr)
         for (const Char* e = extraChars; *e != 0;)
-            if (const uint32_t c = ops::NextCharacter(e); c < 128) attention[c] = true;
+            if (const uint32_t c = ops::NextCharacterSparingAscii(e); c < 128) attention[c] = true;
     ops::GrowingWriter<Char, R> writer(output);
     bool started = false;
     for (const Char* p = input;;) {
@@ -258,7 +254,7 @@ bool EscapeMarkupInto(const Char* input, KTStringT<Char, R>& output, bool escape
         if (started && p != run) writer.PutUnits(run, static_cast<int32_t>(p - run));
         if (*p == 0) break;
         const Char* at = p;
-        const uint32_t c = ops::NextCharacter(p);
+        const uint32_t c = ops::NextCharacterSparingAscii(p);
         const char* entity = nullptr;
         int32_t entityLength = 0;
         bool reference = false;
@@ -323,7 +319,7 @@ KTString<Char> EscapeMarkup(const Char* input, bool escapeQuotes,
 // Anything else starting with "&" stays as it is.
 template <class Char, class S>
 KTStringT<Char, S>& DecodeReferences(KTStringT<Char, S>& s, bool numeric, bool named) {
-    const int32_t count = s.Length();
+    const int32_t count = ops::UpToFirstZero(KTTextPiece<Char>(s)).Length();
     const int32_t first = ops::FindUnitIn(s.Data(), count, Char('&'));
     if (first < 0) return s;
     s.MakeWritable();
@@ -356,7 +352,7 @@ KTStringT<Char, R>& TextToMarkupInto(const Char* input, KTStringT<Char, R>& outp
     ops::GrowingWriter<Char, R> writer(output);
     writer.Start(nullptr, 0, ops::TerminatedLength(input));  // the output is at least as long as the input
     for (const Char* p = input; *p != 0;) {
-        const uint32_t c = ops::NextCharacter(p);
+        const uint32_t c = ops::NextCharacterSparingAscii(p);
         if (c == '\r' || c == '\n') {
             const bool pair = c == '\r' && *p == Char('\n');
             if (lineBreaksToTags) {
@@ -400,6 +396,7 @@ KTString<Char> TextToMarkup(const Char* input, bool lineBreaksToTags) {
 // The text after the first ":", or the whole text without one.
 template <class Char>
 KTString<Char> GetLocalName(KTTextPiece<Char> name) {
+    name = ops::UpToFirstZero(name);
     const int32_t colon = ops::FindUnitIn(name.Data(), name.Length(), Char(':'));
     return KTString<Char>(name.Data() + colon + 1, name.Length() - colon - 1);
 }
@@ -415,6 +412,7 @@ KTString<Char> GetLocalName(const Char* name) {
 // The text before the first ":", or the empty string without one.
 template <class Char>
 KTString<Char> GetNamePrefix(KTTextPiece<Char> name) {
+    name = ops::UpToFirstZero(name);
     const int32_t colon = ops::FindUnitIn(name.Data(), name.Length(), Char(':'));
     return colon < 0 ? KTString<Char>() : KTString<Char>(name.Data(), colon);
 }
@@ -427,10 +425,11 @@ KTString<Char> GetNamePrefix(const Char* name) {
     return GetNamePrefix(KTTextPiece<Char>(name));
 }
 
-// Cuts the string at its first ":"; empties it when there is none.
+// Cuts the string at its first ":"; empties it when there is none (before its first zero character).
 template <class Char, class S>
 KTStringT<Char, S>& CutToNamePrefix(KTStringT<Char, S>& s) {
-    const int32_t colon = ops::FindUnitIn(s.Data(), s.Length(), Char(':'));
+    const KTTextPiece<Char> text = ops::UpToFirstZero(KTTextPiece<Char>(s));
+    const int32_t colon = ops::FindUnitIn(text.Data(), text.Length(), Char(':'));
     if (colon < 0) {
         s.Clear();
         return s;
@@ -450,20 +449,22 @@ template <class Char, class S>
 int32_t FindWholeWord(const KTStringT<Char, S>& s, std::type_identity_t<KTTextPiece<Char>> needle,
                       std::type_identity_t<KTTextPiece<Char>> delimiters, int32_t start, bool inUnits,
                       bool backwards) {
+    needle = ops::UpToFirstZero(needle);
+    delimiters = ops::UpToFirstZero(delimiters);
     if (needle.IsEmpty() || delimiters.IsEmpty()) return -1;
     if (start < 0) {
         if (backwards) return -1;
         start = 0;
     }
-    const Char* text = s.Data();
-    const int32_t count = s.Length();
+    const KTTextPiece<Char> text = ops::UpToFirstZero(KTTextPiece<Char>(s));
+    const int32_t count = text.Length();
     if constexpr (std::is_same_v<Char, char>)
-        if (!inUnits && start > 0) start = CharsToUnits(text, start);
+        if (!inUnits && start > 0) start = CharsToUnits(text.Data(), start);
     if (start > count) {
         if (!backwards) return -1;
         start = count;
     }
-    return ops::FindWholeWordUnits(text, count, needle, delimiters, start, backwards);
+    return ops::FindWholeWordUnits(text.Data(), count, needle, delimiters, start, backwards);
 }
 
 template <class Char, class S>

@@ -5,6 +5,34 @@
 
 namespace kt::detail {
 
+namespace {
+
+// Appends a fraction digit that rounding or tolerance may have raised to 10: it then writes "0" and
+// carries into the digits before it, through nines (1156.78881 and a last 9 rounded up give 1156.788820).
+// The carry is that of any digit string: across the point, and out of the first digit as a new leading
+// "1". (The rounding and the carry before the digits are written take a fraction that close to a whole
+// unit into the integer part already, so in practice the carry ends within the fraction.)
+void PutFractionDigit(char* out, int32_t& length, int32_t firstDigit, int digit) {
+    if (digit < 10) {
+        out[length++] = static_cast<char>('0' + digit);
+        return;
+    }
+    out[length++] = '0';
+    for (int32_t at = length - 2; at >= firstDigit; --at) {
+        if (out[at] == '.') continue;
+        if (out[at] != '9') {
+            ++out[at];
+            return;
+        }
+        out[at] = '0';
+    }
+    std::memmove(out + firstDigit + 1, out + firstDigit, static_cast<size_t>(length - firstDigit));
+    out[firstDigit] = '1';
+    ++length;
+}
+
+}  // namespace
+
 int32_t FormatDoubleText(char* out, double value, int32_t decimals, bool roundHalfUp, double epsilon,
                          bool padDecimals, bool keepSignOfZero, bool appendPointZero, int32_t& padZeros) {
     padZeros = 0;
@@ -51,6 +79,7 @@ int32_t FormatDoubleText(char* out, double value, int32_t decimals, bool roundHa
     if (count == 0) digits[count++] = '0';
     int32_t length = 0;
     if (sign) out[length++] = '-';
+    const int32_t firstDigit = length;
     while (count > 0) out[length++] = digits[--count];
 
     bool point = false;
@@ -58,8 +87,9 @@ int32_t FormatDoubleText(char* out, double value, int32_t decimals, bool roundHa
         out[length++] = '.';
         point = true;
         int32_t written = 0;
-        // A fraction runs out of bits within 1074 digits; the bound only guards the buffer.
-        const int32_t room = DoubleTextCapacity - length - 1;
+        // A fraction runs out of bits within 1074 digits; the bound only guards the buffer, keeping room
+        // for the last digit and a new leading digit that a carry may add.
+        const int32_t room = DoubleTextCapacity - length - 2;
         for (; written < decimals - 1 && fraction > 0.0 && written < room; ++written) {
             double digit;
             double rest = std::modf(fraction * 10.0, &digit);
@@ -67,14 +97,14 @@ int32_t FormatDoubleText(char* out, double value, int32_t decimals, bool roundHa
                 digit += 1.0;
                 rest = 1.0 - rest;
             }
-            out[length++] = static_cast<char>('0' + (digit > 9.0 ? 9 : static_cast<int>(digit)));
+            PutFractionDigit(out, length, firstDigit, static_cast<int>(digit));
             fraction = rest;
         }
         if (written == decimals - 1 && fraction > 0.0) {
             double digit;
             double rest = std::modf(fraction * 10.0, &digit);
             if (roundHalfUp && rest >= 0.5) digit += 1.0;
-            out[length++] = static_cast<char>('0' + (digit > 9.0 ? 9 : static_cast<int>(digit)));
+            PutFractionDigit(out, length, firstDigit, static_cast<int>(digit));
             ++written;
         }
         if (padDecimals) padZeros = decimals - written;

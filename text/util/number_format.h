@@ -103,19 +103,26 @@ Char* WriteDigitsBackwards(Char* end, Unsigned value) {
 }
 
 template <class Char>
-int32_t PrefixLength(const Char* prefix) {
-    int32_t length = 0;
+int64_t PrefixLength(const Char* prefix) {
+    int64_t length = 0;
     if (prefix != nullptr)
         while (prefix[length] != 0) ++length;
     return length;
+}
+
+// The size query's answer for a field of `field` characters: the field and its terminator, or INT32_MAX
+// when no buffer length (a 32-bit count) can hold both.
+constexpr int32_t NeededLength(int64_t field) {
+    return field >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(field + 1);
 }
 
 template <class Char, class Unsigned>
 int32_t FormatDecimalDigits(Char* out, int32_t outLength, Unsigned value, const IntegerFormat<Char>& format,
                             bool negative) {
     const int32_t natural = DecimalDigits(value) + (negative ? 1 : 0);
-    const int32_t field = format.width > natural ? format.width : natural;
-    if (out == nullptr || outLength <= field) return field + 1;
+    const int64_t wanted = format.width > natural ? format.width : natural;
+    if (out == nullptr || outLength <= wanted) return NeededLength(wanted);
+    const auto field = static_cast<int32_t>(wanted);  // below outLength, so a 32-bit count
 
     out[field] = 0;
     Char* first = WriteDigitsBackwards(out + field, value);
@@ -132,7 +139,9 @@ int32_t FormatDecimalDigits(Char* out, int32_t outLength, Unsigned value, const 
 
 // Decimal formatter: writes the magnitude `value` (with a minus sign when `negative`) as `format` says,
 // terminated, and returns 0; or, when `out` is null or `outLength` (in characters) is too small, writes
-// nothing and returns the length needed including the terminator.
+// nothing and returns the length needed including the terminator. A field that needs more than INT32_MAX
+// characters with its terminator (a width of INT32_MAX) fits no buffer: the call then writes nothing and
+// returns INT32_MAX, whatever `outLength` is.
 template <class Char>
 int32_t FormatDecimal(Char* out, int32_t outLength, uint32_t value,
                       const IntegerFormat<Char>& format = DefaultIntegerFormat<Char>, bool negative = false) {
@@ -146,7 +155,8 @@ int32_t FormatDecimal(Char* out, int32_t outLength, uint64_t value,
     return detail::FormatDecimalDigits(out, outLength, value, format, negative);
 }
 
-// Hexadecimal formatter, with the return convention of FormatDecimal. `size` is the value's size in bytes:
+// Hexadecimal formatter, with the return convention of FormatDecimal (INT32_MAX included: a width or a
+// prefix of INT32_MAX characters fits no buffer). `size` is the value's size in bytes:
 // 1 and 2 keep the low 8 or 16 bits, 4 ignores `high`, 8 takes both words.
 template <class Char>
 int32_t FormatHex(Char* out, int32_t outLength, uint32_t low, uint32_t high, int32_t size,
@@ -155,11 +165,12 @@ int32_t FormatHex(Char* out, int32_t outLength, uint32_t low, uint32_t high, int
                      : size == 2 ? (low & 0xFFFFu)
                      : size == 4 ? low
                                  : (uint64_t{high} << 32 | low);
-    const int32_t digits = (std::bit_width(value | 1) + 3) / 4;
-    const int32_t prefixLength = detail::PrefixLength(format.prefix);
-    const int32_t natural = digits + prefixLength;
-    const int32_t field = format.width > natural ? format.width : natural;
-    if (out == nullptr || outLength <= field) return field + 1;
+    const int64_t digits = (std::bit_width(value | 1) + 3) / 4;
+    const int64_t natural = digits + detail::PrefixLength(format.prefix);
+    const int64_t wanted = format.width > natural ? format.width : natural;
+    if (out == nullptr || outLength <= wanted) return detail::NeededLength(wanted);
+    const auto field = static_cast<int32_t>(wanted);  // below outLength, so 32-bit counts from here on
+    const auto prefixLength = static_cast<int32_t>(natural - digits);
 
     const char* letters = format.uppercase ? "0123456789ABCDEF" : "0123456789abcdef";
     out[field] = 0;

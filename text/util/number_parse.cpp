@@ -1,4 +1,5 @@
-// The shared out-of-line copies of the number parsers: one per text width and target type.
+// The shared out-of-line copies of the number parsers: one per text width and integer kind (`long` and
+// `unsigned long` use those of the 32-bit kind).
 #include "text/util/number_parse.h"
 
 namespace kt::detail {
@@ -9,8 +10,6 @@ template struct NumberParser<char, short>;
 template struct NumberParser<char, unsigned short>;
 template struct NumberParser<char, int>;
 template struct NumberParser<char, unsigned int>;
-template struct NumberParser<char, long>;
-template struct NumberParser<char, unsigned long>;
 template struct NumberParser<char, long long>;
 template struct NumberParser<char, unsigned long long>;
 template struct NumberParser<char16_t, signed char>;
@@ -19,8 +18,6 @@ template struct NumberParser<char16_t, short>;
 template struct NumberParser<char16_t, unsigned short>;
 template struct NumberParser<char16_t, int>;
 template struct NumberParser<char16_t, unsigned int>;
-template struct NumberParser<char16_t, long>;
-template struct NumberParser<char16_t, unsigned long>;
 template struct NumberParser<char16_t, long long>;
 template struct NumberParser<char16_t, unsigned long long>;
 

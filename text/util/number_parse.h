@@ -33,8 +33,9 @@ struct NumberParseOptions {
 template <class Char>
 concept NumberTextUnit = std::same_as<Char, char> || std::same_as<Char, char16_t>;
 
-// The ten target types. The limits are always the type's own, so `long` behaves like `int` where it has
-// 32 bits and like `long long` where it has 64 (LP64 systems).
+// The ten target types. `int` and `long` are the same 32-bit kind on every platform, signed and unsigned:
+// where `long` has 64 bits (LP64 systems) it still takes the 32-bit limits, so that a text reads to the same
+// value everywhere. The 64-bit kind is `long long`.
 template <class T>
 concept NumberParseTarget = std::same_as<T, signed char> || std::same_as<T, unsigned char> ||
     std::same_as<T, short> || std::same_as<T, unsigned short> || std::same_as<T, int> ||
@@ -42,6 +43,11 @@ concept NumberParseTarget = std::same_as<T, signed char> || std::same_as<T, unsi
     std::same_as<T, long long> || std::same_as<T, unsigned long long>;
 
 namespace detail {
+
+// The kind whose limits a target type takes: `long` and `unsigned long` read as 32-bit integers.
+template <class T>
+using NumberKind = std::conditional_t<std::is_same_v<T, long>, std::int32_t,
+                                      std::conditional_t<std::is_same_v<T, unsigned long>, std::uint32_t, T>>;
 
 template <class Char>
 inline constexpr Char kEmptyNumberText[1] = {};
@@ -174,14 +180,20 @@ struct NumberParser {
 // (negative); a text without digits gives the fallback of `options`, negated after a '-'.
 template <NumberTextUnit Char, NumberParseTarget T>
 constexpr void ParseNumber(const Char* text, T& out, const NumberParseOptions& options) noexcept {
-    detail::NumberParser<Char, T>::ParseNumber(text, out, options);
+    detail::NumberKind<T> value = 0;
+    detail::NumberParser<Char, detail::NumberKind<T>>::ParseNumber(text, value, options);
+    out = static_cast<T>(value);
 }
 
 // Reads decimal digits only (no blanks, sign or prefix). Returns true when they exceed the target's max,
 // and out is then max; a text without digits gives the fallback of `options`.
 template <NumberTextUnit Char, NumberParseTarget T>
 constexpr bool ParseDigits(const Char* text, T& out, const NumberParseOptions& options) noexcept {
-    return detail::NumberParser<Char, T>::ParseDigits(text, out, options);
+    detail::NumberKind<T> value = 0;
+    const bool overflow =
+        detail::NumberParser<Char, detail::NumberKind<T>>::ParseDigits(text, value, options);
+    out = static_cast<T>(value);
+    return overflow;
 }
 
 // Reads hexadecimal digits after an optional "0x". Leading zeros aside, at most bits / 4 digits are taken;
@@ -190,7 +202,9 @@ constexpr bool ParseDigits(const Char* text, T& out, const NumberParseOptions& o
 // without digits gives 0.
 template <NumberTextUnit Char, NumberParseTarget T>
 constexpr void ParseHex(const Char* text, T& out) noexcept {
-    detail::NumberParser<Char, T>::ParseHex(text, out);
+    detail::NumberKind<T> value = 0;
+    detail::NumberParser<Char, detail::NumberKind<T>>::ParseHex(text, value);
+    out = static_cast<T>(value);
 }
 
 // True and the digit's value (0-15) in out when `unit` is 0-9, a-f or A-F; otherwise false, out unchanged.
@@ -209,8 +223,6 @@ extern template struct NumberParser<char, short>;
 extern template struct NumberParser<char, unsigned short>;
 extern template struct NumberParser<char, int>;
 extern template struct NumberParser<char, unsigned int>;
-extern template struct NumberParser<char, long>;
-extern template struct NumberParser<char, unsigned long>;
 extern template struct NumberParser<char, long long>;
 extern template struct NumberParser<char, unsigned long long>;
 extern template struct NumberParser<char16_t, signed char>;
@@ -219,8 +231,6 @@ extern template struct NumberParser<char16_t, short>;
 extern template struct NumberParser<char16_t, unsigned short>;
 extern template struct NumberParser<char16_t, int>;
 extern template struct NumberParser<char16_t, unsigned int>;
-extern template struct NumberParser<char16_t, long>;
-extern template struct NumberParser<char16_t, unsigned long>;
 extern template struct NumberParser<char16_t, long long>;
 extern template struct NumberParser<char16_t, unsigned long long>;
 }  // namespace detail

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/util/utf8_reading.h"
+
 namespace kt {
 
 namespace {
@@ -185,11 +187,8 @@ bool IsValidFileName(const Char* name) {
     bool onlyDots = true;
     for (const Char* p = name; *p != 0; ++characters) {
         if (characters == 260) return false;
-        uint32_t c;
-        if constexpr (std::is_same_v<Char, char>)
-            c = DecodeUtf8(p);
-        else
-            c = *p++;
+        // A malformed sequence must not hide a "/" or ":" after it.
+        const uint32_t c = ops::NextCharacterSparingAscii(p);
         if (c == '.') {
             if (firstDot < 0) firstDot = characters;
             continue;

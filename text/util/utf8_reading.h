@@ -1,0 +1,37 @@
+// Reading characters for the operations that must see every ASCII character of a text: the escapers, the
+// markup operations and the file-name check. 8-bit text is decoded leniently, by the lead byte's bit rules
+// with continuation bits taken as they come, except that a sequence ends at the first byte below 0x80 as it
+// ends at the terminator. So "\xF0<b>" reads as one malformed character and then "<", "b", ">": no bytes
+// before a "<" can hide it from an escaper.
+#pragma once
+
+#include <cstdint>
+
+#include "text/string/utf8.h"
+
+namespace kt::ops {
+
+// Reads one character and advances: a code point (8-bit) or a code unit (16-bit, surrogate halves alone).
+inline uint32_t NextCharacterSparingAscii(const char*& p) {
+    const auto lead = static_cast<unsigned char>(*p);
+    if (lead < 0x80) {
+        ++p;
+        return lead;
+    }
+    // The sequence as far as its bytes from 0x80 on reach, terminated, decoded by the shared bit rules.
+    char sequence[5] = {};
+    const int length = Utf8SequenceLength(lead);
+    int taken = 0;
+    do {
+        sequence[taken] = p[taken];
+        ++taken;
+    } while (taken < length && static_cast<unsigned char>(p[taken]) >= 0x80);
+    const char* read = sequence;
+    p += taken;
+    return DecodeUtf8(read);
+}
+inline uint32_t NextCharacterSparingAscii(const char16_t*& p) {
+    return static_cast<uint16_t>(*p++);
+}
+
+}  // namespace kt::ops
