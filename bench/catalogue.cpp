@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "catalogue/host.h"
-#include "catalogue/module_startup.h"
+#include "host/host.h"
+#include "module/module_startup.h"
 #include "catalogue/resource_string_registry.h"
 
 namespace {

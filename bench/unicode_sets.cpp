@@ -1,7 +1,7 @@
 // Membership tests on the Unicode category and block sets, RangeSet against ICU's UnicodeSet (as built,
 // and frozen), and the cost of building the block table.
-#include "text/regex/unicode_blocks.h"
-#include "text/regex/unicode_char_classes.h"
+#include "text/unicode/unicode_blocks.h"
+#include "text/unicode/unicode_char_classes.h"
 
 #include <benchmark/benchmark.h>
 

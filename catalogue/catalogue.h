@@ -1,6 +1,5 @@
-// The catalogue framework: the registry, the catalogue object and the module's start-up.
+// The catalogue framework: the registry and the catalogue object.
 #pragma once
 
-#include "catalogue/module_startup.h"
 #include "catalogue/resource_string_library.h"
 #include "catalogue/resource_string_registry.h"

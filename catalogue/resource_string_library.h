@@ -1,5 +1,5 @@
 // ResourceStringLibrary: the run-time face of one catalogue and the record a host reads across the
-// module boundary (catalogue/host.h describes the same layout from the host's side).
+// module boundary (host/host.h describes the same layout from the host's side).
 #pragma once
 
 #include <atomic>
@@ -8,7 +8,7 @@
 #include <map>
 #include <type_traits>
 
-#include "catalogue/host.h"
+#include "host/host.h"
 
 namespace kt {
 

@@ -2,50 +2,25 @@
 // only these declarations are seen, so each catalogue's code and tables exist once.
 #pragma once
 
+#include "catalogues/catalogue_list.h"
 #include "catalogues/catalogue_table.h"
 
 namespace kt {
 
-struct KtguiCatalogueDefinition;
-struct ScintillaCatalogueDefinition;
-struct CoreCatalogueDefinition;
-struct CryptographyCatalogueDefinition;
-struct DispatchCatalogueDefinition;
-struct DrawCatalogueDefinition;
-struct GuiCatalogueDefinition;
-struct MsgCatalogueDefinition;
-struct OsCatalogueDefinition;
-struct RegexCatalogueDefinition;
-struct ResCatalogueDefinition;
-struct XmlCatalogueDefinition;
-struct XsdtCatalogueDefinition;
+// For each catalogue Name: struct NameDefinition; using Name = Catalogue<NameDefinition>; and the
+// explicit instantiation its source provides.
+#define KT_DECLARE_CATALOGUE(Type, name)      \
+    struct Type##Definition;                  \
+    using Type = Catalogue<Type##Definition>; \
+    extern template class Catalogue<Type##Definition>;
+KT_CATALOGUES(KT_DECLARE_CATALOGUE)
+#undef KT_DECLARE_CATALOGUE
 
-using KtguiCatalogue = Catalogue<KtguiCatalogueDefinition>;
-using ScintillaCatalogue = Catalogue<ScintillaCatalogueDefinition>;
-using CoreCatalogue = Catalogue<CoreCatalogueDefinition>;
-using CryptographyCatalogue = Catalogue<CryptographyCatalogueDefinition>;
-using DispatchCatalogue = Catalogue<DispatchCatalogueDefinition>;
-using DrawCatalogue = Catalogue<DrawCatalogueDefinition>;
-using GuiCatalogue = Catalogue<GuiCatalogueDefinition>;
-using MsgCatalogue = Catalogue<MsgCatalogueDefinition>;
-using OsCatalogue = Catalogue<OsCatalogueDefinition>;
-using RegexCatalogue = Catalogue<RegexCatalogueDefinition>;
-using ResCatalogue = Catalogue<ResCatalogueDefinition>;
-using XmlCatalogue = Catalogue<XmlCatalogueDefinition>;
-using XsdtCatalogue = Catalogue<XsdtCatalogueDefinition>;
-
-extern template class Catalogue<KtguiCatalogueDefinition>;
-extern template class Catalogue<ScintillaCatalogueDefinition>;
-extern template class Catalogue<CoreCatalogueDefinition>;
-extern template class Catalogue<CryptographyCatalogueDefinition>;
-extern template class Catalogue<DispatchCatalogueDefinition>;
-extern template class Catalogue<DrawCatalogueDefinition>;
-extern template class Catalogue<GuiCatalogueDefinition>;
-extern template class Catalogue<MsgCatalogueDefinition>;
-extern template class Catalogue<OsCatalogueDefinition>;
-extern template class Catalogue<RegexCatalogueDefinition>;
-extern template class Catalogue<ResCatalogueDefinition>;
-extern template class Catalogue<XmlCatalogueDefinition>;
-extern template class Catalogue<XsdtCatalogueDefinition>;
+// The catalogues' names in start-up order.
+inline constexpr const char16_t* CatalogueNames[] = {
+#define KT_CATALOGUE_NAME(Type, name) u"" name,
+    KT_CATALOGUES(KT_CATALOGUE_NAME)
+#undef KT_CATALOGUE_NAME
+};
 
 }  // namespace kt

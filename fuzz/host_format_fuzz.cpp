@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/host_format.h"
+#include "host/host_format.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "text/regex/range_set.h"
+#include "text/unicode/range_set.h"
 
 namespace {
 

@@ -8,7 +8,7 @@ if(Python3_Interpreter_FOUND)
              COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/unicode/generate.py
                      --ucd ${PROJECT_SOURCE_DIR}/../shared/ucd-6.0.0
                      --out ${CMAKE_CURRENT_BINARY_DIR}/unicode_regenerated
-                     --compare ${PROJECT_SOURCE_DIR}/text/regex/generated)
+                     --compare ${PROJECT_SOURCE_DIR}/text/unicode/generated)
     set_tests_properties(unicode_tables_match_data PROPERTIES SKIP_RETURN_CODE 77)
 endif()
 
@@ -17,8 +17,9 @@ if(TARGET test_catalogue)
     # The probe module: the catalogue module plus two exports that let a test watch its unload.
     add_library(ktcatalogue_probe MODULE
         ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/probe/probe_module.cpp
-        ${PROJECT_SOURCE_DIR}/catalogue/module_entry.cpp)
-    target_link_libraries(ktcatalogue_probe PRIVATE ktcatalogue_framework ktcatalogues kttext kt_options)
+        ${PROJECT_SOURCE_DIR}/module/module_entry.cpp)
+    target_link_libraries(ktcatalogue_probe PRIVATE ktcatalogue_framework ktcatalogues ktcatalogue_startup kttext
+                                                kt_options)
     kt_module_code(ktcatalogue_probe)
     kt_module_exports(ktcatalogue_probe ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/probe/probe.map
                       ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/probe/probe.def)

@@ -11,12 +11,12 @@
 #include "text/string/text_piece.h"
 #include "text/string/utf8.h"
 
-#include "text/regex/case_fold.h"
+#include "text/unicode/case_fold.h"
 #include "text/regex/character_filter.h"
 #include "text/regex/pattern_search.h"
-#include "text/regex/range_set.h"
-#include "text/regex/unicode_blocks.h"
-#include "text/regex/unicode_char_classes.h"
+#include "text/unicode/range_set.h"
+#include "text/unicode/unicode_blocks.h"
+#include "text/unicode/unicode_char_classes.h"
 
 #include "text/util/clipboard.h"
 #include "text/util/encodings.h"

@@ -2,7 +2,7 @@
 // library's Unicode 6.0 case table.
 #pragma once
 
-#include "text/regex/case_fold.h"
+#include "text/unicode/case_fold.h"
 
 namespace kt::platform {
 

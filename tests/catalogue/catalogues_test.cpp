@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/module_startup.h"
+#include "module/module_startup.h"
 #include "catalogue/resource_string_registry.h"
 #include "catalogues/catalogues.h"
 #include "tests/catalogue/catalogue_test_support.h"
-#include "text/regex/unicode_blocks.h"
+#include "text/unicode/unicode_blocks.h"
 
 namespace kt {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/host.h"
-#include "catalogue/host_format.h"
+#include "host/host.h"
+#include "host/host_format.h"
 #include "tests/catalogue/catalogue_test_support.h"
 
 namespace kt::host {

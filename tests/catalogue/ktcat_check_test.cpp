@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/host.h"
+#include "host/host.h"
 #include "tools/ktcat/catalogue_check.h"
 
 namespace kt::ktcat {

@@ -7,11 +7,11 @@
 #include <iterator>
 #include <string>
 
-#include "catalogue/host.h"
+#include "host/host.h"
 #include "catalogue/resource_string_registry.h"
 #include "platform/platform.h"
 #include "tests/catalogue/catalogue_test_support.h"
-#include "text/regex/generated/unicode_constants.h"
+#include "text/unicode/generated/unicode_constants.h"
 
 namespace kt {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "catalogue/resource_string_registry.h"
 #include "catalogues/catalogues.h"
-#include "tests/regex/allocation_probe.h"
+#include "tests/support/allocation_probe.h"
 #include "tests/support/platform_expectations.h"
 
 namespace kt {

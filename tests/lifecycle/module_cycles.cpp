@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "catalogue/host.h"
+#include "host/host.h"
 #include "platform/platform.h"
 
 namespace {

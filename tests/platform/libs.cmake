@@ -1,1 +1,1 @@
-set(area_libs ktplatform kttext_regex kttext_string)
+set(area_libs ktplatform kttext_unicode kttext_string)

@@ -1,7 +1,7 @@
 #include "text/string/code_point_pattern.h"
 
 #include "platform/platform.h"
-#include "text/regex/case_fold.h"
+#include "text/unicode/case_fold.h"
 
 namespace kt {
 

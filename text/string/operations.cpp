@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "text/regex/case_fold.h"
+#include "text/unicode/case_fold.h"
 
 namespace kt::ops {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "text/regex/case_fold.h"
+#include "text/unicode/case_fold.h"
 #include "text/string/operations.h"
 
 namespace kt {

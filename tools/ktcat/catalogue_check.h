@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/host.h"
-#include "catalogue/host_format.h"
+#include "host/host.h"
+#include "host/host_format.h"
 #include "tools/ktcat/catalogue_view.h"
 
 namespace kt::ktcat {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "catalogue/host_format.h"
+#include "host/host_format.h"
 #include "tools/ktcat/escape.h"
 
 namespace kt::ktcat {

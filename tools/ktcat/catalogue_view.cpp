@@ -1,6 +1,6 @@
 #include "tools/ktcat/catalogue_view.h"
 
-#include "catalogue/host_format.h"
+#include "host/host_format.h"
 
 namespace kt::ktcat {
 

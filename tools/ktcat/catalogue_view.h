@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/host.h"
+#include "host/host.h"
 
 namespace kt::ktcat {
 

@@ -17,8 +17,8 @@
 #include <system_error>
 #include <vector>
 
-#include "catalogue/host.h"
-#include "catalogue/host_format.h"
+#include "host/host.h"
+#include "host/host_format.h"
 #include "tools/ktcat/catalogue_check.h"
 #include "tools/ktcat/catalogue_export.h"
 #include "tools/ktcat/catalogue_files.h"

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the Unicode 6.0 tables of text/regex/generated from the Unicode Character Database files.
+"""Writes the Unicode 6.0 tables of text/unicode/generated from the Unicode Character Database files.
 
 Reads UnicodeData.txt, CaseFolding.txt, Blocks.txt and DerivedGeneralCategory.txt and writes:
 
@@ -271,8 +271,8 @@ def write_constants(categories, rows, blocks):
 def write_data_header():
     return (
         HEADER_NOTE + "#pragma once\n\n"
-        '#include "text/regex/generated/unicode_constants.h"\n'
-        '#include "text/regex/range_set.h"\n\n'
+        '#include "text/unicode/generated/unicode_constants.h"\n'
+        '#include "text/unicode/range_set.h"\n\n'
         "#include <array>\n#include <cstdint>\n#include <string_view>\n\n"
         "namespace kt {\n\n"
         "// The ranges of one general category, already sorted, disjoint and not touching.\n"
@@ -295,7 +295,7 @@ def write_data_header():
 def write_case_table(rows):
     body = "".join("    {" + ", ".join(hex_code(v) if v else "0" for v in row) + "},\n" for row in rows)
     return (
-        HEADER_NOTE + '#include "text/regex/case_fold.h"\n\n'
+        HEADER_NOTE + '#include "text/unicode/case_fold.h"\n\n'
         "namespace kt {\n\n"
         "// clang-format off\n"
         "constinit const std::array<CaseFoldRow, CaseFoldRowCount> CaseFoldTable = {{\n"
@@ -312,7 +312,7 @@ def write_categories(categories):
                       + wrapped([range_text(r) for r in ranges]) + "};\n")
     sources = wrapped([f"{{Category{name}, {len(ranges)}}}" for name, ranges in categories])
     return (
-        HEADER_NOTE + '#include "text/regex/generated/unicode_data.h"\n\n'
+        HEADER_NOTE + '#include "text/unicode/generated/unicode_data.h"\n\n'
         "namespace kt {\n\n"
         "namespace {\n\n"
         "// clang-format off\n" + "\n".join(arrays) + "// clang-format on\n\n"
@@ -328,7 +328,7 @@ def write_blocks(blocks):
         sources.append(f'    {{"{name}", {len(ranges)}, {len(block_ranges)}}},\n')
         ranges.extend(block_ranges)
     return (
-        HEADER_NOTE + '#include "text/regex/generated/unicode_data.h"\n\n'
+        HEADER_NOTE + '#include "text/unicode/generated/unicode_data.h"\n\n'
         "namespace kt {\n\n"
         "// clang-format off\n"
         "constinit const CodePointRange UnicodeBlockRanges[] = {\n" + wrapped([range_text(r) for r in ranges])

@@ -1,6 +1,6 @@
 // A small Windows host of the catalogue module, as a host program written for Windows uses it: the
 // system loader directly (LoadLibraryW, GetProcAddress by name and by ordinal, FreeLibrary) and the
-// record layout of catalogue/host.h. It walks the chain and prints each catalogue with its first entry.
+// record layout of host/host.h. It walks the chain and prints each catalogue with its first entry.
 //   winhost [path\to\ktcatalogue_de.dll]   (default: ktcatalogue_de.dll beside the program or on the
 //   system's search path)
 // Exit code 0 when the module loads, both look-ups agree, every record answers its accessors as the
@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "catalogue/host.h"
+#include "host/host.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "catalogue/resource_string_registry.h"
-#include "text/regex/unicode_blocks.h"
+#include "text/unicode/unicode_blocks.h"
 
 extern "C" [[gnu::visibility("default")]] kt::ResourceStringRegistry* ProbeRegistry() {
     return &kt::ResourceStringRegistry::Instance();

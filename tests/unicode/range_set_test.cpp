@@ -1,6 +1,6 @@
-#include "text/regex/range_set.h"
+#include "text/unicode/range_set.h"
 
-#include "tests/regex/range_test_support.h"
+#include "tests/unicode/range_test_support.h"
 
 #include <gtest/gtest.h>
 

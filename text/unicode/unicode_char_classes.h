@@ -2,8 +2,8 @@
 // categories and the sets behind the XML Schema escapes, the wildcard and a few ASCII classes.
 #pragma once
 
-#include "text/regex/generated/unicode_constants.h"
-#include "text/regex/range_set.h"
+#include "text/unicode/generated/unicode_constants.h"
+#include "text/unicode/range_set.h"
 
 #include <array>
 #include <cstddef>

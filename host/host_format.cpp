@@ -1,4 +1,4 @@
-#include "catalogue/host_format.h"
+#include "host/host_format.h"
 
 #include <algorithm>
 #include <set>

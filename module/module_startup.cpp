@@ -1,8 +1,8 @@
-#include "catalogue/module_startup.h"
+#include "module/module_startup.h"
 
 #include "catalogues/catalogues.h"
-#include "text/regex/unicode_blocks.h"
 #include "text/string/string_statics.h"
+#include "text/unicode/unicode_blocks.h"
 
 namespace kt {
 
@@ -13,19 +13,9 @@ struct BlockTableRelease {
 }  // namespace
 
 void RunModuleStartup(const char* nullBlock8, const char16_t* nullBlock16) {
-    KtguiCatalogue::Library();
-    ScintillaCatalogue::Library();
-    CoreCatalogue::Library();
-    CryptographyCatalogue::Library();
-    DispatchCatalogue::Library();
-    DrawCatalogue::Library();
-    GuiCatalogue::Library();
-    MsgCatalogue::Library();
-    OsCatalogue::Library();
-    RegexCatalogue::Library();
-    ResCatalogue::Library();
-    XmlCatalogue::Library();
-    XsdtCatalogue::Library();
+#define KT_START_CATALOGUE(Type, name) Type::Library();
+    KT_CATALOGUES(KT_START_CATALOGUE)
+#undef KT_START_CATALOGUE
 
     InitializeStringStatics<char>(nullBlock8);
     InitializeStringStatics<char16_t>(nullBlock16);

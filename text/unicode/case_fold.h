@@ -2,7 +2,7 @@
 // Depends on nothing but the standard library, so the platform layer and the string type can use it.
 #pragma once
 
-#include "text/regex/generated/unicode_constants.h"
+#include "text/unicode/generated/unicode_constants.h"
 
 #include <array>
 #include <cstdint>

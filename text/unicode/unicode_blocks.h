@@ -1,8 +1,8 @@
 // The Unicode block table: every block name the library knows and the block's code points.
 #pragma once
 
-#include "text/regex/generated/unicode_constants.h"
-#include "text/regex/range_set.h"
+#include "text/unicode/generated/unicode_constants.h"
+#include "text/unicode/range_set.h"
 
 #include <span>
 #include <string_view>

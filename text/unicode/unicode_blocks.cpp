@@ -1,6 +1,6 @@
-#include "text/regex/unicode_blocks.h"
+#include "text/unicode/unicode_blocks.h"
 
-#include "text/regex/generated/unicode_data.h"
+#include "text/unicode/generated/unicode_data.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "catalogue/host.h"
+#include "host/host.h"
 
 #include <bit>
 #include <cstring>

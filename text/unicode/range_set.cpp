@@ -1,6 +1,6 @@
-#include "text/regex/range_set.h"
+#include "text/unicode/range_set.h"
 
-#include "text/regex/case_fold.h"
+#include "text/unicode/case_fold.h"
 
 #include <algorithm>
 

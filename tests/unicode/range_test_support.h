@@ -1,7 +1,7 @@
 // Helpers shared by the range-set tests.
 #pragma once
 
-#include "text/regex/range_set.h"
+#include "text/unicode/range_set.h"
 
 #include <cstdint>
 #include <initializer_list>

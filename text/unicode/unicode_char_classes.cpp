@@ -1,6 +1,6 @@
-#include "text/regex/unicode_char_classes.h"
+#include "text/unicode/unicode_char_classes.h"
 
-#include "text/regex/generated/unicode_data.h"
+#include "text/unicode/generated/unicode_data.h"
 
 #include <initializer_list>
 

@@ -1,4 +1,4 @@
-#include "text/regex/case_fold.h"
+#include "text/unicode/case_fold.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // Random range sets checked against a plain bitset over the whole code space: after every operation the
 // set must keep its form (sorted, disjoint, not touching, within 0..0x10FFFF) and hold the same code points
 // as the bitset that went through the same operations.
-#include "text/regex/case_fold.h"
-#include "text/regex/range_set.h"
+#include "text/unicode/case_fold.h"
+#include "text/unicode/range_set.h"
 
-#include "tests/regex/range_test_support.h"
+#include "tests/unicode/range_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "text/regex/unicode_char_classes.h"
+#include "text/unicode/unicode_char_classes.h"
 
-#include "tests/regex/allocation_probe.h"
-#include "tests/regex/range_test_support.h"
+#include "tests/support/allocation_probe.h"
+#include "tests/unicode/range_test_support.h"
 
 #include <gtest/gtest.h>
 

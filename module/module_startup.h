@@ -6,7 +6,8 @@
 namespace kt {
 
 // Runs the module's own start-up steps, in this order:
-//  1. the thirteen catalogues, "ktgui" first and "xsdt" last: each Library call puts its catalogue on the
+//  1. the thirteen catalogues in the order of catalogues/catalogue_list.h: each Library call puts its
+//  catalogue on the
 //     chain and registers its destruction; the first also builds the registry, whose destruction is
 //     therefore registered before any catalogue's;
 //  2. the 8-bit string values: the check that the empty value is all zero, then their releases;
