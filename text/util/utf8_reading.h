@@ -18,14 +18,13 @@ inline uint32_t NextCharacterSparingAscii(const char*& p) {
         ++p;
         return lead;
     }
-    // The sequence as far as its bytes from 0x80 on reach, terminated, decoded by the shared bit rules.
-    char sequence[5] = {};
     const int length = Utf8SequenceLength(lead);
-    int taken = 0;
-    do {
-        sequence[taken] = p[taken];
-        ++taken;
-    } while (taken < length && static_cast<unsigned char>(p[taken]) >= 0x80);
+    int taken = 1;
+    while (taken < length && static_cast<unsigned char>(p[taken]) >= 0x80) ++taken;
+    if (taken == length) return DecodeUtf8(p);
+    // Cut short by a byte below 0x80: decode what there is, terminated, by the same bit rules.
+    char sequence[4] = {};
+    for (int i = 0; i < taken; ++i) sequence[i] = p[i];
     const char* read = sequence;
     p += taken;
     return DecodeUtf8(read);
