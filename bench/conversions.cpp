@@ -14,7 +14,7 @@
 #include "platform/platform.h"
 #include "text/string/convert.h"
 #include "text/string/kt_string.h"
-#include "text/util/number_format.h"
+#include "text/string/number_format.h"
 
 #if KT_HAVE_ICU
 #include <unicode/ustring.h>

@@ -21,7 +21,7 @@
 #include "text/util/clipboard.h"
 #include "text/util/encodings.h"
 #include "text/util/markup.h"
-#include "text/util/number_format.h"
+#include "text/string/number_format.h"
 #include "text/util/number_parse.h"
 #include "text/util/paths.h"
 #include "text/util/system_text.h"

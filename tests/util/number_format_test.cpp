@@ -13,7 +13,7 @@
 #include "tests/support/platform_expectations.h"
 #include "tests/support/text_literals.h"
 #include "text/string/kt_string.h"
-#include "text/util/number_format.h"
+#include "text/string/number_format.h"
 
 using namespace kt;
 using kt::test::Ascii;

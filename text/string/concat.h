@@ -18,7 +18,7 @@
 
 #include "text/string/gcc_bounds.h"
 #include "text/string/kt_string.h"
-#include "text/util/number_format.h"
+#include "text/string/number_format.h"
 
 KT_BOUNDS_WARNINGS_OFF
 
@@ -29,7 +29,7 @@ namespace kt {
 struct KTConcatNode {
     uint32_t size;
     KTConcatNode* next;
-    int32_t kind;
+    PieceKind kind;
     uint64_t value;
 };
 
@@ -134,7 +134,7 @@ class KTConcat {
 
   private:
     static bool Renders(const KTConcatNode& node) {
-        return node.size != 0 && node.kind >= PieceText && node.kind <= PieceHex;
+        return node.size != 0 && node.kind >= PieceKind::Text && node.kind <= PieceKind::Hex;
     }
 
     int32_t CheckedTotal() const {
@@ -147,9 +147,9 @@ class KTConcat {
     void Render(Char* out) const {
         for (const KTConcatNode* node = first_;; node = node->next) {
             if (Renders(*node)) {
-                if (node->kind == PieceText)
+                if (node->kind == PieceKind::Text)
                     std::memcpy(out, TextOf(*node), node->size * sizeof(Char));
-                else if (node->kind == PieceCodePoint)
+                else if (node->kind == PieceKind::CodePoint)
                     detail::EncodeCodePoint(out, static_cast<uint32_t>(node->value));
                 else
                     FormatNumber(out, static_cast<int32_t>(node->size) + 1,
@@ -171,7 +171,7 @@ class KTConcat {
         const Char* begin = target.Data();
         const Char* end = begin + target.Capacity();
         for (const KTConcatNode* node = first_;; node = node->next) {
-            if (node->kind == PieceText && node->size != 0 &&
+            if (node->kind == PieceKind::Text && node->size != 0 &&
                 std::less_equal<const Char*>()(begin, TextOf(*node)) &&
                 std::less_equal<const Char*>()(TextOf(*node), end))
                 return true;
@@ -196,7 +196,8 @@ inline uint32_t PieceSize(size_t units) {
 
 template <class Char>
 KTConcatNode TextPiece(const Char* text, size_t units) {
-    return {PieceSize(units), nullptr, PieceText, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(text))};
+    return {PieceSize(units), nullptr, PieceKind::Text,
+            static_cast<uint64_t>(reinterpret_cast<uintptr_t>(text))};
 }
 template <class Char>
 KTConcatNode TextPiece(const Char* text) {
@@ -212,7 +213,7 @@ template <class Char>
 KTConcatNode CodePointPiece(uint32_t codePoint) {
     Char units[4];
     uint32_t size = codePoint == 0 ? 0 : static_cast<uint32_t>(EncodeCodePoint(units, codePoint));
-    return {size, nullptr, PieceCodePoint, codePoint};
+    return {size, nullptr, PieceKind::CodePoint, codePoint};
 }
 
 template <class Char>

@@ -19,7 +19,7 @@
 #include "text/string/storage.h"
 #include "text/string/string_block.h"
 #include "text/string/utf8.h"
-#include "text/util/number_format.h"
+#include "text/string/number_format.h"
 
 KT_BOUNDS_WARNINGS_OFF
 
@@ -250,7 +250,7 @@ class KTStringT : private Storage {
         return *this;
     }
 
-    // --- numbers (text/util/number_format.h) -----------------------------------------------------------
+    // --- numbers (text/string/number_format.h) -----------------------------------------------------------
     // Integers in decimal, pointers as "0x" and upper-case hexadecimal, floats as "%10.2f". Appending grows
     // exactly, like the rest of the family; assigning makes room without keeping the old characters.
     template <KTNumber Number>

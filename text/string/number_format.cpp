@@ -1,4 +1,4 @@
-#include "text/util/number_format.h"
+#include "text/string/number_format.h"
 
 #include <cmath>
 #include <cstring>

@@ -210,18 +210,19 @@ int32_t FormatFloat(Char* out, int32_t outLength, float value) {
 
 // --- numbers as pieces of text ---------------------------------------------------------------------------
 // What a string append, a string assignment or a concatenation makes of a value. The kinds are those of a
-// concatenation node (text/string/concat.h); 3 to 6 are numbers.
-enum PieceKind : int32_t {
-    PieceText = 1,
-    PieceCodePoint = 2,
-    PieceFloat = 3,     // bits of a float, written "%10.2f"
-    PieceSigned = 4,    // signed 64-bit, decimal
-    PieceUnsigned = 5,  // unsigned 64-bit, decimal
-    PieceHex = 6,       // a pointer-sized value, DefaultHexFormat
+// concatenation node (text/string/concat.h), numbers and text alike, so that a node carries a number piece
+// unchanged; Float to Hex are numbers.
+enum class PieceKind : int32_t {
+    Text = 1,
+    CodePoint = 2,
+    Float = 3,     // bits of a float, written "%10.2f"
+    Signed = 4,    // signed 64-bit, decimal
+    Unsigned = 5,  // unsigned 64-bit, decimal
+    Hex = 6,       // a pointer-sized value, DefaultHexFormat
 };
 
 struct NumberPiece {
-    int32_t kind;
+    PieceKind kind;
     uint64_t value;
 };
 
@@ -236,30 +237,30 @@ concept KTNumber = (std::integral<T> && !std::same_as<T, bool> && !std::same_as<
 template <KTNumber T>
 constexpr NumberPiece MakeNumberPiece(T value) {
     if constexpr (std::is_same_v<T, float>)
-        return {PieceFloat, std::bit_cast<uint32_t>(value)};
+        return {PieceKind::Float, std::bit_cast<uint32_t>(value)};
     else if constexpr (std::is_signed_v<T>)
-        return {PieceSigned, static_cast<uint64_t>(static_cast<int64_t>(value))};
+        return {PieceKind::Signed, static_cast<uint64_t>(static_cast<int64_t>(value))};
     else
-        return {PieceUnsigned, static_cast<uint64_t>(value)};
+        return {PieceKind::Unsigned, static_cast<uint64_t>(value)};
 }
 inline NumberPiece MakeNumberPiece(const void* pointer) {
-    return {PieceHex, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pointer))};
+    return {PieceKind::Hex, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pointer))};
 }
 
 // Formats a number piece, with the return convention of FormatDecimal.
 template <class Char>
 int32_t FormatNumber(Char* out, int32_t outLength, const NumberPiece& piece) {
     switch (piece.kind) {
-        case PieceFloat:
+        case PieceKind::Float:
             return FormatFloat(out, outLength, std::bit_cast<float>(static_cast<uint32_t>(piece.value)));
-        case PieceSigned: {
+        case PieceKind::Signed: {
             bool negative = static_cast<int64_t>(piece.value) < 0;
             return FormatDecimal(out, outLength, negative ? 0 - piece.value : piece.value,
                                  DefaultIntegerFormat<Char>, negative);
         }
-        case PieceUnsigned:
+        case PieceKind::Unsigned:
             return FormatDecimal(out, outLength, piece.value);
-        case PieceHex:
+        case PieceKind::Hex:
             return FormatHex(out, outLength, static_cast<uint32_t>(piece.value),
                              static_cast<uint32_t>(piece.value >> 32), 8);
         default:
