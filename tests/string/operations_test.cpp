@@ -212,8 +212,27 @@ TYPED_TEST(Operations, FormatGrowsBy1024) {
     }
     EXPECT_EQ(s.Length(), 3000);
     // Shrinks to fit; a shared string's reserve never shrinks, and an inline buffer has no heap to shrink.
-    if (s.Capacity() > 8 && !std::is_same_v<TypeParam, KTStringShared<Char>>) {
+    const bool shrinks = !std::is_same_v<TypeParam, KTStringShared<Char>>;
+    if (s.Capacity() > 8 && shrinks) {
         EXPECT_EQ(s.Capacity(), 3000);
+    }
+    Format(s, this->T("%*d|").c_str(), 1000000, 7);
+    EXPECT_EQ(s.Length(), 1000001);
+    EXPECT_EQ(s.Data()[999999], '7');
+    if (shrinks) {
+        EXPECT_EQ(s.Capacity(), 1000001);
+    }
+}
+
+// A format the formatter rejects (an unknown or incomplete conversion, %n, a length modifier that does not
+// apply) gives the empty string in both widths.
+TYPED_TEST(Operations, FormatRejectsInvalidFormatsWithTheEmptyString) {
+    for (const char* format :
+         {"%y", "abc%", "%n", "%5%", "%Ld", "%hf", "%lp", "%99999999999d", "%-", "ok %d then %y"}) {
+        auto s = this->Make("old");
+        Format(s, this->T(format).c_str(), 1);
+        EXPECT_EQ(s.Length(), 0) << format;
+        EXPECT_EQ(s.Data()[0], 0) << format;
     }
 }
 

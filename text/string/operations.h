@@ -260,7 +260,10 @@ int32_t ParseInteger(const Char*& text, NoDeduce<Char> separator = 0) {
     return ops::ParseInteger(text, separator);
 }
 
-// printf-style formatting with the C library's conventions (16-bit: %s takes 16-bit text, %hs UTF-8).
+// printf-style formatting with the C library's conventions (16-bit: %s takes 16-bit text, %hs UTF-8), for the
+// conversions of the platform's bounded formatter (platform/platform.h). A format it rejects (an unknown or
+// incomplete conversion such as "%y" or a trailing "%", %n, a length modifier that does not apply, an
+// output beyond 0x7FFFFFFF units) leaves the string empty, in both widths.
 template <class Char, class S>
 KTStringT<Char, S>& Format(KTStringT<Char, S>& s, NoDeduce<const Char*> format, ...);
 
