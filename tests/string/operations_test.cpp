@@ -66,6 +66,16 @@ TYPED_TEST(Operations, SearchesStopAtAZeroInsideTheString) {
     EXPECT_EQ(Find(s, this->T("b").c_str()), 1);
     EXPECT_EQ(FindChar(s, 'b'), 1);
     EXPECT_EQ(Find(s, cd.c_str(), 3, true), 3) << "a search that starts behind the zero sees what follows";
+    // A zero anywhere before the occurrence, wherever it falls in the blocks a scan takes at a time.
+    auto longer = this->T(std::string(40, 'a').c_str()) + cd;
+    for (size_t zero = 0; zero < 40; ++zero) {
+        auto withZero = longer;
+        withZero[zero] = 0;
+        const TypeParam text(withZero.c_str(), static_cast<int32_t>(withZero.size()));
+        ASSERT_EQ(Find(text, cd.c_str()), -1) << zero;
+        ASSERT_EQ(FindChar(text, 'c'), -1) << zero;
+        ASSERT_EQ(Find(text, cd.c_str(), static_cast<int32_t>(zero) + 1, true), 40) << zero;
+    }
     Replace(s, cd.c_str(), this->T("XY").c_str());
     Replace(s, this->T("d").c_str(), this->T("long").c_str());
     EXPECT_EQ(std::basic_string<Char>(s.Data(), 5), std::basic_string<Char>(units, 5));

@@ -283,19 +283,20 @@ KTStringT<Char, S>& Replace(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> f
     int32_t k = replacementCopy.Length();
     int32_t n = s.Length();
     if (m == 0) return s;
+    const int32_t searched = ops::UnitsBeforeZero(s.Data(), n);
     if (k == m) {
         int32_t count = 0;
-        for (int32_t at = ops::FindTerminatedUnits(s.Data(), n, f, m, 0); at >= 0 && count < maxCount;
-             at = ops::FindTerminatedUnits(s.Data(), n, f, m, at + m), ++count) {
+        for (int32_t at = ops::FindUnits(s.Data(), searched, f, m, 0); at >= 0 && count < maxCount;
+             at = ops::FindUnits(s.Data(), searched, f, m, at + m), ++count) {
             if (count == 0) s.MakeWritable();
             std::memcpy(s.Data() + at, r, static_cast<size_t>(k) * sizeof(Char));
         }
         return s;
     }
     std::vector<int32_t> hits;
-    for (int32_t at = ops::FindTerminatedUnits(s.Data(), n, f, m, 0);
+    for (int32_t at = ops::FindUnits(s.Data(), searched, f, m, 0);
          at >= 0 && static_cast<int32_t>(hits.size()) < maxCount;
-         at = ops::FindTerminatedUnits(s.Data(), n, f, m, at + m))
+         at = ops::FindUnits(s.Data(), searched, f, m, at + m))
         hits.push_back(at);
     if (hits.empty()) return s;
     int64_t newLength64 = n + static_cast<int64_t>(hits.size()) * (k - m);
