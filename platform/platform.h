@@ -42,24 +42,36 @@ bool IsModuleLoaded(const char* path);
 // The directory of the running program, without a trailing separator; empty when unknown.
 std::string ExecutableDirectory();
 
-// --- bounded 16-bit printf (the C run-time's _vsnwprintf_s) ------------------------------------------
+// --- bounded printf (the C run-time's _vsnprintf_s and _vsnwprintf_s, _vscprintf and _vscwprintf) -------
+// Results besides a length: the output plus terminator does not fit the buffer (so a larger one helps), or
+// the formatter rejects the format (no buffer helps): an invalid or incomplete conversion, a null format,
+// or output the C library cannot make or that exceeds INT_MAX units.
+inline constexpr int FormatTooSmall = -1;
+inline constexpr int FormatInvalid = -2;
+
 // `capacity` is the size of `buffer` in units, terminator included: at most `capacity` units are written,
 // so the longest result that fits has capacity - 1 units. A string with room for n units plus its
 // terminator, formatting at most n units, passes n + 1.
-// Returns the number of units written without the terminator, or -1 when the output plus terminator does
-// not fit (or exceeds INT_MAX units), when `format` holds an invalid or incomplete conversion, or when
-// `format` or `buffer` (with capacity > 0) is null; then the buffer is terminated at its start if
-// capacity > 0. Conversions: d i u o x X c s p f F e E g G a A and %%, with the flags - + space # 0,
-// width and precision (digits or *), and the length modifiers hh h l ll z j t L. Numbers are formatted by
-// the C library (so in the current locale's conventions). %s and %ls take const char16_t*, %c and %lc a
-// char16_t passed as int; %hs takes UTF-8 (const char*; an ill-formed sequence becomes U+FFFD) and %hc a
-// char passed as int, read as Latin-1. A null string prints "(null)". Width and precision of a string
-// count 16-bit units: %s stops after exactly `precision` units, %hs before the first character that
-// would pass them. %n is not supported (-1).
+// Returns the number of units written without the terminator, FormatTooSmall or FormatInvalid; on failure
+// the buffer is terminated at its start if capacity > 0. A null `buffer` asks for the size: the result is
+// the number of units the output needs without the terminator (a number of more than 255 bytes counts a
+// unit per byte, which is exact for the ASCII digits of every usual locale and never too few), or
+// FormatInvalid.
+// Conversions: d i u o x X c s p f F e E g G a A and %%, with the flags - + space # 0, width and precision
+// (digits or *), and the length modifiers hh h l ll z j t L where C allows them (and h and l for c and s).
+// Numbers are formatted by the C library (so in the current locale's conventions). %s and %ls take
+// const char16_t*, %c and %lc a char16_t passed as int; %hs takes UTF-8 (const char*; an ill-formed
+// sequence becomes U+FFFD) and %hc a char passed as int, read as Latin-1. A null string prints "(null)".
+// Width and precision of a string count 16-bit units: %s stops after exactly `precision` units, %hs before
+// the first character that would pass them. %n is not supported (FormatInvalid).
 int FormatBounded16(char16_t* buffer, size_t capacity, const char16_t* format, ...);
 // The same with the arguments in a va_list. It has its own name because an overload taking va_list would
 // be chosen for a literal 0 among the variadic arguments (0 converts to the pointer va_list decays to).
 int FormatBounded16V(char16_t* buffer, size_t capacity, const char16_t* format, va_list args);
+// The 8-bit form, with the same results: the C library's vsnprintf, taking the same conversions as the
+// 16-bit form (%s, %hs: const char*; %ls: const wchar_t*; %c, %hc: a char passed as int; %lc: a wint_t);
+// every other format is FormatInvalid, as in the 16-bit form.
+int FormatBounded8V(char* buffer, size_t capacity, const char* format, va_list args);
 
 // --- the UTF-8 code-page converter pair (MultiByteToWideChar and WideCharToMultiByte, code page 65001,
 // no flags) --------------------------------------------------------------------------------------------

@@ -1,6 +1,8 @@
-// The bounded 16-bit printf of the platform layer (declared in platform/platform.h). The C library has no
-// printf for char16_t, so conversions are parsed here; numbers still go through std::snprintf with the same
-// flags, width, precision and length, which keeps the C library's exact digits, rounding and locale.
+// The bounded printf of the platform layer (declared in platform/platform.h). The C library has no printf
+// for char16_t, so conversions are parsed here; numbers still go through std::snprintf with the same flags,
+// width, precision and length, which keeps the C library's exact digits, rounding and locale. The 8-bit
+// form is the C library's vsnprintf, behind a check of the format with the same conversion grammar, so
+// that both widths reject the same formats (and vsnprintf never sees one whose behaviour is undefined).
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -16,21 +18,32 @@ namespace kt::platform {
 
 namespace {
 
-// Appends to the caller's buffer, always keeping one unit for the terminator. A unit that does not fit
-// makes the whole result -1, so every operation reports it (false) and formatting stops right there.
+// Appends to the caller's buffer while the output fits, always keeping one unit for the terminator; past
+// that, and without a buffer, it only counts, so that the rest of the format is still checked and the size
+// of the whole output is known. An output of more than INT_MAX units fails the whole result, like a format
+// the formatter rejects: every operation reports it (false) and formatting stops right there.
 class BoundedWriter {
   public:
     BoundedWriter(char16_t* buffer, size_t capacity)
-        : buffer_(buffer), room_(std::min<size_t>(capacity - 1, INT_MAX)) {}
+        : buffer_(buffer), fits_(buffer ? std::min<size_t>(capacity - 1, INT_MAX) : 0) {}
 
     size_t Length() const { return length_; }
-    size_t Room() const { return room_ - length_; }
-
-    bool Put(char16_t unit) {
-        if (length_ == room_) return false;
-        buffer_[length_++] = unit;
+    // Units that may still come before the output is too long for any buffer.
+    size_t Room() const { return INT_MAX - length_; }
+    // Whether everything so far stands in the buffer.
+    bool Fits() const { return buffer_ != nullptr && length_ <= fits_; }
+    // Whether `count` more units would pass the end of the buffer.
+    bool Overflows(size_t count) const { return buffer_ != nullptr && length_ + count > fits_; }
+    // Measuring only: nothing is written.
+    bool Measuring() const { return buffer_ == nullptr; }
+    // Counts units that are not written.
+    bool Count(size_t count) {
+        if (count > Room()) return false;
+        length_ += count;
         return true;
     }
+
+    bool Put(char16_t unit) { return Append(&unit, 1); }
     bool PutCodePoint(char32_t codePoint) {
         if (codePoint < 0x10000) return Put(static_cast<char16_t>(codePoint));
         codePoint -= 0x10000;
@@ -39,20 +52,23 @@ class BoundedWriter {
     }
     bool Fill(char16_t unit, size_t count) {
         if (count > Room()) return false;
-        std::fill_n(buffer_ + length_, count, unit);
+        if (const size_t writable = Writable(count)) std::fill_n(buffer_ + length_, writable, unit);
         length_ += count;
         return true;
     }
     bool Append(const char16_t* units, size_t count) {
         if (count > Room()) return false;
-        std::copy_n(units, count, buffer_ + length_);
+        if (const size_t writable = Writable(count)) std::copy_n(units, writable, buffer_ + length_);
         length_ += count;
         return true;
     }
 
   private:
+    // How many of the next `count` units still go into the buffer.
+    size_t Writable(size_t count) const { return length_ < fits_ ? std::min(count, fits_ - length_) : 0; }
+
     char16_t* buffer_;
-    size_t room_;
+    size_t fits_;
     size_t length_ = 0;
 };
 
@@ -121,13 +137,14 @@ enum class Length { kNone, kChar, kShort, kLongLong, kLong, kSize, kMax, kPtrdif
 // The length modifiers as written, indexed by Length; a longer one comes before its prefix.
 constexpr const char* kLengthModifiers[] = {"", "hh", "h", "ll", "l", "z", "j", "t", "L"};
 
-Length ParseLength(const char16_t*& format) {
+// The parser reads formats of either width.
+template <class Unit>
+Length ParseLength(const Unit*& format) {
     for (int length = static_cast<int>(Length::kChar); length <= static_cast<int>(Length::kLongDouble);
          ++length) {
         const char* modifier = kLengthModifiers[length];
         size_t matched = 0;  // a mismatch at the format's terminator ends the comparison
-        while (modifier[matched] != 0 && format[matched] == static_cast<char16_t>(modifier[matched]))
-            ++matched;
+        while (modifier[matched] != 0 && format[matched] == static_cast<Unit>(modifier[matched])) ++matched;
         if (modifier[matched] == 0) {
             format += matched;
             return static_cast<Length>(length);
@@ -150,25 +167,31 @@ struct Arguments {
 };
 
 // Reads a decimal field of the format; nullopt when it does not fit in an int.
-std::optional<int> ParseDecimal(const char16_t*& format) {
+template <class Unit>
+std::optional<int> ParseDecimal(const Unit*& format) {
     int value = 0;
-    for (; *format >= u'0' && *format <= u'9'; ++format) {
-        int digit = *format - u'0';
+    for (; *format >= '0' && *format <= '9'; ++format) {
+        int digit = *format - '0';
         if (value > (INT_MAX - digit) / 10) return std::nullopt;
         value = value * 10 + digit;
     }
     return value;
 }
 
-// Parses the conversion after its '%' and takes the * arguments it names; nullopt when the conversion
-// is invalid or incomplete. `format` is left after the conversion character.
-std::optional<Conversion> ParseConversion(const char16_t*& format, Arguments& arguments) {
+// Parses the conversion after its '%' and takes the * arguments it names (none without `arguments`: a
+// check of the format only); nullopt when the conversion is invalid or incomplete. `format` is left after
+// the conversion character.
+template <class Unit>
+std::optional<Conversion> ParseConversion(const Unit*& format, Arguments* arguments) {
     Conversion conversion;
-    for (size_t flag; (flag = kFlagCharacters.find(*format)) != std::u16string_view::npos; ++format)
+    for (size_t flag;
+         *format > 0 && *format <= 0x7F &&
+         (flag = kFlagCharacters.find(static_cast<char16_t>(*format))) != std::u16string_view::npos;
+         ++format)
         conversion.flags |= 1u << flag;
-    if (*format == u'*') {
+    if (*format == '*') {
         ++format;
-        int width = va_arg(arguments.list, int);
+        int width = arguments ? va_arg(arguments->list, int) : 0;
         if (width == INT_MIN) return std::nullopt;
         if (width < 0) conversion.flags |= kLeftJustify;  // a negative width argument means '-'
         conversion.width = width < 0 ? -width : width;
@@ -177,11 +200,11 @@ std::optional<Conversion> ParseConversion(const char16_t*& format, Arguments& ar
         if (!width) return std::nullopt;
         conversion.width = *width;
     }
-    if (*format == u'.') {
+    if (*format == '.') {
         ++format;
-        if (*format == u'*') {
+        if (*format == '*') {
             ++format;
-            int precision = va_arg(arguments.list, int);
+            int precision = arguments ? va_arg(arguments->list, int) : -1;
             conversion.precision = precision < 0 ? -1 : precision;  // negative: as if none were given
         } else {
             std::optional<int> precision = ParseDecimal(format);
@@ -190,18 +213,42 @@ std::optional<Conversion> ParseConversion(const char16_t*& format, Arguments& ar
         }
     }
     conversion.length = ParseLength(format);
-    char16_t type = *format;
+    const auto type = static_cast<std::make_unsigned_t<Unit>>(*format);
     if (type == 0 || type > 0x7F) return std::nullopt;
     conversion.type = static_cast<char>(type);
     ++format;
     return conversion;
 }
 
-// --- numbers through the C library -----------------------------------------------------------------
-
 bool IsFloatingType(char type) {
     return std::char_traits<char>::find("fFeEgGaA", 8, type) != nullptr;
 }
+
+// Whether the formatter takes the conversion: a known type with a length modifier that applies to it.
+// %n is not supported.
+bool IsSupported(const Conversion& conversion) {
+    switch (conversion.type) {
+        case 'd':
+        case 'i':
+        case 'u':
+        case 'o':
+        case 'x':
+        case 'X':
+            return conversion.length != Length::kLongDouble;
+        case 'c':
+        case 's':
+            return conversion.length == Length::kNone || conversion.length == Length::kLong ||
+                   conversion.length == Length::kShort;
+        case 'p':
+            return conversion.length == Length::kNone;
+        default:
+            return IsFloatingType(conversion.type) &&
+                   (conversion.length == Length::kNone || conversion.length == Length::kLong ||
+                    conversion.length == Length::kLongDouble);
+    }
+}
+
+// --- numbers through the C library -----------------------------------------------------------------
 
 // The narrow conversion format "%<flags>*.*<length><type>": width and precision always come as arguments
 // (a negative precision argument means none).
@@ -227,15 +274,18 @@ size_t FewestUnits(size_t bytes) {
 }
 
 // A number is at least `width` bytes long, and has at least `precision` ASCII digits except with %g and %G
-// without '#', which drop trailing zeros: so a result that cannot fit is known before the C library makes it.
+// without '#', which drop trailing zeros: so a result that cannot fit is known before the C library makes
+// it. Such a number, and any number once the buffer has overflowed, only counts those fewest units: the
+// result is too small whatever it holds, and only the rest of the format still matters.
 template <class T>
 bool PutNumber(BoundedWriter& out, Conversion conversion, T value) {
-    if (FewestUnits(static_cast<size_t>(conversion.width)) > out.Room()) return false;
     bool dropsTrailingZeros =
         (conversion.type == 'g' || conversion.type == 'G') && !(conversion.flags & kAlternate);
-    if (!dropsTrailingZeros && conversion.precision > 0 &&
-        static_cast<size_t>(conversion.precision) > out.Room())
-        return false;
+    size_t fewest = FewestUnits(static_cast<size_t>(conversion.width));
+    if (!dropsTrailingZeros && conversion.precision > 0)
+        fewest = std::max(fewest, static_cast<size_t>(conversion.precision));
+    if (fewest > out.Room()) return false;
+    if (out.Overflows(fewest)) return out.Count(fewest);
     // Past the longest exact decimal expansion of a long double, more %g digits change nothing.
     constexpr int kAllSignificantDigits = 20000;
     if (dropsTrailingZeros) conversion.precision = std::min(conversion.precision, kAllSignificantDigits);
@@ -243,21 +293,21 @@ bool PutNumber(BoundedWriter& out, Conversion conversion, T value) {
     BuildNarrowFormat(conversion, narrow);
     char local[256];
     int length = std::snprintf(local, sizeof(local), narrow, conversion.width, conversion.precision, value);
-    if (length < 0) return false;
+    if (length < 0) return false;  // the C library cannot make it (above INT_MAX bytes)
     if (static_cast<size_t>(length) < sizeof(local)) return PutUtf8(out, local);
     if (FewestUnits(static_cast<size_t>(length)) > out.Room()) return false;
+    // Measuring, a long number counts a unit per byte, without being made: enough for any UTF-8, and
+    // exact for the ASCII digits and padding of every usual locale.
+    if (out.Measuring()) return out.Count(static_cast<size_t>(length));
     std::unique_ptr<char[]> large(new char[static_cast<size_t>(length) + 1]);
     std::snprintf(large.get(), static_cast<size_t>(length) + 1, narrow, conversion.width,
                   conversion.precision, value);
     return PutUtf8(out, large.get());
 }
 
+// The Put functions take supported conversions only (IsSupported).
 bool PutSigned(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
     switch (conversion.length) {
-        case Length::kNone:
-        case Length::kChar:
-        case Length::kShort:
-            return PutNumber(out, conversion, va_arg(arguments.list, int));
         case Length::kLong:
             return PutNumber(out, conversion, va_arg(arguments.list, long));
         case Length::kLongLong:
@@ -268,18 +318,13 @@ bool PutSigned(BoundedWriter& out, const Conversion& conversion, Arguments& argu
             return PutNumber(out, conversion, va_arg(arguments.list, intmax_t));
         case Length::kPtrdiff:
             return PutNumber(out, conversion, va_arg(arguments.list, ptrdiff_t));
-        case Length::kLongDouble:
-            return false;
+        default:  // none, hh, h: promoted to int
+            return PutNumber(out, conversion, va_arg(arguments.list, int));
     }
-    return false;
 }
 
 bool PutUnsigned(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
     switch (conversion.length) {
-        case Length::kNone:
-        case Length::kChar:
-        case Length::kShort:
-            return PutNumber(out, conversion, va_arg(arguments.list, unsigned));
         case Length::kLong:
             return PutNumber(out, conversion, va_arg(arguments.list, unsigned long));
         case Length::kLongLong:
@@ -290,22 +335,15 @@ bool PutUnsigned(BoundedWriter& out, const Conversion& conversion, Arguments& ar
             return PutNumber(out, conversion, va_arg(arguments.list, uintmax_t));
         case Length::kPtrdiff:
             return PutNumber(out, conversion, va_arg(arguments.list, std::make_unsigned_t<ptrdiff_t>));
-        case Length::kLongDouble:
-            return false;
+        default:  // none, hh, h: promoted to unsigned
+            return PutNumber(out, conversion, va_arg(arguments.list, unsigned));
     }
-    return false;
 }
 
 bool PutFloating(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
-    switch (conversion.length) {
-        case Length::kNone:
-        case Length::kLong:
-            return PutNumber(out, conversion, va_arg(arguments.list, double));
-        case Length::kLongDouble:
-            return PutNumber(out, conversion, va_arg(arguments.list, long double));
-        default:
-            return false;
-    }
+    if (conversion.length == Length::kLongDouble)
+        return PutNumber(out, conversion, va_arg(arguments.list, long double));
+    return PutNumber(out, conversion, va_arg(arguments.list, double));
 }
 
 // --- text ----------------------------------------------------------------------------------------
@@ -366,43 +404,27 @@ size_t PrecisionLimit(const Conversion& conversion) {
 bool PutString(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
     static constexpr char kNullText[] = "(null)";
     size_t limit = PrecisionLimit(conversion);
-    switch (conversion.length) {
-        case Length::kNone:
-        case Length::kLong: {
-            const char16_t* text = va_arg(arguments.list, const char16_t*);
-            if (text == nullptr) return PutPadded(out, conversion, Utf8Characters(kNullText, limit));
-            size_t count = 0;
-            while (count < limit && text[count] != 0) ++count;  // reads no further than the precision
-            return PutPadded(out, conversion, Utf16Units{text, count});
-        }
-        case Length::kShort: {
-            const char* text = va_arg(arguments.list, const char*);
-            return PutPadded(out, conversion, Utf8Characters(text ? text : kNullText, limit));
-        }
-        default:
-            return false;
+    if (conversion.length == Length::kShort) {
+        const char* text = va_arg(arguments.list, const char*);
+        return PutPadded(out, conversion, Utf8Characters(text ? text : kNullText, limit));
     }
+    const char16_t* text = va_arg(arguments.list, const char16_t*);
+    if (text == nullptr) return PutPadded(out, conversion, Utf8Characters(kNullText, limit));
+    size_t count = 0;
+    while (count < limit && text[count] != 0) ++count;  // reads no further than the precision
+    return PutPadded(out, conversion, Utf16Units{text, count});
 }
 
 bool PutCharacter(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
-    char16_t unit;
-    switch (conversion.length) {
-        case Length::kNone:
-        case Length::kLong:
-            unit = static_cast<char16_t>(va_arg(arguments.list, int));
-            break;
-        case Length::kShort:  // Latin-1: the byte value is the code point
-            unit = static_cast<unsigned char>(va_arg(arguments.list, int));
-            break;
-        default:
-            return false;
-    }
+    const int value = va_arg(arguments.list, int);
+    // %hc is Latin-1: the byte value is the code point.
+    const char16_t unit = conversion.length == Length::kShort ? static_cast<unsigned char>(value)
+                                                              : static_cast<char16_t>(value);
     return PutPadded(out, conversion, Utf16Units{&unit, 1});
 }
 
 // The pointer in the C library's form; only '-' and the width apply.
 bool PutPointer(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
-    if (conversion.length != Length::kNone) return false;
     char text[64];
     std::snprintf(text, sizeof(text), "%p", va_arg(arguments.list, void*));
     return PutPadded(out, conversion, Utf8Characters(text, SIZE_MAX));
@@ -425,8 +447,7 @@ bool PutConversion(BoundedWriter& out, const Conversion& conversion, Arguments& 
         case 'p':
             return PutPointer(out, conversion, arguments);
         default:
-            if (IsFloatingType(conversion.type)) return PutFloating(out, conversion, arguments);
-            return false;  // unknown, and %n, which is not supported
+            return PutFloating(out, conversion, arguments);
     }
 }
 
@@ -442,8 +463,23 @@ bool FormatAll(BoundedWriter& out, const char16_t* format, Arguments& arguments)
             if (!out.Put(u'%')) return false;
             continue;
         }
-        std::optional<Conversion> conversion = ParseConversion(format, arguments);
-        if (!conversion || !PutConversion(out, *conversion, arguments)) return false;
+        std::optional<Conversion> conversion = ParseConversion(format, &arguments);
+        if (!conversion || !IsSupported(*conversion)) return false;
+        if (!PutConversion(out, *conversion, arguments)) return false;
+    }
+    return true;
+}
+
+// Whether every conversion of a narrow format is one the 16-bit formatter takes too.
+bool IsValidFormat(const char* format) {
+    while (*format != 0) {
+        if (*format++ != '%') continue;
+        if (*format == '%') {
+            ++format;
+            continue;
+        }
+        std::optional<Conversion> conversion = ParseConversion(format, nullptr);
+        if (!conversion || !IsSupported(*conversion)) return false;
     }
     return true;
 }
@@ -451,7 +487,7 @@ bool FormatAll(BoundedWriter& out, const char16_t* format, Arguments& arguments)
 }  // namespace
 
 int FormatBounded16V(char16_t* buffer, size_t capacity, const char16_t* format, va_list args) {
-    if (buffer == nullptr || capacity == 0) return -1;
+    if (buffer != nullptr && capacity == 0) return FormatTooSmall;
     BoundedWriter out(buffer, capacity);
     bool complete = false;
     if (format != nullptr) {
@@ -460,12 +496,26 @@ int FormatBounded16V(char16_t* buffer, size_t capacity, const char16_t* format, 
         complete = FormatAll(out, format, arguments);
         va_end(arguments.list);
     }
-    if (!complete) {
-        buffer[0] = 0;
-        return -1;
+    const int result = !complete ? FormatInvalid  // rejected, or more than INT_MAX units
+                       : buffer == nullptr || out.Fits() ? static_cast<int>(out.Length())
+                                                         : FormatTooSmall;
+    if (buffer != nullptr) buffer[result < 0 ? 0 : result] = 0;
+    return result;
+}
+
+int FormatBounded8V(char* buffer, size_t capacity, const char* format, va_list args) {
+    if (buffer != nullptr && capacity == 0) return FormatTooSmall;
+    if (format == nullptr || !IsValidFormat(format)) {
+        if (buffer != nullptr) buffer[0] = 0;
+        return FormatInvalid;
     }
-    buffer[out.Length()] = 0;
-    return static_cast<int>(out.Length());
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(buffer, buffer ? capacity : 0, format, copy);
+    va_end(copy);
+    if (length >= 0 && (buffer == nullptr || static_cast<size_t>(length) < capacity)) return length;
+    if (buffer != nullptr) buffer[0] = 0;
+    return length < 0 ? FormatInvalid : FormatTooSmall;
 }
 
 int FormatBounded16(char16_t* buffer, size_t capacity, const char16_t* format, ...) {

@@ -5,16 +5,20 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/platform.h"
 
 namespace {
 
 using kt::platform::FormatBounded16;
+using kt::platform::FormatInvalid;
+using kt::platform::FormatTooSmall;
 
 // UTF-16 to UTF-8 for comparing with the C library's 8-bit output (an unpaired surrogate becomes U+FFFD).
 std::string ToUtf8(std::u16string_view text) {
@@ -160,19 +164,69 @@ TEST(FormatBounded16, IllFormedUtf8BecomesOneReplacementPerMaximalSubpart) {
               u"\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD");
 }
 
-TEST(FormatBounded16, InvalidConversionsFail) {
+// The va_list forms of both widths, given the arguments behind `format`.
+template <class Unit>
+int FormatWithList(Unit* buffer, size_t capacity, const Unit* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int length;
+    if constexpr (std::is_same_v<Unit, char>)
+        length = kt::platform::FormatBounded8V(buffer, capacity, format, args);
+    else
+        length = kt::platform::FormatBounded16V(buffer, capacity, format, args);
+    va_end(args);
+    return length;
+}
+
+// Invalid formats are told from buffers that are too small, by both widths alike, whatever the room, and
+// when asked for the size too.
+TEST(FormatBounded16, InvalidConversionsAreRejectedInBothWidths) {
     int dummy = 0;
-    for (const char16_t* format :
-         {u"%", u"abc%", u"%5", u"%.", u"%-", u"%n", u"%q", u"%5%", u"%hhs", u"%lls", u"%zc", u"%Ld", u"%Lu",
-          u"%hf", u"%llf", u"%lp", u"%99999999999d", u"%.99999999999f", u"%\u00e9"}) {
-        Result result = FormatInto(64, format, &dummy, &dummy);
-        EXPECT_EQ(result.length, -1) << ToUtf8(format);
-        EXPECT_EQ(result.text, u"") << ToUtf8(format);
+    for (const char* format : {"%",
+                               "abc%",
+                               "%5",
+                               "%.",
+                               "%-",
+                               "%n",
+                               "%q",
+                               "%y",
+                               "%5%",
+                               "%hhs",
+                               "%lls",
+                               "%zc",
+                               "%Ld",
+                               "%Lu",
+                               "%hf",
+                               "%llf",
+                               "%lp",
+                               "%99999999999d",
+                               "%.99999999999f",
+                               "%\xC3\xA9",
+                               "%d then %y"}) {
+        std::u16string wide(format, format + std::strlen(format));
+        for (size_t capacity : {1, 2, 64}) {
+            Result result = FormatInto(capacity, wide.c_str(), &dummy, &dummy);
+            EXPECT_EQ(result.length, FormatInvalid) << format << ", capacity " << capacity;
+            EXPECT_EQ(result.text, u"") << format;
+            char narrow[64] = "xxxx";
+            EXPECT_EQ(FormatWithList<char>(narrow, capacity, format, &dummy, &dummy), FormatInvalid)
+                << format;
+            EXPECT_EQ(narrow[0], 0) << format;
+        }
+        EXPECT_EQ(FormatBounded16(nullptr, 0, wide.c_str(), &dummy, &dummy), FormatInvalid) << format;
+        EXPECT_EQ(FormatWithList<char>(nullptr, 0, format, &dummy, &dummy), FormatInvalid) << format;
     }
     char16_t buffer[8] = u"xxxxxxx";
-    EXPECT_EQ(FormatBounded16(buffer, 8, nullptr), -1);
+    EXPECT_EQ(FormatBounded16(buffer, 8, nullptr), FormatInvalid);
     EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(FormatBounded16(nullptr, 8, u"a"), -1);
+    char narrow[8] = "xxxxxxx";
+    EXPECT_EQ(FormatWithList<char>(narrow, 8, nullptr), FormatInvalid);
+    EXPECT_EQ(narrow[0], 0);
+    EXPECT_EQ(FormatWithList<char>(narrow, 8, "%d|%.1f|%c", 4, 2.25, 'z'), 7);
+    EXPECT_STREQ(narrow, "4|2.2|z");
+    EXPECT_EQ(FormatWithList<char>(narrow, 7, "%d|%.1f|%c", 4, 2.25, 'z'), FormatTooSmall);
+    EXPECT_STREQ(narrow, "");
+    EXPECT_EQ(FormatWithList<char>(nullptr, 0, "%d|%.1f|%c", 4, 2.25, 'z'), 7);
 }
 
 TEST(FormatBounded16, TruncationAtEveryCapacity) {
@@ -199,21 +253,24 @@ TEST(FormatBounded16, TruncationAtEveryCapacity) {
             EXPECT_EQ(cut.text, u"") << ToUtf8(test.expected) << ", capacity " << capacity;
         }
     }
-    // Widths and precisions far past the room.
+    // Widths and precisions far past the room: too small, found without making the number; together more
+    // than INT_MAX units, which no buffer holds.
+    for (const char16_t* format : {u"%*d", u"%.*f", u"%#.*g", u"%*s"}) {
+        Result result = format[1] == u'*' && format[2] == u's' ? FormatInto(100, format, INT_MAX, u"a")
+                        : format[1] == u'*'                    ? FormatInto(100, format, INT_MAX, 1)
+                                                               : FormatInto(100, format, INT_MAX, 1.0);
+        EXPECT_EQ(result.length, FormatTooSmall) << ToUtf8(format);
+    }
     EXPECT_EQ(
         FormatInto(100, u"%*d|%.*f|%#.*g|%*s", INT_MAX, 1, INT_MAX, 1.0, INT_MAX, 1.0, INT_MAX, u"a").length,
-        -1);
-    EXPECT_EQ(FormatInto(100, u"%*d", INT_MIN, 1).length, -1);  // -INT_MIN is no int
-    EXPECT_EQ(FormatInto(100, u"%.0f", 1e300).length, -1);      // 301 digits, past the local buffer
+        FormatInvalid);
+    EXPECT_EQ(FormatInto(100, u"%*d", INT_MIN, 1).length, FormatInvalid);  // -INT_MIN is no int
+    EXPECT_EQ(FormatInto(100, u"%.0f", 1e300).length, FormatTooSmall);  // 301 digits, past the local buffer
     EXPECT_EQ(FormatInto(302, u"%.0f", 1e300).length, 301);
-}
-
-int FormatWithList(char16_t* buffer, size_t capacity, const char16_t* format, ...) {
-    va_list args;
-    va_start(args, format);
-    int length = kt::platform::FormatBounded16V(buffer, capacity, format, args);
-    va_end(args);
-    return length;
+    // Asked for the size, the formatter counts what the output needs.
+    EXPECT_EQ(FormatBounded16(nullptr, 0, u"%.0f", 1e300), 301);
+    EXPECT_EQ(FormatBounded16(nullptr, 0, u"%s=%5d %hs", u"n", 42, "\U0001F600"), 10);
+    EXPECT_EQ(FormatBounded16(nullptr, 0, u"%*d", 4096, 7), 4096);
 }
 
 TEST(FormatBounded16, VaListFormAndLiteralZero) {

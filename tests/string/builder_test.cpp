@@ -69,7 +69,6 @@ TYPED_TEST(Builder, CountingModeOnlyMeasures) {
     EXPECT_FALSE(builder.Writing());
     ResetAllocations();
     builder.Append(this->L("hello").c_str()).AppendCodePoint(0x20AC).Append(this->L("xyz").c_str(), -1);
-    builder.AppendCodePoint(0xD800).AppendCodePoint(0x110000);  // refused: nothing in either mode
     const uint32_t codePointUnits = std::is_same_v<Char, char> ? 3 : 1;
     EXPECT_EQ(builder.Position(), 4 + 5 + codePointUnits + 3);
     EXPECT_EQ(Allocations().allocations, 0);
@@ -125,12 +124,45 @@ TYPED_TEST(Builder, UnitsAndLatin1) {
     TypeParam target;
     KTStringBuilder builder(target);
     builder.Append('x').Append('\xE9').Append(static_cast<const Char*>(nullptr)).Append(nullptr, 3);
-    builder.AppendCodePoint(0).AppendCodePoint(0x1F600);
+    builder.AppendCodePoint(0x1F600);
     if constexpr (std::is_same_v<Char, char>) {
         EXPECT_EQ(target.ToView(), "x\xE9\xF0\x9F\x98\x80") << "one unit, the byte as it is";
     } else {
         builder.Append(u'\x20AC');
         EXPECT_TRUE(target.ToView() == u"x\u00E9\U0001F600\u20AC");
+    }
+}
+
+// A code point adds its UTF-8 (8-bit) or UTF-16 units in both passes: U+0000 one zero unit, only code
+// points the encoder refuses nothing.
+TYPED_TEST(Builder, CodePointsAddTheSameUnitsInBothPasses) {
+    using Char = typename TypeParam::CharType;
+    constexpr bool utf8 = std::is_same_v<Char, char>;
+    const struct {
+        uint32_t codePoint;
+        std::basic_string<Char> units;
+    } cases[] = {
+        {0, std::basic_string<Char>(1, Char(0))},
+        {0x41, this->L("A")},
+        {0x20AC, utf8 ? std::basic_string<Char>{Char(0xE2), Char(0x82), Char(0xAC)}
+                      : std::basic_string<Char>{Char(0x20AC)}},
+        {0x1F600, utf8 ? std::basic_string<Char>{Char(0xF0), Char(0x9F), Char(0x98), Char(0x80)}
+                       : std::basic_string<Char>{Char(0xD83D), Char(0xDE00)}},
+        {0xD800, {}},
+        {0x110000, {}},
+    };
+    for (const auto& c : cases) {
+        TypeParam target(this->L("<").c_str());
+        KTStringBuilder builder(target);
+        uint32_t counted = 0;
+        while (builder.NextPass()) {
+            builder.AppendCodePoint(c.codePoint).Append(this->L(">").c_str());
+            if (!builder.Writing()) counted = builder.Position();
+        }
+        EXPECT_EQ(counted, 2 + c.units.size()) << std::hex << c.codePoint;
+        EXPECT_EQ(builder.Position(), counted) << std::hex << c.codePoint;
+        EXPECT_EQ(std::basic_string<Char>(target.Data(), counted), this->L("<") + c.units + this->L(">"))
+            << std::hex << c.codePoint;
     }
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 
 #include "tests/support/text_literals.h"
@@ -47,12 +50,53 @@ TYPED_TEST(Operations, Searches) {
     EXPECT_EQ(Find(s, this->Make("llo")), 2) << "a string of any mode as the pattern";
 }
 
+// Find, FindPtr, FindChar and Replace are terminated searches: a zero unit inside the string ends the text
+// they search, as it ends the pattern; FindNoCase and FindOneOf stop there too.
+TYPED_TEST(Operations, SearchesStopAtAZeroInsideTheString) {
+    using Char = typename TestFixture::Char;
+    const Char units[] = {'a', 'b', 0, 'c', 'd', 0};
+    TypeParam s(units, 5);
+    const auto cd = this->T("cd");
+    EXPECT_EQ(Find(s, cd.c_str()), -1);
+    EXPECT_EQ(FindPtr(s, cd.c_str()), nullptr);
+    EXPECT_EQ(FindChar(s, 'c'), -1);
+    EXPECT_EQ(FindNoCase(s, this->T("CD").c_str()), -1);
+    EXPECT_EQ(FindOneOf(s, cd.c_str()), -1);
+    EXPECT_EQ(Find(s, KTTextPiece<Char>(units + 1, 4)), 1) << "the pattern ends at its zero too: b";
+    EXPECT_EQ(Find(s, this->T("b").c_str()), 1);
+    EXPECT_EQ(FindChar(s, 'b'), 1);
+    EXPECT_EQ(Find(s, cd.c_str(), 3, true), 3) << "a search that starts behind the zero sees what follows";
+    // A zero anywhere before the occurrence, wherever it falls in the blocks a scan takes at a time.
+    auto longer = this->T(std::string(40, 'a').c_str()) + cd;
+    for (size_t zero = 0; zero < 40; ++zero) {
+        auto withZero = longer;
+        withZero[zero] = 0;
+        const TypeParam text(withZero.c_str(), static_cast<int32_t>(withZero.size()));
+        ASSERT_EQ(Find(text, cd.c_str()), -1) << zero;
+        ASSERT_EQ(FindChar(text, 'c'), -1) << zero;
+        ASSERT_EQ(Find(text, cd.c_str(), static_cast<int32_t>(zero) + 1, true), 40) << zero;
+    }
+    Replace(s, cd.c_str(), this->T("XY").c_str());
+    Replace(s, this->T("d").c_str(), this->T("long").c_str());
+    EXPECT_EQ(std::basic_string<Char>(s.Data(), 5), std::basic_string<Char>(units, 5));
+    Replace(s, this->T("a").c_str(), this->T("xyz").c_str());
+    EXPECT_EQ(s.Length(), 7);
+    EXPECT_EQ(std::basic_string<Char>(s.Data(), 7), this->T("xyzb") + Char(0) + cd);
+}
+
 TYPED_TEST(Operations, EqualsAndBlank) {
     using Char = typename TestFixture::Char;
     auto s = this->Make("ABC");
     EXPECT_TRUE(Equals(s, this->T("abc").c_str(), false));
     EXPECT_FALSE(Equals(s, this->T("abc").c_str(), true));
     EXPECT_TRUE(Equals(s, this->T("ABC").c_str(), true));
+    // A counted piece ends at its count, ignoring case as well.
+    const auto longer = this->T("abcDEF");
+    for (bool caseSensitive : {true, false}) {
+        EXPECT_EQ(Equals(s, KTTextPiece<Char>(longer.c_str(), 3), caseSensitive), !caseSensitive);
+        EXPECT_FALSE(Equals(s, KTTextPiece<Char>(longer.c_str(), 2), caseSensitive));
+        EXPECT_FALSE(Equals(s, KTTextPiece<Char>(longer.c_str(), 4), caseSensitive));
+    }
     EXPECT_TRUE(IsBlank(this->T(" \t\r\n").c_str()));
     EXPECT_TRUE(IsBlank(this->T(" \t\r\n").c_str(), true));
     EXPECT_TRUE(IsBlank(static_cast<const Char*>(nullptr)));
@@ -72,6 +116,14 @@ TYPED_TEST(Operations, Trims) {
     EXPECT_EQ(all.Length(), 0);
     auto c = this->Make("--a--");
     Trim(c, U'-');
+    EXPECT_TRUE(c == this->T("a").c_str());
+    c = this->Make("--a--");
+    TrimLeft(c, U'-');
+    EXPECT_TRUE(c == this->T("a--").c_str());
+    TrimRight(c, U'-');
+    EXPECT_TRUE(c == this->T("a").c_str());
+    TrimRight(c, U'\0');
+    TrimLeft(c, U'\xD800');  // refused by the encoder: an empty set
     EXPECT_TRUE(c == this->T("a").c_str());
 }
 
@@ -117,6 +169,14 @@ TYPED_TEST(Operations, Replacing) {
     s = this->Make("abcd");
     ReplaceRange(s, 1, 2, false, this->T("QRS").c_str());
     EXPECT_TRUE(s == this->T("aQRSd").c_str());
+    // A start at the end appends; one beyond it changes nothing, in characters and in units.
+    for (bool inUnits : {false, true}) {
+        s = this->Make("abcd");
+        ReplaceRange(s, 5, 0, inUnits, this->T("Q").c_str());
+        EXPECT_TRUE(s == this->T("abcd").c_str());
+        ReplaceRange(s, 4, 3, inUnits, this->T("Q").c_str());
+        EXPECT_TRUE(s == this->T("abcdQ").c_str());
+    }
 
     s = this->Make("xyz");
     WriteRepeated(s, this->T("ab").c_str(), 3, 1);
@@ -162,6 +222,82 @@ TYPED_TEST(Operations, RemoveEnclosed) {
     EXPECT_TRUE(s == this->T("xz").c_str());
 }
 
+// Starts, counts and ends at the extremes of their type: every operation that adds or subtracts them gives
+// what the clamping rules give (a negative start eats into the count, a start beyond the end finds nothing
+// or changes nothing), never a wrapped-around value.
+TYPED_TEST(Operations, ExtremeStartsAndCounts) {
+    using Char = typename TestFixture::Char;
+    constexpr int32_t min = INT32_MIN, max = INT32_MAX;
+    const auto abc = this->T("abcdefg");
+    const std::basic_string<Char> none;
+    struct Cut {
+        int32_t start, count;
+        std::basic_string<Char> expected;
+    };
+    const Cut mids[] = {
+        {min, -1, none},
+        {-1, min, none},
+        {min, min, none},
+        {min, max, abc},
+        {min + 1, max - 1, none},
+        {-1, max - 1, abc},
+        {max, 5, none},
+        {max, max, none},
+        {0, max, abc},
+        {2, max, this->T("cdefg")},
+        {3, min, none},
+        {-3, 5, this->T("ab")},
+    };
+    for (bool inUnits : {false, true}) {
+        for (const Cut& c : mids) {
+            auto s = this->Make("abcdefg");
+            Mid(s, c.start, inUnits, c.count);
+            EXPECT_EQ(std::basic_string<Char>(s.ToView()), c.expected) << c.start << ", " << c.count;
+        }
+        for (int32_t start : {min, max, max - 1}) {
+            auto s = this->Make("abcdefg");
+            const auto pattern = this->T("c");
+            EXPECT_EQ(Find(s, pattern.c_str(), start, inUnits), start < 0 ? 2 : -1) << start;
+            EXPECT_EQ(FindChar(s, 'c', start, inUnits), start < 0 ? 2 : -1) << start;
+            EXPECT_EQ(FindNoCase(s, this->T("C").c_str(), start, inUnits), start < 0 ? 2 : -1) << start;
+            EXPECT_EQ(FindOneOf(s, pattern.c_str(), start, inUnits), start < 0 ? 2 : -1) << start;
+            EXPECT_EQ(FindFirstNotOf(s, pattern.c_str(), start, inUnits), start < 0 ? 0 : -1) << start;
+            EXPECT_EQ(ReverseFindOneOf(s, pattern.c_str(), start, inUnits),
+                      start < 0 ? nullptr : s.Data() + 2);
+            for (int32_t count : {min, -1, 0, 2, max}) {
+                auto r = this->Make("abcdefg");
+                ReplaceRange(r, start, count, inUnits, this->T("Q").c_str());
+                EXPECT_EQ(std::basic_string<Char>(r.ToView()), abc) << start << ", " << count;
+                auto v = this->Make("abcdefg");
+                Reverse(v, start, inUnits, count, inUnits);
+                const auto reversed = start >= 0     ? abc
+                                      : count == 2   ? this->T("bacdefg")
+                                      : count == max ? this->T("gfedcba")
+                                                     : abc;
+                EXPECT_EQ(std::basic_string<Char>(v.ToView()), reversed) << start << ", " << count;
+            }
+        }
+        for (int32_t count : {min, max}) {
+            auto r = this->Make("abcdefg");
+            ReplaceRange(r, 2, count, inUnits, this->T("Q").c_str());
+            EXPECT_EQ(std::basic_string<Char>(r.ToView()), count < 0 ? this->T("abQcdefg") : this->T("abQ"));
+            auto f = this->Make("abcdefg");
+            RemoveFirst(f, count, inUnits);
+            EXPECT_EQ(std::basic_string<Char>(f.ToView()), count < 0 ? abc : none);
+            auto k = this->Make("abcdefg");
+            KeepLast(k, count, inUnits);
+            EXPECT_EQ(std::basic_string<Char>(k.ToView()), count < 0 ? none : abc);
+        }
+    }
+    auto w = this->Make("xyz");
+    WriteRepeated(w, this->T("ab").c_str(), min, 1);
+    WriteRepeated(w, this->T("ab").c_str(), 2, min);
+    WriteRepeated(w, this->T("ab").c_str(), 2, max);
+    EXPECT_EQ(std::basic_string<Char>(w.ToView()), this->T("xyz"));
+    EXPECT_THROW(WriteRepeated(w, this->T("ab").c_str(), max, 1), std::length_error);
+    EXPECT_EQ(std::basic_string<Char>(w.ToView()), this->T("xyz"));
+}
+
 TYPED_TEST(Operations, FirstLines) {
     using Char = typename TestFixture::Char;
     auto dots = this->T("...");
@@ -173,6 +309,11 @@ TYPED_TEST(Operations, FirstLines) {
     EXPECT_EQ(out.ToView(), this->T("a\nb\nc"));
     FirstLines(s, out, 0, false, false, dots.c_str());
     EXPECT_EQ(out.ToView(), this->T("..."));
+    // The result grows to the length it needs + 64 units, for the suffix as for the lines.
+    auto longLine = this->Make((std::string(70, 'x') + "\nmore").c_str());
+    FirstLines(longLine, out, 1, false, false, std::basic_string<Char>(100, '.').c_str());
+    EXPECT_EQ(out.Length(), 170);
+    EXPECT_EQ(out.Capacity(), 170 + 64);
     auto crlf = this->Make("a\r\n\r\nb");
     FirstLines(crlf, out, 10, true, false, static_cast<const Char*>(nullptr));
     EXPECT_EQ(out.ToView(), this->T("a\r\nb"));
@@ -212,8 +353,27 @@ TYPED_TEST(Operations, FormatGrowsBy1024) {
     }
     EXPECT_EQ(s.Length(), 3000);
     // Shrinks to fit; a shared string's reserve never shrinks, and an inline buffer has no heap to shrink.
-    if (s.Capacity() > 8 && !std::is_same_v<TypeParam, KTStringShared<Char>>) {
+    const bool shrinks = !std::is_same_v<TypeParam, KTStringShared<Char>>;
+    if (s.Capacity() > 8 && shrinks) {
         EXPECT_EQ(s.Capacity(), 3000);
+    }
+    Format(s, this->T("%*d|").c_str(), 1000000, 7);
+    EXPECT_EQ(s.Length(), 1000001);
+    EXPECT_EQ(s.Data()[999999], '7');
+    if (shrinks) {
+        EXPECT_EQ(s.Capacity(), 1000001);
+    }
+}
+
+// A format the formatter rejects (an unknown or incomplete conversion, %n, a length modifier that does not
+// apply) gives the empty string in both widths.
+TYPED_TEST(Operations, FormatRejectsInvalidFormatsWithTheEmptyString) {
+    for (const char* format :
+         {"%y", "abc%", "%n", "%5%", "%Ld", "%hf", "%lp", "%99999999999d", "%-", "ok %d then %y"}) {
+        auto s = this->Make("old");
+        Format(s, this->T(format).c_str(), 1);
+        EXPECT_EQ(s.Length(), 0) << format;
+        EXPECT_EQ(s.Data()[0], 0) << format;
     }
 }
 
@@ -265,6 +425,66 @@ TEST(OperationsUtf8, CharacterPositions) {
     EXPECT_EQ(latin.ToView(), "\xC3\x84");
     EXPECT_FALSE(IsBlank("\xC2\xA0"));
     EXPECT_TRUE(IsBlank("\xC2\xA0", true));
+}
+
+// Operations that write characters back re-encode them: a malformed sequence comes out as the code point it
+// decodes to, and one the encoder refuses (a surrogate) is dropped.
+TEST(OperationsUtf8, KeptAndMappedCharactersAreReencoded) {
+    KTCodePointPattern<char> open("("), close(")");
+    KTString<char> s("x\xC1\x81(y)");
+    RemoveEnclosed(s, open, close, '\\', false);
+    EXPECT_EQ(s.ToView(), "xA");
+    s = "\\\xC1\x81(y)\xED\xA0\x80z";
+    RemoveEnclosed(s, open, close, '\\', false);
+    EXPECT_EQ(s.ToView(), "\\Az");
+
+    const struct {
+        const char* text;
+        bool upper;
+        const char* expected;
+    } mappings[] = {
+        {"\xC1\x81", true, "A"},                      // unchanged by the mapping, re-encoded
+        {"\xC1\x81\xC9\x90", true, "A\xE2\xB1\xAF"},  // with a character that grows (U+0250)
+        {"\xC4\xB1\xC9\x90", true, "I\xE2\xB1\xAF"},  // shrinks, then grows: in place
+        {"\xC9\x90\xC9\x90\xC9\x90", true, "\xE2\xB1\xAF\xE2\xB1\xAF\xE2\xB1\xAF"},
+        {"a\xED\xA0\x80"
+         "B",
+         false, "ab"},
+        {"\xE2\x84\xAA!", false, "k!"},  // KELVIN SIGN
+    };
+    for (const auto& m : mappings) {
+        KTString<char> text(m.text);
+        m.upper ? MakeUpper(text) : MakeLower(text);
+        EXPECT_EQ(text.ToView(), m.expected) << m.text;
+        EXPECT_EQ(text.Length(), static_cast<int32_t>(std::strlen(m.expected)));
+    }
+}
+
+TEST(OperationsUtf8, ReplaceRangeCountsCharacters) {
+    KTString<char> s(
+        "\xC3\xA4"
+        "bcd");  // four characters in five bytes
+    ReplaceRange(s, 5, 0, false, "Q");
+    EXPECT_EQ(s.ToView(),
+              "\xC3\xA4"
+              "bcd");
+    ReplaceRange(s, 4, 0, false, "Q");
+    EXPECT_EQ(s.ToView(),
+              "\xC3\xA4"
+              "bcdQ");
+    ReplaceRange(s, 6, 0, true, "R");
+    EXPECT_EQ(s.ToView(),
+              "\xC3\xA4"
+              "bcdQR");
+}
+
+TEST(OperationsUtf8, CountedTextsEndAtTheirCount) {
+    // A piece whose count cuts a sequence: nothing behind the count is read (an exact-size heap copy).
+    std::unique_ptr<char[]> umlaut(new char[2]{'\xC3', '\xA4'});
+    EXPECT_TRUE(Equals(KTString<char>("\xC3\x84"), KTTextPiece<char>(umlaut.get(), 2), false));
+    EXPECT_FALSE(Equals(KTString<char>("\xC3\x84"), KTTextPiece<char>(umlaut.get(), 1), false));
+    EXPECT_EQ(CompareNoCase(KTTextPiece<char>("ABCdef", 3), "abc"), 0);
+    EXPECT_EQ(CompareNoCase(KTTextPiece<char>("ab\0c", 4), "AB"), 0) << "and at a zero byte";
 }
 
 TEST(OperationsUtf8, MalformedInputStaysInBounds) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tests/support/alloc_counter.h"
 #include "tests/support/text_literals.h"
@@ -226,16 +229,50 @@ TYPED_TEST(StringModes, ClearKeepsBlockEmptyDropsIt) {
     (void)sizeof(Char);
 }
 
-TYPED_TEST(StringModes, FailedAllocationKeepsTheString) {
-    auto text = this->L("abc");
-    TypeParam s(text.c_str());
-    s.MakeWritable();
-    const auto* before = s.Data();
-    kt::test::FailNextAllocations(true);
-    EXPECT_THROW(s += this->L("a longer text that needs a new block").c_str(), std::bad_alloc);
-    kt::test::FailNextAllocations(false);
-    EXPECT_EQ(s.Data(), before);
-    EXPECT_TRUE(s == text.c_str());
+// Every way to a block of one's own ends, when the allocation fails, in the string type's own error, and
+// the string keeps what it had (a shared string its hold, a borrowed one its foreign characters).
+TYPED_TEST(StringModes, FailedAllocationRaisesTheStringErrorAndKeepsTheString) {
+    using Char = typename TypeParam::CharType;
+    constexpr bool borrowed = std::is_same_v<TypeParam, KTStringBorrowed<Char>>;
+    constexpr bool shared = std::is_same_v<TypeParam, KTStringShared<Char>>;
+    const auto text = this->L("abc");
+    const auto longer = this->L("a longer text that needs a new block");
+    using Path = std::pair<const char*, std::function<void(TypeParam&)>>;
+    std::vector<Path> paths = {
+        {"append", [&](TypeParam& s) { s += longer.c_str(); }},
+        {"assign", [&](TypeParam& s) { s = longer.c_str(); }},
+        {"reserve keeping", [](TypeParam& s) { s.Reserve(100, Preserve); }},
+        {"ensure capacity", [](TypeParam& s) { s.EnsureCapacity(100, false); }},
+        {"construct", [&](TypeParam&) { TypeParam fresh(longer.c_str()); }},
+        {"reserving constructor", [](TypeParam&) { TypeParam fresh(KTCapacity{100}); }},
+        {"_AllocateStorage", [](TypeParam&) { KTString<Char>()._AllocateStorage(1); }},
+        {"copy into a unique string", [](TypeParam& s) { KTString<Char> copy(s); }},
+    };
+    if (shared || borrowed) paths.push_back({"first write", [](TypeParam& s) { s.MakeWritable(); }});
+    for (const auto& [name, path] : paths) {
+        auto foreign = text;
+        TypeParam s(text.c_str());
+        if constexpr (borrowed) s = TypeParam(Borrow, foreign.c_str());
+        std::conditional_t<shared, TypeParam, int> holder{};  // a second holder, which a write must unshare
+        if constexpr (shared) holder = s;
+        const Char* before = s.Data();
+        std::string error = "no error";
+        kt::test::FailNextAllocations(true);
+        try {
+            path(s);
+        } catch (const std::runtime_error& e) {
+            error = e.what();
+        } catch (const std::exception& e) {
+            error = std::string("not a std::runtime_error: ") + e.what();
+        }
+        kt::test::FailNextAllocations(false);
+        EXPECT_EQ(error, "KTString::_AllocateStorage out of memory!") << name;
+        EXPECT_EQ(s.Data(), before) << name;
+        EXPECT_TRUE(s == text.c_str()) << name;
+        if constexpr (shared) {
+            EXPECT_EQ(s.Holders(), 1) << name;
+        }
+    }
 }
 
 // ---- the block header, byte for byte -----------------------------------------------------------------
@@ -293,6 +330,11 @@ TYPED_TEST(Header, AllocationSizes) {
     s.Reserve(40000, 0);
     EXPECT_EQ(Allocations().lastSize, 10 + 40001 * sizeof(Char));
     EXPECT_EQ(Allocations().releases, 1);
+    // Where the size saturates (16-bit units on a 32-bit system), the allocation is not even tried.
+    if (block::AllocationSize<Char>(ToEnd) == std::numeric_limits<size_t>::max()) {
+        EXPECT_THROW(s.Reserve(ToEnd, 0), std::bad_array_new_length);
+        EXPECT_EQ(s.Capacity(), 40000);
+    }
 }
 
 TYPED_TEST(Header, FreshBlockScansThenCaches) {
@@ -396,6 +438,28 @@ TEST(InlineMode, MovingOutOfAnInlineCapableBlockCopies) {
     EXPECT_TRUE(IsNullData(plain.Data()));  // NOLINT(bugprone-use-after-move)
 }
 
+// The inline buffer is found behind the data pointer: a layout with a gap there must fail the check that
+// every KTStringInline's constructor asserts.
+struct GapBeforeInlineHeader {
+    char* data_;
+    uint32_t gap;
+    unsigned char inlineHeader_[ShortHeaderSize];
+    char inlineChars_[9];
+};
+struct HeaderAfterCharacters {
+    char* data_;
+    char inlineChars_[9];
+    unsigned char inlineHeader_[ShortHeaderSize];
+};
+TEST(InlineMode, MemberPlacementIsVerified) {
+    EXPECT_FALSE(TVerifyMemberPlacement<GapBeforeInlineHeader>::value);
+    EXPECT_FALSE(TVerifyMemberPlacement<HeaderAfterCharacters>::value);
+    EXPECT_TRUE((TVerifyMemberPlacement<InlineStorage<char, 1>>::value));
+    EXPECT_TRUE((TVerifyMemberPlacement<InlineStorage<char, 8>>::value));
+    EXPECT_TRUE((TVerifyMemberPlacement<InlineStorage<char16_t, 3>>::value));
+    EXPECT_TRUE((TVerifyMemberPlacement<InlineStorage<char16_t, MaxShortCapacity>>::value));
+}
+
 TEST(InlineMode, CopyFitsInline) {
     KTStringInline<char, 16> a("abc");
     KTStringInline<char, 16> b(a);
@@ -426,6 +490,25 @@ TEST(SharedMode, CopiesShareAndWritersUnshare) {
         EXPECT_EQ(a.Holders(), 0);
     }
     EXPECT_EQ(Allocations().releases, 1);  // c's own block
+}
+
+TEST(SharedMode, CopiesBeyondTheFullHolderCountTakeBlocksOfTheirOwn) {
+    KTStringShared<char16_t> first(u"shared");
+    {
+        std::vector<KTStringShared<char16_t>> holders(SharedStorage<char16_t>::MaxHolders, first);
+        EXPECT_EQ(first.Holders(), 0xFFFF);
+        KTStringShared<char16_t> copied(first);
+        KTStringShared<char16_t> assigned(u"other");
+        assigned = holders.back();
+        for (const auto* extra : {&copied, &assigned}) {
+            EXPECT_NE(extra->Data(), first.Data());
+            EXPECT_EQ(extra->ToView(), u"shared");
+            EXPECT_EQ(extra->Holders(), 0);
+        }
+        EXPECT_EQ(first.Holders(), 0xFFFF);
+    }  // every holder lets go; the block must outlive them all
+    EXPECT_EQ(first.Holders(), 0);
+    EXPECT_EQ(first.ToView(), u"shared");
 }
 
 TEST(SharedMode, ReleaseWithTwoHoldersDecrements) {

@@ -23,10 +23,22 @@ void* operator new[](std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
+// The non-throwing form the string blocks use, so that failing and counting reach it too (under
+// AddressSanitizer it would otherwise be the sanitizer's own).
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new[](size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 void operator delete[](void* p) noexcept {
     if (p) ++kt::test::counts.releases;
     std::free(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
+    operator delete[](p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     operator delete[](p);
 }

@@ -18,7 +18,8 @@ inline void ResetAllocations() {
     Allocations() = AllocationCounts{};
 }
 
-// While set, the next array allocations on this thread throw std::bad_alloc.
+// While set, the next array allocations on this thread fail: std::bad_alloc, or null from the non-throwing
+// form.
 void FailNextAllocations(bool fail);
 
 }  // namespace kt::test

@@ -54,11 +54,12 @@ class KTStringBuilder {
     KTStringBuilder& Append(char16_t unit) requires std::is_same_v<Char, char16_t> {
         return AppendUnits(&unit, 1);
     }
-    // A code point as UTF-8 (8-bit) or UTF-16 (16-bit). U+0000 and code points the encoder refuses
+    // A code point as UTF-8 (8-bit) or UTF-16 (16-bit); U+0000 adds one zero unit, which ends the target's
+    // text for a length query while the position counts on. Only code points the encoder refuses
     // (surrogates, above U+10FFFF) add nothing, in both modes.
     KTStringBuilder& AppendCodePoint(uint32_t codePoint) {
         Char units[4];
-        const int count = codePoint == 0 ? 0 : detail::EncodeCodePoint(units, codePoint);
+        const int count = detail::EncodeCodePoint(units, codePoint);
         return AppendUnits(units, static_cast<size_t>(count));
     }
 

@@ -168,13 +168,14 @@ class KTStringT : private Storage {
 
     // --- assignment ---------------------------------------------------------------------------------
     KTStringT& operator=(const KTStringT& other) {
-        if (this != &other) {
-            if constexpr (IsShared) {
+        if constexpr (IsShared) {
+            if (this->data_ != other.data_) {
                 this->ReleaseStorage();
-                this->Share(other);
-            } else {
-                AssignUnits(other.Data(), other.Length());
+                this->data_ = TNullData<Char>::Data();
+                CopyFrom(other);
             }
+        } else if (this != &other) {
+            AssignUnits(other.Data(), other.Length());
         }
         return *this;
     }
@@ -483,11 +484,12 @@ class KTStringT : private Storage {
                std::less_equal<const Char*>()(text, this->data_ + Capacity());
     }
 
+    // Shares the block in the shared mode (a block whose holder count is full is copied instead); copies
+    // in the others.
     void CopyFrom(const KTStringT& other) {
         if constexpr (IsShared)
-            this->Share(other);
-        else
-            AssignUnits(other.Data(), other.Length());
+            if (this->Share(other)) return;
+        AssignUnits(other.Data(), other.Length());
     }
 
     void AssignUnits(const Char* text, int32_t count) {
@@ -580,19 +582,6 @@ template <class Char>
 using KTStringShared = KTStringT<Char, SharedStorage<Char>>;
 template <class Char>
 using KTStringBorrowed = KTStringT<Char, BorrowedStorage<Char>>;
-
-// The inline buffer is found behind the data pointer, so the header must follow it without a gap.
-template <class Char, int32_t N>
-struct TVerifyMemberPlacement {
-    using Layout = InlineStorage<Char, N>;
-    static_assert(offsetof(Layout, inlineHeader_) == sizeof(Char*) &&
-                      offsetof(Layout, inlineChars_) == sizeof(Char*) + ShortHeaderSize,
-                  "KTStringInline_TVerifyMemberPlacement failed!");
-    static constexpr bool value = true;
-};
-
-template <class Char, int32_t N>
-inline constexpr bool KTStringInlineVerified = TVerifyMemberPlacement<Char, N>::value;
 
 }  // namespace kt
 

@@ -20,6 +20,24 @@ const Char* FindUnit(const Char* p, const Char* end, Char unit) {
         return std::char_traits<Char>::find(p, static_cast<size_t>(end - p), unit);
 }
 
+// The first zero unit in [p, end), or null. The 16-bit width tests 16 units at a time with the compiler's
+// vector extension (SSE2 where the target has it), then finds the unit in the block that holds one.
+template <class Char>
+const Char* FindZero(const Char* p, const Char* end) {
+    if constexpr (std::is_same_v<Char, char16_t>) {
+        using Units8 = uint16_t __attribute__((vector_size(16)));
+        for (Units8 low, high; end - p >= 16; p += 16) {
+            std::memcpy(&low, p, sizeof low);
+            std::memcpy(&high, p + 8, sizeof high);
+            const auto zeros = (low == 0) | (high == 0);
+            uint64_t any[2];
+            std::memcpy(any, &zeros, sizeof any);
+            if (any[0] | any[1]) break;
+        }
+    }
+    return FindUnit(p, end, Char(0));
+}
+
 // Knuth-Morris-Pratt from `from` on: linear in the worst case, used once the quick scan has done
 // more comparisons than the text is long.
 template <class Char>
@@ -73,13 +91,28 @@ int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int
 }
 
 template <class Char>
+int32_t UnitsBeforeZero(const Char* text, int32_t n) {
+    const Char* zero = n > 0 ? FindZero(text, text + n) : nullptr;
+    return zero ? static_cast<int32_t>(zero - text) : std::max(n, 0);
+}
+
+// The counted search, then one scan of what lies before the hit: the needle holds no zero, so a hit lies
+// behind a zero exactly when one comes between start and hit. (Checking at every candidate of the quick
+// scan costs more: it stops every few units on text.)
+template <class Char>
+int32_t FindTerminatedUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from) {
+    int32_t hit = FindUnits(hay, n, needle, UnitsBeforeZero(needle, m), from);
+    return hit < 0 || FindZero(hay + from, hay + hit) != nullptr ? -1 : hit;
+}
+
+template <class Char>
 int32_t FindCodePointUnits(const Char* text, int32_t n, uint32_t cp, int32_t from) {
     if (cp == 0 || from < 0 || from > n) return -1;
     const Char* end = text + n;
     if (std::is_same_v<Char, char16_t> || cp < 0x80) {
         if (std::is_same_v<Char, char16_t> && cp > 0xFFFF) return -1;
         const Char* hit = FindUnit(text + from, end, static_cast<Char>(cp));
-        return hit ? static_cast<int32_t>(hit - text) : -1;
+        return hit && FindZero(text + from, hit) == nullptr ? static_cast<int32_t>(hit - text) : -1;
     }
     for (const Char* p = text + from; p < end && *p != 0;) {
         const Char* start = p;
@@ -256,11 +289,10 @@ int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern
     const Char* end = data + length;
     Char* out = data;
     int32_t depth = 0;
-    // Kept characters are copied unit for unit (the 8-bit width's re-encoding reproduces the same bytes
-    // for every sequence the decoder accepts); the output never overtakes the input.
-    auto keep = [&](const Char* from, const Char* to) {
-        std::memmove(out, from, static_cast<size_t>(to - from) * sizeof(Char));
-        out += to - from;
+    // Kept characters are written as RemoveCharacters writes them (8-bit: re-encoded, so a malformed
+    // sequence comes out as the code point it decodes to); the output never overtakes the input.
+    auto keep = [&](uint32_t cp, const Char* from, const Char* to) {
+        out = WriteCharacter(out, cp, to - from, from);
     };
     for (const Char* p = data; p < end && *p != 0;) {
         const Char* q = p;
@@ -268,8 +300,11 @@ int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern
         const Char* next = nullptr;
         if (escape != 0 && cp == escape) {
             const Char* after = q;
-            if (after < end && *after != 0) NextCharacter(after);
-            if (depth == 0) keep(p, after);
+            uint32_t escaped = after < end && *after != 0 ? NextCharacter(after) : 0;
+            if (depth == 0) {
+                keep(cp, p, q);
+                if (after != q) keep(escaped, q, after);
+            }
             p = after;
         } else if (matches(opening, p, end, next)) {
             if (samePatterns)
@@ -280,7 +315,7 @@ int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern
                 depth = 1;
             p = next;
         } else if (depth == 0) {
-            keep(p, q);
+            keep(cp, p, q);
             p = q;
         } else if (matches(closing, p, end, next)) {
             --depth;
@@ -292,17 +327,19 @@ int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern
     return static_cast<int32_t>(out - data);
 }
 
-#define KT_INSTANTIATE(Char)                                                                 \
-    template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);         \
-    template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);            \
-    template int32_t FindNoCaseUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t);      \
-    template int32_t FindSetUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t, bool);   \
-    template int32_t ReverseFindSetUnits(const Char*, int32_t, KTTextPiece<Char>, bool);     \
-    template bool IsBlank(const Char*, bool);                                                \
-    template int32_t ParseInteger(const Char*&, Char);                                       \
-    template void ReverseUnits(Char*, int32_t, int32_t);                                     \
-    template int32_t RemoveCharactersUnits(Char*, int32_t, const KTCodePointPattern<Char>&); \
-    template int32_t RemoveEnclosedUnits(Char*, int32_t, const KTCodePointPattern<Char>&,    \
+#define KT_INSTANTIATE(Char)                                                                   \
+    template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);           \
+    template int32_t UnitsBeforeZero(const Char*, int32_t);                                    \
+    template int32_t FindTerminatedUnits(const Char*, int32_t, const Char*, int32_t, int32_t); \
+    template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);              \
+    template int32_t FindNoCaseUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t);        \
+    template int32_t FindSetUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t, bool);     \
+    template int32_t ReverseFindSetUnits(const Char*, int32_t, KTTextPiece<Char>, bool);       \
+    template bool IsBlank(const Char*, bool);                                                  \
+    template int32_t ParseInteger(const Char*&, Char);                                         \
+    template void ReverseUnits(Char*, int32_t, int32_t);                                       \
+    template int32_t RemoveCharactersUnits(Char*, int32_t, const KTCodePointPattern<Char>&);   \
+    template int32_t RemoveEnclosedUnits(Char*, int32_t, const KTCodePointPattern<Char>&,      \
                                          const KTCodePointPattern<Char>&, uint32_t, bool);
 KT_INSTANTIATE(char)
 KT_INSTANTIATE(char16_t)
@@ -312,14 +349,18 @@ KT_INSTANTIATE(char16_t)
 
 namespace kt {
 
-int CompareNoCase(const char* a, const char* b) {
-    if (a == nullptr) a = "";
-    if (b == nullptr) b = "";
+int CompareNoCase(KTTextPiece<char> a, KTTextPiece<char> b) {
+    const char* p = a.Data();
+    const char* q = b.Data();
+    const char* pEnd = p + a.Length();
+    const char* qEnd = q + b.Length();
     for (;;) {
-        if (*a == 0) return *b == 0 ? 0 : -1;
-        if (*b == 0) return 1;
-        uint32_t x = ToLowerCodePoint(DecodeUtf8(a));
-        uint32_t y = ToLowerCodePoint(DecodeUtf8(b));
+        const bool firstEnds = p >= pEnd || *p == 0;
+        const bool secondEnds = q >= qEnd || *q == 0;
+        if (firstEnds) return secondEnds ? 0 : -1;
+        if (secondEnds) return 1;
+        uint32_t x = ToLowerCodePoint(DecodeUtf8(p, pEnd));
+        uint32_t y = ToLowerCodePoint(DecodeUtf8(q, qEnd));
         if (x != y) return x < y ? -1 : 1;
     }
 }

@@ -33,6 +33,14 @@ constexpr bool IsWhitespace(uint32_t cp, bool withNoBreakSpace = false) {
 namespace ops {
 template <class Char>
 int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from);
+// Units before the first zero unit among the first n (n when there is none).
+template <class Char>
+int32_t UnitsBeforeZero(const Char* text, int32_t n);
+// The platform's terminated search (strstr, wcsstr) from `from`: the needle ends at its first zero unit,
+// and no occurrence behind a zero unit of the text (from `from` on) is found.
+template <class Char>
+int32_t FindTerminatedUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from);
+// The platform's terminated character search (strchr, wcschr), from `from`, in the same way.
 template <class Char>
 int32_t FindCodePointUnits(const Char* text, int32_t n, uint32_t cp, int32_t from);
 template <class Char>
@@ -61,6 +69,16 @@ int32_t ToUnits(const Char* text, int32_t position, bool inUnits) {
     if constexpr (std::is_same_v<Char, char>)
         if (!inUnits && position != ToEnd) return CharsToUnits(text, position);
     return position;
+}
+// A start position as a unit offset within a text of n units; -1 when it lies beyond the end (8-bit: more
+// characters than the text has). ToEnd lies beyond every text.
+template <class Char>
+int32_t StartUnits(const Char* text, int32_t n, int32_t position, bool inUnits) {
+    if (position > n) return -1;  // no text has more characters than units
+    int32_t from = ToUnits(text, position, inUnits);
+    if constexpr (std::is_same_v<Char, char>)
+        if (!inUnits && from == n && UnitsToChars(text, n) < position) return -1;
+    return from;
 }
 // A unit offset as a position of the caller's kind.
 template <class Char>
@@ -102,7 +120,7 @@ template <class Char, class S>
 int32_t Find(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start = 0,
              bool inUnits = false) {
     return ops::SearchPosition(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
-        return ops::FindUnits(d, n, pattern.Data(), pattern.Length(), from);
+        return ops::FindTerminatedUnits(d, n, pattern.Data(), pattern.Length(), from);
     });
 }
 
@@ -110,7 +128,7 @@ template <class Char, class S>
 const Char* FindPtr(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start = 0,
                     bool inUnits = false) {
     int32_t hit = ops::SearchUnits(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
-        return ops::FindUnits(d, n, pattern.Data(), pattern.Length(), from);
+        return ops::FindTerminatedUnits(d, n, pattern.Data(), pattern.Length(), from);
     });
     return hit < 0 ? nullptr : s.Data() + hit;
 }
@@ -176,8 +194,9 @@ const Char* ReverseFindNotOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<C
 
 // ---- comparing -----------------------------------------------------------------------------------------
 
-// Compares two UTF-8 texts code point by code point through the lower-case mapping: -1, 0 or 1.
-int CompareNoCase(const char* a, const char* b);
+// Compares two UTF-8 texts code point by code point through the lower-case mapping: -1, 0 or 1. A text
+// ends at its count or at its first zero byte, whichever comes first; null reads as the empty text.
+int CompareNoCase(KTTextPiece<char> a, KTTextPiece<char> b);
 
 template <class Char, class S>
 bool Equals(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> other, bool caseSensitive = true);
@@ -243,12 +262,26 @@ KTStringT<Char, S>& Trim(KTStringT<Char, S>& s,
     return TrimRight(s, set);
 }
 
-// The one-character forms take the character as a code point (8-bit: 0x80-0xFF as Latin-1).
+// The one-character forms take the character as a code point (U'\u00E9', not a char 0xE9, which converts
+// to a value above U+10FFFF); 0 and a code point the encoder refuses trim nothing.
+namespace ops {
+template <class Char>
+struct OneCharacterSet {
+    explicit OneCharacterSet(char32_t c) { detail::EncodeCodePoint(units, c); }
+    Char units[5] = {};
+};
+}  // namespace ops
+template <class Char, class S>
+KTStringT<Char, S>& TrimLeft(KTStringT<Char, S>& s, char32_t c) {
+    return TrimLeft(s, ops::OneCharacterSet<Char>(c).units);
+}
+template <class Char, class S>
+KTStringT<Char, S>& TrimRight(KTStringT<Char, S>& s, char32_t c) {
+    return TrimRight(s, ops::OneCharacterSet<Char>(c).units);
+}
 template <class Char, class S>
 KTStringT<Char, S>& Trim(KTStringT<Char, S>& s, char32_t c) {
-    Char units[5] = {};
-    detail::EncodeCodePoint(units, c);
-    return Trim(s, KTTextPiece<Char>(units));
+    return Trim(s, ops::OneCharacterSet<Char>(c).units);
 }
 
 // ---- parsing and formatting ----------------------------------------------------------------------------
@@ -260,7 +293,10 @@ int32_t ParseInteger(const Char*& text, NoDeduce<Char> separator = 0) {
     return ops::ParseInteger(text, separator);
 }
 
-// printf-style formatting with the C library's conventions (16-bit: %s takes 16-bit text, %hs UTF-8).
+// printf-style formatting with the C library's conventions (16-bit: %s takes 16-bit text, %hs UTF-8), for the
+// conversions of the platform's bounded formatter (platform/platform.h). A format it rejects (an unknown or
+// incomplete conversion such as "%y" or a trailing "%", %n, a length modifier that does not apply, an
+// output beyond 0x7FFFFFFF units) leaves the string empty, in both widths.
 template <class Char, class S>
 KTStringT<Char, S>& Format(KTStringT<Char, S>& s, NoDeduce<const Char*> format, ...);
 

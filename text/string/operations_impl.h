@@ -13,10 +13,13 @@ namespace kt {
 template <class Char, class S>
 bool Equals(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> other, bool caseSensitive) {
     if (caseSensitive) return s.ToView() == other.View();
-    if constexpr (std::is_same_v<Char, char>)
-        return CompareNoCase(s.Data(), other.Data()) == 0;
-    else
-        return platform::CompareNoCase16(s.Data(), other.Data()) == 0;
+    if constexpr (std::is_same_v<Char, char>) {
+        return CompareNoCase(s, other) == 0;
+    } else {
+        // The platform compares terminated texts; a counted piece need not have a terminator at its count.
+        KTStringInline<char16_t, 128> terminated(other.Data(), other.Length());
+        return platform::CompareNoCase16(s.Data(), terminated.Data()) == 0;
+    }
 }
 
 namespace ops {
@@ -44,38 +47,28 @@ void MapCase(KTStringT<Char, S>& s, bool simple, bool upper) {
             MapCaseSimple8(d, n, upper);
             return;
         }
-        // Measure the mapped text; only when some character changes its byte length is a copy needed.
+        // Every character is re-encoded through the mapping (a malformed sequence comes out as the code
+        // point it decodes to; one the encoder refuses is dropped). Measure first: in place while the
+        // output never overtakes the input, else from a copy into a block grown to the result.
         int32_t needed = 0;
-        bool sameLengths = true;
+        bool overtakes = false;
         for (const char* p = d; *p != 0;) {
-            const char* q = p;
-            uint32_t cp = DecodeUtf8(q);
-            uint32_t mapped = MapCase(cp, upper);
-            int32_t size = mapped == cp ? static_cast<int32_t>(q - p) : Utf8Length(mapped);
-            sameLengths = sameLengths && size == q - p;
-            needed += size;
-            p = q;
+            uint32_t mapped = MapCase(DecodeUtf8(p), upper);
+            char units[4];
+            char* end = units;
+            needed += EncodeUtf8(end, mapped) ? static_cast<int32_t>(end - units) : 0;
+            overtakes = overtakes || needed > p - d;
         }
-        if (sameLengths) {
-            MapCaseSimple8(d, n, upper);
-            return;
-        }
-        KTString<char> source(d, n);
+        KTString<char> source;
+        const char* p = d;
         s._MarkLengthNotCached();
-        s.EnsureCapacity(needed, false);
-        char* out = s.Data();
-        for (const char* p = source.Data(); *p != 0;) {
-            const char* q = p;
-            uint32_t cp = DecodeUtf8(q);
-            uint32_t mapped = MapCase(cp, upper);
-            if (mapped == cp) {
-                std::memcpy(out, p, static_cast<size_t>(q - p));
-                out += q - p;
-            } else {
-                EncodeUtf8(out, mapped);
-            }
-            p = q;
+        if (overtakes) {  // otherwise the result is no longer than the text, and fits
+            source = KTString<char>(d, n);
+            p = source.Data();
+            s.EnsureCapacity(needed, false);
         }
+        char* out = s.Data();
+        while (*p != 0) EncodeUtf8(out, MapCase(DecodeUtf8(p), upper));
         s._SetStringEnd(out);
     }
 }
@@ -152,32 +145,39 @@ KTStringT<Char, S>& CapitalizeWords(KTStringT<Char, S>& s) {
 }
 
 namespace ops {
-// Grows the trial capacity by 1024 units until the bounded formatter fits, then shrinks to fit.
+// Grows the trial capacity by 1024 units until the bounded formatter fits, then shrinks to fit. Trials the
+// formatter has shown to be too small are skipped: after a first miss it is asked for the size it needs and
+// the trial jumps to the first multiple of 1024 that holds it (the trial the 1024 steps would end on), so
+// that a long result costs two formatting runs and one measuring run instead of one run per kilobyte.
+// A format the formatter rejects gives the empty string, as an empty format does.
 template <class Char, class S, class Formatter>
 void FormatInto(KTStringT<Char, S>& s, Formatter format) {
-    for (int32_t trial = 1024;; trial += 1024) {
-        s.EnsureCapacity(trial, false);
+    constexpr int64_t step = 1024;
+    for (int64_t trial = step;;) {
+        s.EnsureCapacity(static_cast<int32_t>(trial), false);
         s.Data()[0] = 0;
         s._MarkLengthNotCached();
         int result = format(s.Data(), static_cast<size_t>(trial));
-        if (result >= 0 && result <= trial) {
-            s._SetStringEnd(result);
-            s.Reserve(result, Exact | Preserve);
-            return;
+        if (result == platform::FormatTooSmall) {
+            const int needed = trial < ToEnd ? format(nullptr, 0) : platform::FormatInvalid;
+            if (needed >= 0) {
+                trial = std::min<int64_t>(std::max(trial + step, (needed + step - 1) / step * step), ToEnd);
+                continue;
+            }
         }
+        const int32_t length = result < 0 ? 0 : result;
+        s._SetStringEnd(length);
+        s.Reserve(length, Exact | Preserve);
+        return;
     }
 }
-}  // namespace ops
 
-namespace ops {
-// The platform's bounded formatters: units written, or a negative value when the output does not fit in
-// `capacity` units plus the terminator.
+// The platform's bounded formatters of each width.
 inline int FormatBounded(char* buffer, size_t capacity, const char* format, va_list args) {
-    int result = std::vsnprintf(buffer, capacity + 1, format, args);
-    return result > static_cast<int>(capacity) ? -1 : result;
+    return platform::FormatBounded8V(buffer, buffer ? capacity + 1 : 0, format, args);
 }
 inline int FormatBounded(char16_t* buffer, size_t capacity, const char16_t* format, va_list args) {
-    return platform::FormatBounded16V(buffer, capacity + 1, format, args);
+    return platform::FormatBounded16V(buffer, buffer ? capacity + 1 : 0, format, args);
 }
 }  // namespace ops
 
@@ -199,16 +199,19 @@ KTStringT<Char, S>& Format(KTStringT<Char, S>& s, NoDeduce<const Char*> format, 
 
 template <class Char, class S>
 KTStringT<Char, S>& Mid(KTStringT<Char, S>& s, int32_t start, bool inUnits, int32_t count) {
+    // The part before the string eats into the count (ToEnd stays "up to the end"), in 64 bits: an extreme
+    // start or count must empty the string, not wrap around.
+    int64_t wanted = count;
     if (start < 0) {
-        if (count != ToEnd) count += start;
+        if (count != ToEnd) wanted += start;
         start = 0;
     }
     const Char* d = s.Data();
     int32_t n = s.Length();
     int32_t from = ops::ToUnits(d, start, inUnits);
     int32_t units = 0;
-    if (from < n && count > 0) {
-        units = count == ToEnd ? n - from : ops::ToUnits(d + from, count, inUnits);
+    if (from < n && wanted > 0) {
+        units = count == ToEnd ? n - from : ops::ToUnits(d + from, static_cast<int32_t>(wanted), inUnits);
         units = std::min(units, n - from);
     }
     if (units <= 0) {
@@ -270,26 +273,30 @@ KTStringT<Char, S>& Replace(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> f
     if (find.IsEmpty()) return s;
     if (maxCount <= 0) maxCount = ToEnd;
     // The operands may point into the string itself, which the writes below change.
-    KTString<Char> findCopy(find.Data(), find.Length());
+    // The search is the terminated one of Find: the text to find ends at its first zero unit, and nothing
+    // behind a zero unit of the string is replaced.
+    KTString<Char> findCopy(find.Data(), ops::UnitsBeforeZero(find.Data(), find.Length()));
     KTString<Char> replacementCopy(replacement.Data(), replacement.Length());
     const Char* f = findCopy.Data();
     const Char* r = replacementCopy.Data();
     int32_t m = findCopy.Length();
     int32_t k = replacementCopy.Length();
     int32_t n = s.Length();
+    if (m == 0) return s;
+    const int32_t searched = ops::UnitsBeforeZero(s.Data(), n);
     if (k == m) {
         int32_t count = 0;
-        for (int32_t at = ops::FindUnits(s.Data(), n, f, m, 0); at >= 0 && count < maxCount;
-             at = ops::FindUnits(s.Data(), n, f, m, at + m), ++count) {
+        for (int32_t at = ops::FindUnits(s.Data(), searched, f, m, 0); at >= 0 && count < maxCount;
+             at = ops::FindUnits(s.Data(), searched, f, m, at + m), ++count) {
             if (count == 0) s.MakeWritable();
             std::memcpy(s.Data() + at, r, static_cast<size_t>(k) * sizeof(Char));
         }
         return s;
     }
     std::vector<int32_t> hits;
-    for (int32_t at = ops::FindUnits(s.Data(), n, f, m, 0);
+    for (int32_t at = ops::FindUnits(s.Data(), searched, f, m, 0);
          at >= 0 && static_cast<int32_t>(hits.size()) < maxCount;
-         at = ops::FindUnits(s.Data(), n, f, m, at + m))
+         at = ops::FindUnits(s.Data(), searched, f, m, at + m))
         hits.push_back(at);
     if (hits.empty()) return s;
     int64_t newLength64 = n + static_cast<int64_t>(hits.size()) * (k - m);
@@ -332,12 +339,13 @@ KTStringT<Char, S>& ReplaceRange(KTStringT<Char, S>& s, int32_t start, int32_t c
     if (replacement.IsEmpty() || start < 0) return s;
     const Char* d = s.Data();
     int32_t n = s.Length();
-    int32_t from = ops::ToUnits(d, start, inUnits);
-    if (from > n) return s;
+    int32_t from = ops::StartUnits(d, n, start, inUnits);
+    if (from < 0) return s;
     if (count < 0) count = 0;
     int32_t units = count == ToEnd ? n - from : std::min(ops::ToUnits(d + from, count, inUnits), n - from);
     KTString<Char> piece(replacement.Data(), replacement.Length());  // may point into the string itself
     int32_t k = piece.Length();
+    if (static_cast<int64_t>(n) - units + k > ToEnd) detail::ThrowTooLong();
     int32_t newLength = n - units + k;
     if (k <= units) {
         s.MakeWritable();
@@ -444,8 +452,10 @@ KTStringT<Char, R>& FirstLines(const KTStringT<Char, S>& s, KTStringT<Char, R>& 
                                bool skipEmpty, bool trim, const Char* suffix) {
     KTString<Char> lines;
     auto append = [&lines](const Char* text, int32_t count) {
-        int32_t needed = lines.Length() + count;
-        if (needed > lines.Capacity()) lines.Reserve(needed + 64, Preserve);
+        if (count < 0) count = static_cast<int32_t>(detail::TextLength(text));
+        int64_t needed = int64_t{lines.Length()} + count;
+        if (needed > lines.Capacity())
+            lines.Reserve(static_cast<int32_t>(std::min<int64_t>(needed + 64, ToEnd)), Preserve);
         lines.Append(text, count);
     };
     auto isBlank = [](Char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };

@@ -162,6 +162,17 @@ struct UniqueStorage : OwnedSteps<UniqueStorage<Char>, Char> {
     }
 };
 
+// The member order KTStringInline relies on: its operations find the inline buffer behind the data pointer,
+// so the inline header must follow the pointer without a gap, and the characters the header. `value` is
+// false for a layout that breaks it; every KTStringInline's constructor asserts it at compile time, with
+// the message "KTStringInline_TVerifyMemberPlacement failed!".
+template <class Layout>
+struct TVerifyMemberPlacement {
+    static constexpr bool value = offsetof(Layout, data_) == 0 &&
+                                  offsetof(Layout, inlineHeader_) == sizeof(void*) &&
+                                  offsetof(Layout, inlineChars_) == sizeof(void*) + ShortHeaderSize;
+};
+
 // KTStringInline: the data pointer, then at once a short header and N + 1 inline characters.
 // The operations find the inline buffer behind the data pointer, so they are not instantiated per N.
 template <class Char, int32_t N>
@@ -175,6 +186,8 @@ struct InlineStorage : OwnedSteps<InlineStorage<Char, N>, Char> {
     Char inlineChars_[N + 1];
 
     InlineStorage() noexcept : data_(inlineChars_) {
+        static_assert(TVerifyMemberPlacement<InlineStorage>::value,
+                      "KTStringInline_TVerifyMemberPlacement failed!");
         block::SetWord(inlineChars_, 4, static_cast<uint16_t>(N));
         block::SetFlags(inlineChars_, InlineCapable | NotOwned);
         block::SetWord(inlineChars_, 6, 0);
@@ -206,9 +219,16 @@ struct SharedStorage {
     int32_t CurrentCapacity() const { return block::Capacity(data_); }
     void AdoptBlock(Char* data) { data_ = data; }
 
-    void Share(const SharedStorage& other) noexcept {
+    // The holders word counts at most this many further holders.
+    static constexpr uint16_t MaxHolders = 0xFFFF;
+
+    // Becomes one more holder of `other`'s block. False, with nothing changed, when the count is full: the
+    // caller then copies, since a count that wrapped to 0 would let one release free a block others hold.
+    bool Share(const SharedStorage& other) noexcept {
+        if (!IsNullData(other.data_) && block::Flags(other.data_) == MaxHolders) return false;
         data_ = other.data_;
         if (!IsNullData(data_)) block::SetFlags(data_, static_cast<uint16_t>(Holders() + 1));
+        return true;
     }
     void ReleaseHold() noexcept {
         if (IsNullData(data_)) return;
@@ -242,8 +262,10 @@ struct SharedStorage {
         int32_t current = CurrentCapacity();
         if (!(options & Preserve)) {
             if (capacity <= current && Holders() == 0) return;
+            // Allocate before letting go, so that a failed allocation leaves the string as it was.
+            Char* fresh = capacity < 1 ? TNullData<Char>::Data() : block::Allocate<Char>(capacity);
             ReleaseHold();
-            data_ = capacity < 1 ? TNullData<Char>::Data() : block::Allocate<Char>(capacity);
+            data_ = fresh;
             return;
         }
         if (capacity > current) {

@@ -151,10 +151,14 @@ size_t AllocationSize(int32_t capacity) {
     return header + units * sizeof(Char);
 }
 
-// Allocates a block with the array form of operator new; returns its data pointer.
+// Allocates a block with the array form of operator new; returns its data pointer. The non-throwing form
+// lets a failed allocation reach the string type's own error (std::runtime_error) instead of leaving as
+// std::bad_alloc; a size beyond the address space (saturated above) is std::bad_array_new_length.
 template <class Char>
 Char* Allocate(int32_t capacity) {
-    unsigned char* raw = new unsigned char[AllocationSize<Char>(capacity)];
+    const size_t size = AllocationSize<Char>(capacity);
+    if (size == std::numeric_limits<size_t>::max()) throw std::bad_array_new_length();
+    unsigned char* raw = new (std::nothrow) unsigned char[size];
     if (raw == nullptr) throw std::runtime_error("KTString::_AllocateStorage out of memory!");
     int32_t header = capacity <= MaxShortCapacity ? ShortHeaderSize : LongHeaderSize;
     Char* data = reinterpret_cast<Char*>(raw + header);

@@ -1,5 +1,8 @@
 #include "text/string/utf8.h"
 
+#include <cstddef>
+#include <cstring>
+
 namespace kt {
 
 bool EncodeUtf8(char*& out, uint32_t cp) {
@@ -36,6 +39,18 @@ uint32_t DecodeUtf8(const char*& in) {
         cp = cp << 6 | (byte & 0x3Fu);
         ++in;
     }
+    return cp;
+}
+
+uint32_t DecodeUtf8(const char*& in, const char* end) {
+    constexpr ptrdiff_t longest = 4;
+    if (in >= end) return 0;
+    if (end - in >= longest) return DecodeUtf8(in);
+    char rest[longest + 1] = {};
+    std::memcpy(rest, in, static_cast<size_t>(end - in));
+    const char* p = rest;
+    const uint32_t cp = DecodeUtf8(p);
+    in += p - rest;
     return cp;
 }
 

@@ -26,6 +26,9 @@ bool EncodeUtf8(char*& out, uint32_t codePoint);
 // Decodes the sequence at `in` by the bit rules and advances `in` past it. A sequence cut short by the
 // terminator ends there: the terminator is neither consumed nor read past.
 uint32_t DecodeUtf8(const char*& in);
+// The same for a counted text that ends at `end` (or at a zero byte before it): `end` cuts a sequence as
+// the terminator would, and nothing at or behind it is read. At `end` itself: 0, `in` stays.
+uint32_t DecodeUtf8(const char*& in, const char* end);
 
 // Steps over up to `count` characters of `text`, never past its terminator; returns the bytes stepped over.
 int32_t CharsToUnits(const char* text, int32_t count);
