@@ -117,3 +117,22 @@ if(TARGET ktcatalogue_de AND TARGET ktcatalogue_host AND NOT CMAKE_CROSSCOMPILIN
                          $<TARGET_FILE:module_cycles>)
     endif()
 endif()
+
+# --- install --------------------------------------------------------------------------------------------
+# This build installed into a prefix under the build folder; examples/host and a user of the text library
+# built against the installed package with this build's compiler and flags (sanitizers and -m32 included),
+# and run beside the installed ktcat. A cross build cannot run what it builds.
+if(TARGET ktcat AND NOT CMAKE_CROSSCOMPILING)
+    get_directory_property(kt_compile_options COMPILE_OPTIONS)
+    get_directory_property(kt_link_options LINK_OPTIONS)
+    string(JOIN " " example_cxx_flags ${CMAKE_CXX_FLAGS} ${kt_compile_options})
+    string(JOIN " " example_linker_flags ${CMAKE_EXE_LINKER_FLAGS} ${kt_link_options})
+    find_program(KT_PKG_CONFIG NAMES pkg-config pkgconf)
+    add_test(NAME install_and_build_example
+        COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR} -DCONFIG=$<CONFIG> -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                -DWORK=${CMAKE_CURRENT_BINARY_DIR}/install_check -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
+                -DSONAME=$<TARGET_SONAME_FILE_NAME:ktcatalogue_de> -DGENERATOR=${CMAKE_GENERATOR}
+                -DMAKE_PROGRAM=${CMAKE_MAKE_PROGRAM} -DCXX=${CMAKE_CXX_COMPILER} "-DCXX_FLAGS=${example_cxx_flags}"
+                "-DLINKER_FLAGS=${example_linker_flags}" -DBUILD_TYPE=${CMAKE_BUILD_TYPE} -DREADELF=${CMAKE_READELF}
+                -DPKG_CONFIG=${KT_PKG_CONFIG} -P ${CMAKE_CURRENT_SOURCE_DIR}/install/check_install.cmake)
+endif()

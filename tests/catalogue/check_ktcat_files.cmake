@@ -87,7 +87,9 @@ elseif(CASE STREQUAL "module_path")
     # Without --module and without a module beside it, ktcat says how to name one.
     file(COPY ${KTCAT} DESTINATION ${WORK}/alone/bin)
     set(KTCAT ${WORK}/alone/bin/ktcat)
-    expect_run(3 "^$" "^ktcat: the default module ${WORK}/alone/bin/../lib/${module_name} does not exist; name the module to load with --module PATH\n$" list)
+    # The default is the name hosts load, without the version the module's file name carries.
+    string(REGEX REPLACE "(\\.so)\\.[0-9.]+$" "\\1" default_name ${module_name})
+    expect_run(3 "^$" "^ktcat: the default module ${WORK}/alone/bin/../lib/${default_name} does not exist; name the module to load with --module PATH\n$" list)
 elseif(CASE STREQUAL "against")
     # The committed reference: a change that loses, adds or renames a placeholder, or a key, fails here. A
     # changed text with the same placeholders is shown as a note and passes.
