@@ -117,15 +117,42 @@ void StdReplaceLoop(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
-// One pattern search in a short line: compiled on every call, against a pattern compiled once.
+// One pattern search in a short line, for three typical patterns: FindRegex (the pattern compiled on every
+// call, the search under its step and stack limits) against the same work unguarded (std::regex compiled,
+// then std::regex_search), and against a pattern compiled once.
 const char* kLine = "2026-12-06 04:05:33 error: connection reset by peer (code 104)";
+const char* const kPatterns[] = {"code [0-9]+", "\\w+@\\w+\\.com", "e(rr|xx)or"};
 void KTFindRegexPerCall(benchmark::State& state) {
     kt::KTString<char> s(kLine);
     kt::CharSubstitution<char> none;
-    for (auto _ : state) benchmark::DoNotOptimize(kt::FindRegex(s, "code [0-9]+", 0, true, none));
+    const char* pattern = kPatterns[state.range(0)];
+    for (auto _ : state) benchmark::DoNotOptimize(kt::FindRegex(s, pattern, 0, true, none));
+}
+void StdRegexPerCall(benchmark::State& state) {
+    const char* pattern = kPatterns[state.range(0)];
+    for (auto _ : state) {
+        std::regex re(pattern, std::regex::ECMAScript);
+        std::cmatch match;
+        benchmark::DoNotOptimize(std::regex_search(kLine, match, re));
+    }
+}
+void KTFindRegexPerCall16(benchmark::State& state) {
+    const std::u16string line = Widen(kLine), pattern = Widen(kPatterns[state.range(0)]);
+    kt::KTString<char16_t> s(line.c_str());
+    kt::CharSubstitution<char16_t> none;
+    for (auto _ : state) benchmark::DoNotOptimize(kt::FindRegex(s, pattern.c_str(), 0, true, none));
+}
+void StdWregexPerCall(benchmark::State& state) {
+    const std::string line8(kLine), pattern8(kPatterns[state.range(0)]);
+    const std::wstring line(line8.begin(), line8.end()), pattern(pattern8.begin(), pattern8.end());
+    for (auto _ : state) {
+        std::wregex re(pattern, std::regex::ECMAScript);
+        std::wsmatch match;
+        benchmark::DoNotOptimize(std::regex_search(line, match, re));
+    }
 }
 void StdRegexPrecompiled(benchmark::State& state) {
-    std::regex re("code [0-9]+", std::regex::ECMAScript);
+    std::regex re(kPatterns[state.range(0)], std::regex::ECMAScript);
     for (auto _ : state) {
         std::cmatch match;
         benchmark::DoNotOptimize(std::regex_search(kLine, match, re));
@@ -141,6 +168,9 @@ BENCHMARK(StdFind16);
 BENCHMARK(KTFindNoCase16);
 BENCHMARK(KTReplaceAll);
 BENCHMARK(StdReplaceLoop);
-BENCHMARK(KTFindRegexPerCall);
-BENCHMARK(StdRegexPrecompiled);
+BENCHMARK(KTFindRegexPerCall)->DenseRange(0, 2);
+BENCHMARK(StdRegexPerCall)->DenseRange(0, 2);
+BENCHMARK(KTFindRegexPerCall16)->DenseRange(0, 2);
+BENCHMARK(StdWregexPerCall)->DenseRange(0, 2);
+BENCHMARK(StdRegexPrecompiled)->DenseRange(0, 2);
 BENCHMARK_MAIN();

@@ -160,6 +160,17 @@ bool ClipboardClose() noexcept;
 // written including the terminator; 0 for a code without a message, or when `out` is too small.
 int32_t SystemMessageText(uint32_t code, char16_t* out, int32_t outCapacity) noexcept;
 
+// --- the calling thread's stack (pthread_getattr_np; GetCurrentThreadStackLimits) ---------------------
+// Stacks grow downwards on every target the library supports. `low` is the lowest address the thread may
+// use (the guard page lies below it), `high` the address above its first frame. Both are 0 when the system
+// cannot tell; so is a range that does not hold the caller's own frame (code running on a stack of its own
+// making, such as a coroutine's).
+struct StackRange {
+    uintptr_t low;
+    uintptr_t high;
+};
+StackRange CurrentThreadStack() noexcept;
+
 }  // namespace kt::platform
 
 #ifdef _WIN32

@@ -1,5 +1,15 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
 
+#include <cstdint>
+#include <functional>
+#include <locale>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
 #include "text/regex/pattern_search.h"
 
 using namespace kt;
@@ -50,10 +60,10 @@ TEST(PatternSearch, NumbersBeyondIntAreInvalid) {
     EXPECT_EQ(FindRegex(aa, "(a)\\1", 0, false, none), 0);
     EXPECT_TRUE(MatchesRegex(aa, "a{2}", none));
     EXPECT_TRUE(MatchesRegex(aa, "a{0000000002}", none)) << "leading zeros: the value counts, not the digits";
-    EXPECT_FALSE(regex_detail::HasNumberBeyondInt("a{1,2147483647}"));
-    EXPECT_TRUE(regex_detail::HasNumberBeyondInt("a{1,2147483648}"));
-    EXPECT_FALSE(regex_detail::HasNumberBeyondInt(u"\\2147483647"));
-    EXPECT_TRUE(regex_detail::HasNumberBeyondInt(u"\\2147483648"));
+    EXPECT_FALSE(regex_detail::MeasurePattern("a{1,2147483647}").numberBeyondInt);
+    EXPECT_TRUE(regex_detail::MeasurePattern("a{1,2147483648}").numberBeyondInt);
+    EXPECT_FALSE(regex_detail::MeasurePattern(u"\\2147483647").numberBeyondInt);
+    EXPECT_TRUE(regex_detail::MeasurePattern(u"\\2147483648").numberBeyondInt);
     EXPECT_FALSE(MatchesRegex(KTString<char>("a"), "a{4294967297}", none)) << "would wrap around to a{1}";
     EXPECT_EQ(FindRegex(aa, "a|\\33333333333333333333333333", 0, false, none), -1);
     EXPECT_EQ(FindRegex(aa, "[\\99999999999]|a", 0, false, none), -1);
@@ -91,4 +101,319 @@ TEST(PatternSearch, Substitution) {
     EXPECT_EQ(std::u16string_view(sub.Apply(last)), u"BCx");
     KTString<char16_t> twice(u"AA");
     EXPECT_EQ(std::u16string_view(sub.Apply(twice)), u"xy");
+}
+
+// --- hostile input: every call returns, with the answer or with a limit reached -------------------------
+
+namespace {
+
+using regex_detail::Matchers;
+using regex_detail::SearchEnd;
+using regex_detail::SearchOutcome;
+
+constexpr size_t kMiB = size_t{1} << 20;
+// Sanitizer builds run the matcher some thirty times slower: there the long texts are 32 KiB, still longer
+// than their stack could hold one level per character of. 32-bit builds, often run under emulation, take
+// 128 KiB, beyond what their smaller frames fit into 8 MiB.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr size_t kLong = kMiB / 32;
+#elif UINTPTR_MAX == UINT32_MAX
+constexpr size_t kLong = kMiB / 8;
+#else
+constexpr size_t kLong = kMiB;
+#endif
+
+std::string Repeat(std::string_view unit, size_t count) {
+    std::string text;
+    text.reserve(unit.size() * count);
+    for (size_t i = 0; i < count; ++i) text += unit;
+    return text;
+}
+std::string Prose(size_t length) {
+    std::string text = Repeat("the quick brown fox, jumps over the lazy dog. ", length / 46 + 1);
+    text.resize(length);
+    return text;
+}
+
+// Searches (or matches the whole text) in the width of Char, with pattern and text given as ASCII.
+template <class Char>
+SearchOutcome Search(const std::string& pattern, const std::string& text, bool wholeText,
+                     Matchers matchers = Matchers::kDepthFirstThenBreadthFirst) {
+    const std::basic_string<Char> widePattern(pattern.begin(), pattern.end());
+    const std::basic_string<Char> wideText(text.begin(), text.end());
+    CharSubstitution<Char> none;
+    return regex_detail::SearchUnits(none, wideText.c_str(), static_cast<int32_t>(wideText.size()),
+                                     widePattern.c_str(), wholeText, matchers);
+}
+
+bool IsLimit(SearchEnd end) {
+    return end == SearchEnd::kStepLimit || end == SearchEnd::kStackLimit;
+}
+
+struct HostileCase {
+    const char* name;
+    std::string pattern;
+    std::string text;
+    int32_t found;     // the answer of FindRegex, -1 for none
+    bool matches;      // of MatchesRegex
+    bool findLimited;  // whether the search ends at a limit rather than with the answer
+};
+
+std::vector<HostileCase> HostileCases() {
+    const std::string mail = Prose(kLong) + " me@example.com";
+    return {
+        // The matcher recursed once per character: long matches overflowed the stack.
+        {"a+ on 30,000", "a+", std::string(30000, 'a'), 0, true, false},
+        {".* on 30,000", ".*", std::string(30000, 'a'), 0, true, false},
+        {"a+ on a long text", "a+", std::string(kLong, 'a'), 0, true, false},
+        {".* on four long texts", ".*", std::string(4 * kLong, 'a'), 0, true, false},
+        {"a+ on four long texts", "a+", std::string(4 * kLong - 1, 'a') + "b", 0, false, false},
+        {"(a|b)* on 15,000", "(a|b)*", std::string(15000, 'b'), 0, true, false},
+        {"(a|b)* on a long text", "(a|b)*", Repeat("ab", kLong / 2), 0, true, false},
+        {"mail at the end of a long text", "\\w+@\\w+\\.com", mail, static_cast<int32_t>(mail.size() - 14),
+         false, false},
+        {"[^,]*, on 100 kB", "[^,]*,", std::string(100000, 'a') + ",", 0, true, false},
+        {"[^,]*, on a long text", "[^,]*,", std::string(kLong, 'a') + ",", 0, true, false},
+        // Quadratic: both matchers run out of steps.
+        {"[^,]*, on 100 kB without a comma", "[^,]*,", std::string(100000, 'a'), -1, false, true},
+        {"[a-z]+$ on 20,000 letters and !", "[a-z]+$", std::string(20000, 'q') + "!", -1, false, true},
+        // Exponential backtracking: the breadth-first matcher answers.
+        {"(a*)*b on 28 a", "(a*)*b", std::string(28, 'a'), -1, false, false},
+        {"(a|a)*b on 28 a", "(a|a)*b", std::string(28, 'a'), -1, false, false},
+        {"(x+x+)+y on 26 x", "(x+x+)+y", std::string(26, 'x'), -1, false, false},
+        // The compiler recursed once per group level and per term; removing long runs of its placeholder
+        // states takes time quadratic in their length.
+        {"50,000 nested groups", Repeat("(", 50000) + "a" + Repeat(")", 50000), "a", -1, false, true},
+        {"15,000 nested (?:", Repeat("(?:", 15000) + "a" + Repeat(")", 15000), "a", -1, false, true},
+        {"(?:){20000}", "(?:){20000}a", "a", -1, false, true},
+        {"20,000 alternatives", Repeat("a|", 20000) + "a", "a", -1, false, true},
+        {"1 MiB of literals", std::string(kMiB, 'a'), std::string(kMiB, 'a'), -1, false, true},
+        {"1 MiB of brackets", Repeat("[a]", kMiB / 3), "a", -1, false, true},
+        {"1 MiB bracket", "[" + Repeat("a-b", kMiB / 3) + "]", "b", -1, false, true},
+    };
+}
+
+template <class Char>
+void ExpectHostileResults() {
+    for (const HostileCase& c : HostileCases()) {
+        const SearchOutcome found = Search<Char>(c.pattern, c.text, false);
+        EXPECT_EQ(found.position, c.found) << c.name << ", width " << sizeof(Char);
+        EXPECT_EQ(IsLimit(found.end), c.findLimited) << c.name << ", width " << sizeof(Char);
+        EXPECT_EQ(Search<Char>(c.pattern, c.text, true).end == SearchEnd::kMatch, c.matches)
+            << c.name << ", width " << sizeof(Char);
+    }
+}
+
+}  // namespace
+
+TEST(PatternSearchLimits, HostileInputGivesTheDocumentedResult) {
+    ExpectHostileResults<char>();
+    ExpectHostileResults<char16_t>();
+}
+
+namespace {
+
+// Runs `work` on a thread with a stack of `bytes` (std::thread cannot choose its stack size).
+void RunWithStack(size_t bytes, const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
+    pthread_t thread;
+    auto run = [](void* job) -> void* {
+        (*static_cast<const std::function<void()>*>(job))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+// Uses the stack until about `left` bytes of it remain, then runs `work`.
+void Descend(size_t left, const std::function<void()>& work) {
+    volatile char frame[4096];
+    frame[0] = 1;
+    const auto here = reinterpret_cast<uintptr_t>(&frame[0]);
+    const platform::StackRange stack = platform::CurrentThreadStack();
+    ASSERT_TRUE(stack.low < here && here < stack.high);
+    if (here - stack.low > left)
+        Descend(left, work);
+    else
+        work();
+    frame[1] = frame[0];
+}
+
+// Inputs whose matching or compiling needs more stack than a small thread has, by depth of the text
+// (long matches) or of the pattern (terms, groups, lazy quantifiers that the matcher passes unchecked).
+template <class Char>
+void ExpectSmallStackResults(const char* where, bool answers) {
+    // Long matches need stack only per state of the pattern from the breadth-first matcher.
+    const std::string many(100000, 'a');
+    const SearchOutcome longMatch = Search<Char>(".*", many, false);
+    const SearchOutcome wholeMatch = Search<Char>("(a|b)*", many, true);
+    EXPECT_TRUE(longMatch.position == 0 || (!answers && IsLimit(longMatch.end))) << where;
+    EXPECT_TRUE(wholeMatch.end == SearchEnd::kMatch || (!answers && IsLimit(wholeMatch.end))) << where;
+    for (size_t size : {1000, 3000, 6000, 12000}) {
+        const struct {
+            std::string pattern;
+            std::string text;
+        } deep[] = {{std::string(size, 'a'), std::string(size, 'a')},
+                    {Repeat("(", size) + "a" + Repeat(")", size), "a"},
+                    {Repeat("a*?", size) + "b", "b"},
+                    {Repeat("(?:a|", size / 2) + "b" + Repeat(")", size / 2), "b"}};
+        for (const auto& c : deep) {
+            const SearchOutcome outcome = Search<Char>(c.pattern, c.text, false);
+            EXPECT_TRUE(outcome.position == 0 || IsLimit(outcome.end))
+                << where << ": " << c.pattern.substr(0, 12) << "... of " << c.pattern.size();
+        }
+    }
+}
+
+}  // namespace
+
+// Threads of 1 MiB, as the 32-bit Windows DLL's threads may have, and of 256 KiB; and a thread that has
+// used most of its stack before it searches: the limits follow the stack really left.
+TEST(PatternSearchLimits, SmallAndUsedStacks) {
+    for (size_t bytes : {size_t{256} << 10, kMiB}) {
+        RunWithStack(bytes, [bytes] {
+            ExpectSmallStackResults<char>("small stack", bytes == kMiB);
+            ExpectSmallStackResults<char16_t>("small stack", bytes == kMiB);
+        });
+    }
+    RunWithStack(4 * kMiB, [] {
+        Descend(512 << 10, [] {
+            ExpectSmallStackResults<char>("used stack", true);
+            ExpectSmallStackResults<char16_t>("used stack", true);
+        });
+    });
+}
+
+namespace {
+
+// Random patterns over a small alphabet with every construct of the grammar, and texts to try them on.
+class PatternMaker {
+  public:
+    explicit PatternMaker(unsigned seed) : random_(seed) {}
+
+    std::string Pattern() {
+        std::string pattern = Sequence(3);
+        if (Below(4) == 0) pattern += "|" + Sequence(2);
+        return pattern;
+    }
+    std::string Text() {
+        std::string text;
+        for (uint32_t i = Below(10); i > 0; --i) text += "abcx -"[Below(6)];
+        return text;
+    }
+
+  private:
+    uint32_t Below(uint32_t bound) { return random_() % bound; }
+    std::string Sequence(int depth) {
+        std::string sequence;
+        for (uint32_t i = Below(4); i > 0; --i) sequence += Atom(depth);
+        return sequence;
+    }
+    std::string Atom(int depth) {
+        static const char* const kAssertions[] = {"^", "$", "\\b", "\\B"};
+        static const char* const kAtoms[] = {"a",   "b",   "c", ".",     "[ab]", "[^a]", "[a-c]", "\\w",
+                                             "\\d", "\\s", "x", "\\x61", "-",    "(?:)", "\\1",   "\\u0062"};
+        static const char* const kQuantifiers[] = {"*",   "+",     "?",    "*?",     "+?", "??",
+                                                   "{2}", "{0,2}", "{1,}", "{1,3}?", "{0}"};
+        static const char* const kGroups[] = {"(", "(?:", "(?=", "(?!"};
+        if (Below(8) == 0) return kAssertions[Below(4)];
+        std::string atom;
+        if (depth > 0 && Below(3) == 0) {
+            atom = kGroups[Below(4)] + Sequence(depth - 1);
+            if (Below(2) == 0) atom += "|" + Sequence(depth - 1);
+            atom += ")";
+        } else {
+            atom = kAtoms[Below(16)];
+        }
+        if (Below(3) == 0) atom += kQuantifiers[Below(11)];
+        return atom;
+    }
+
+    std::mt19937 random_;
+};
+
+// The standard library's own answer, with its failures as "no match".
+template <class Char>
+SearchOutcome Unguarded(const std::string& pattern, const std::string& text, bool wholeText) {
+    using Regex = std::conditional_t<sizeof(Char) == 1, std::regex, std::wregex>;
+    using Text = std::basic_string<typename Regex::value_type>;
+    const Text widePattern(pattern.begin(), pattern.end());
+    const Text wideText(text.begin(), text.end());
+    try {
+        const Regex re(widePattern, std::regex::ECMAScript);
+        std::match_results<typename Text::const_iterator> match;
+        if (wholeText) return {std::regex_match(wideText, re) ? 0 : -1, SearchEnd::kMatch};
+        if (!std::regex_search(wideText, match, re)) return {-1, SearchEnd::kNoMatch};
+        return {static_cast<int32_t>(match.position(0)), SearchEnd::kMatch};
+    } catch (const std::regex_error&) {
+        return {-1, SearchEnd::kInvalidPattern};
+    }
+}
+
+template <class Char>
+void ExpectSameAnswers(const std::string& pattern, const std::string& text, int& limited) {
+    for (bool wholeText : {false, true}) {
+        const SearchOutcome depthFirst = Search<Char>(pattern, text, wholeText, Matchers::kDepthFirst);
+        if (IsLimit(depthFirst.end)) {
+            ++limited;  // the plain library might take ages here
+            continue;
+        }
+        const SearchOutcome expected = Unguarded<Char>(pattern, text, wholeText);
+        const std::string where = "/" + pattern + "/ on \"" + text + "\", width " +
+                                  std::to_string(sizeof(Char)) + (wholeText ? ", whole" : "");
+        EXPECT_EQ(depthFirst.position, expected.position) << where;
+        EXPECT_EQ(depthFirst.end == SearchEnd::kInvalidPattern, expected.end == SearchEnd::kInvalidPattern)
+            << where;
+        if (regex_detail::MeasurePattern(pattern.c_str()).backReference) continue;  // depth-first only
+        const SearchOutcome breadthFirst = Search<Char>(pattern, text, wholeText, Matchers::kBreadthFirst);
+        EXPECT_EQ(breadthFirst.position, expected.position) << where << ", breadth-first";
+    }
+}
+
+}  // namespace
+
+// Within the limits the guarded search answers as the standard library does, with either matcher: where a
+// match begins, and whether the whole text matches.
+TEST(PatternSearchLimits, AgreesWithTheStandardLibrary) {
+    PatternMaker maker(2024);
+    int limited = 0;
+    constexpr int kCases = 3000;
+    for (int i = 0; i < kCases; ++i) {
+        const std::string pattern = maker.Pattern();
+        const std::string text = maker.Text();
+        ExpectSameAnswers<char>(pattern, text, limited);
+        ExpectSameAnswers<char16_t>(pattern, text, limited);
+    }
+    EXPECT_LT(limited, kCases / 50) << "most cases stay within the budget";
+}
+
+namespace {
+
+struct ForeignFailure {};  // not derived from std::exception
+
+template <class Char>
+struct FailingCollate : std::collate<Char> {
+    typename std::collate<Char>::string_type do_transform(const Char*, const Char*) const override {
+        throw ForeignFailure{};
+    }
+};
+
+}  // namespace
+
+// A bracket expression builds collation keys (the 8-bit one while compiling, the 16-bit one while
+// matching); a locale whose collation throws something else than a std::exception makes that reach the
+// caller, and the next search runs as usual.
+TEST(PatternSearchLimits, ForeignExceptionsPassThrough) {
+    const std::locale previous = std::locale::global(
+        std::locale(std::locale(std::locale(), new FailingCollate<char>), new FailingCollate<wchar_t>));
+    CharSubstitution<char> none;
+    CharSubstitution<char16_t> none16;
+    EXPECT_THROW(FindRegex(KTString<char>("abc"), "[b]", 0, false, none), ForeignFailure);
+    EXPECT_THROW(MatchesRegex(KTString<char16_t>(u"axc"), u"a[b]c", none16), ForeignFailure);
+    std::locale::global(previous);
+    EXPECT_EQ(FindRegex(KTString<char>("abc"), "[b]", 0, false, none), 1);
+    EXPECT_TRUE(MatchesRegex(KTString<char16_t>(u"abc"), u"a[b]c", none16));
 }

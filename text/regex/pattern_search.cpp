@@ -1,9 +1,15 @@
 #include "text/regex/pattern_search.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
+#include <optional>
 #include <regex>
 #include <string>
+#include <vector>
+
+#include "platform/platform.h"
 
 namespace kt {
 
@@ -32,129 +38,617 @@ const Char* CharSubstitution<Char>::Apply(const Char* text, int32_t length) {
 
 namespace regex_detail {
 namespace {
-// The standard library has no regex for char16_t: run 16-bit text through wchar_t, unit by unit, so
-// that positions stay in code units.
-template <class Char>
-using RegexChar = std::conditional_t<std::is_same_v<Char, char>, char, wchar_t>;
 
-template <class Char>
-std::basic_string<RegexChar<Char>> Widen(const Char* text) {
-    std::basic_string<RegexChar<Char>> out;
-    for (const Char* p = text; *p != 0; ++p) out.push_back(static_cast<RegexChar<Char>>(*p));
-    return out;
+// How libstdc++'s regex spends the stack, and how much a call sets aside.
+//
+// The compiler recurses once per term of a sequence ("abc" is three) and a few times per group level; the
+// matcher recurses once per state it passes. Every state but two kinds reads or copies a position in the
+// text, which is where the guard below checks the stack: alternatives ("a|b") and lazy quantifiers
+// ("a*?") go on without touching it, so a chain of them deepens the stack unchecked. The figures are bytes
+// per level, measured by painting a thread's stack (x86-64; 32-bit builds need less) and rounded up by a
+// quarter or more. Plain builds, g++ 12 and clang 14 at -O0 and -O2: at most 144 per term, 528 per group
+// level, 400 per unchecked state. Sanitizer builds: at most 480, 1,824 and 1,568 (clang with
+// AddressSanitizer). The reserve covers the frames below the deepest check (a bracket test reaches into the
+// locale) and the throw that ends the search.
+struct StackCosts {
+    int64_t term;
+    int64_t group;
+    int64_t uncheckedState;
+    int64_t reserve;
+    // ThreadSanitizer records every active call in a table of its own, of fixed size (64 Ki calls), and
+    // fails when a deep recursion overflows it: there a call uses at most this much stack.
+    int64_t most = INT64_MAX;
+};
+#if defined(__SANITIZE_THREAD__)
+#define KT_REGEX_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define KT_REGEX_THREAD_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define KT_REGEX_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KT_REGEX_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(KT_REGEX_THREAD_SANITIZER)
+constexpr StackCosts kStack{640, 2560, 2048, 128 * 1024, 1024 * 1024};
+#elif defined(KT_REGEX_ADDRESS_SANITIZER)
+constexpr StackCosts kStack{640, 2560, 2048, 128 * 1024};
+#else
+constexpr StackCosts kStack{192, 768, 512, 64 * 1024};
+#endif
+// A thread whose stack the system cannot describe is taken to have this much left below the call.
+constexpr int64_t kUnknownStack = 256 * 1024;
+
+// The budget, in steps. A step is one operation of the matcher on a position in the text (read, advance,
+// compare, copy): 2 to 10 nanoseconds in an optimised build. Each run of a matcher may take a floor for
+// short texts plus a share per code unit of the text, so that a pattern that runs in linear time still gets
+// through a long text; common patterns take 5 to 80 steps per unit over prose, either matcher. Compiling is
+// not guarded step by step: its cost is estimated from the pattern's shape, charged in advance, and may not
+// exceed an allowance of its own.
+constexpr int64_t kStepFloor = 1'000'000;
+constexpr int64_t kStepsPerUnit = 128;
+constexpr int64_t kCompileAllowance = 20'000'000;
+
+// What compiling costs: a state about 256 steps (its memory dominates); a bracket expression in 8-bit
+// patterns a table of all 256 characters, each tested against all its items, where testing a character
+// costs about 40 steps (a collation key is built every time). Wide patterns test at matching time instead;
+// there reading a character is charged for the items of the longest bracket expression.
+constexpr int64_t kBracketTest = 40;
+constexpr int64_t kStepsPerState = 256;
+
+constexpr int64_t kSaturated = int64_t{1} << 48;
+int64_t Add(int64_t a, int64_t b) {
+    return std::min(a + b, kSaturated);
 }
+int64_t Multiply(int64_t a, int64_t b) {
+    return a != 0 && b > kSaturated / a ? kSaturated : std::min(a * b, kSaturated);
+}
+
+// States and unchecked states of a piece of the pattern.
+struct Cost {
+    int64_t states = 0;
+    int64_t unchecked = 0;
+    void operator+=(const Cost& other) {
+        states = Add(states, other.states);
+        unchecked = Add(unchecked, other.unchecked);
+    }
+    Cost Times(int64_t copies) const { return {Multiply(states, copies), Multiply(unchecked, copies)}; }
+};
 
 template <class Char>
 bool IsDigit(Char c) {
     return c >= Char('0') && c <= Char('9');
 }
-
-// Consumes the rest of a digit run that began with `first`; true when its value exceeds INT32_MAX.
 template <class Char>
-bool DigitRunBeyondInt(Char first, const Char*& p) {
+bool IsHexDigit(Char c) {
+    return IsDigit(c) || (c >= Char('a') && c <= Char('f')) || (c >= Char('A') && c <= Char('F'));
+}
+
+// Consumes the rest of a digit run that began with `first`; its value, or -1 beyond INT32_MAX.
+template <class Char>
+int64_t ReadNumber(Char first, const Char*& p) {
     int64_t value = first - Char('0');
-    bool beyond = false;
     for (; IsDigit(*p); ++p) {
-        if (!beyond) value = value * 10 + (*p - Char('0'));
-        beyond = beyond || value > INT32_MAX;
+        if (value < 0) continue;
+        value = value * 10 + (*p - Char('0'));
+        if (value > INT32_MAX) value = -1;
     }
-    return beyond;
+    return value;
 }
 }  // namespace
 
-// Follows the ECMAScript scanner of the standard library just far enough to know which digit runs it
-// reads as numbers: "\1"..."\9" and their following digits (in and out of brackets), and the counts
-// between "{" and "}". Whatever the library would reject anyway may end the scan with false.
+// A piece of the pattern as libstdc++'s compiler builds it: its states, and the runs of placeholder
+// states at its ends. The compiler links pieces through placeholders and removes them at the end, walking
+// each run once from every state that leads into it, so that its work grows with the runs' lengths.
+struct Piece {
+    Cost cost;
+    bool hollow = true;  // placeholders only; then lead and trail are both their number
+    int64_t lead = 0;    // placeholders before the first state that does something
+    int64_t trail = 0;   // and after the last one
+};
+Piece Placeholders(int64_t count) {
+    return {{count, 0}, true, count, count};
+}
+Piece Solid(Cost cost, int64_t lead, int64_t trail) {
+    return {cost, false, lead, trail};
+}
+
+// Tracks the longest run of placeholders the pieces put together.
+class RunTracker {
+  public:
+    Piece Then(const Piece& first, const Piece& second) {
+        Piece joined = first;
+        joined.cost += second.cost;
+        if (first.hollow && second.hollow) {
+            joined.lead = joined.trail = Add(first.lead, second.lead);
+        } else if (first.hollow) {
+            joined = Solid(joined.cost, Add(first.lead, second.lead), second.trail);
+        } else if (second.hollow) {
+            joined.trail = Add(first.trail, second.lead);
+        } else {
+            Note(Add(first.trail, second.lead));
+            joined.trail = second.trail;
+        }
+        Note(joined.lead);
+        Note(joined.trail);
+        return joined;
+    }
+    // `copies` of a piece in a row.
+    Piece Repeat(const Piece& piece, int64_t copies) {
+        if (copies == 0) return Placeholders(0);
+        Piece repeated = piece;
+        repeated.cost = piece.cost.Times(copies);
+        if (piece.hollow)
+            repeated.lead = repeated.trail = Multiply(piece.lead, copies);
+        else if (copies > 1)
+            Note(Add(piece.trail, piece.lead));
+        Note(repeated.lead);
+        return repeated;
+    }
+    // The runs of a piece that a state of its own now ends (a group, a quantifier's loop).
+    void Close(const Piece& piece) {
+        Note(piece.lead);
+        Note(piece.trail);
+    }
+    int64_t Longest() const { return longest_; }
+
+  private:
+    void Note(int64_t run) { longest_ = std::max(longest_, run); }
+    int64_t longest_ = 0;
+};
+
+// Follows libstdc++'s ECMAScript scanner and compiler far enough to know the terms, groups, alternatives,
+// quantifiers and bracket expressions, and which digit runs it reads as numbers: "\1"..."\9" and their
+// following digits (in and out of brackets), and the counts between "{" and "}". The figures are upper
+// bounds: what the scan cannot place counts as a term, and a pattern the library rejects may come out
+// larger.
 template <class Char>
-bool HasNumberBeyondInt(const Char* p) noexcept {
-    enum class State { kNormal, kBracket, kBrace } state = State::kNormal;
+PatternShape MeasurePattern(const Char* p) {
+    PatternShape shape;
+    RunTracker runs;
+    enum class Kind { kTop, kCapture, kPlain, kLookahead };
+    struct Level {
+        Kind kind;
+        Piece sequence;                    // of the current alternative, without its closing placeholder
+        std::optional<Piece> pending;      // its last term, which quantifiers still apply to
+        std::optional<Piece> alternation;  // the alternatives before it, joined
+        int64_t inside;                    // compiler stack at the start of each alternative
+        int64_t afterClose;  // compiler stack once the group is a term of the enclosing sequence
+    };
+    std::vector<Level> levels{Level{Kind::kTop, Placeholders(0), {}, {}, 0, 0}};
+    int64_t depth = 0;
+    auto deepen = [&](int64_t bytes) {
+        depth = Add(depth, bytes);
+        shape.compileStack = std::max(shape.compileStack, depth);
+    };
+    auto flush = [&](Level& level) {
+        if (level.pending) level.sequence = runs.Then(level.sequence, *level.pending);
+        level.pending.reset();
+    };
+    auto term = [&](Piece piece) {
+        flush(levels.back());
+        levels.back().pending = piece;
+        deepen(kStack.term);
+    };
+    // Ends the current alternative: each ends in a placeholder, and each "|" adds an alternative state and
+    // a placeholder that every alternative before it runs through.
+    auto endAlternative = [&](Level& level) {
+        flush(level);
+        Piece alternative = runs.Then(level.sequence, Placeholders(1));
+        runs.Close(alternative);
+        if (!level.alternation) return alternative;
+        Piece& joined = *level.alternation;
+        joined.cost += alternative.cost;
+        joined.cost += Cost{2, 1};
+        joined.trail = std::max(Add(joined.trail, 1), Add(alternative.trail, 1));
+        runs.Close(joined);
+        return alternative;
+    };
+    auto whole = [&](Level& level) {
+        Piece alternative = endAlternative(level);
+        return level.alternation ? *level.alternation : alternative;
+    };
+    // "*", "+" and "?" add states around their term; a count in braces copies it once per repetition,
+    // and once more for a "{n,}" loop (the original stays in the automaton, unused).
+    auto quantify = [&](bool braces, int64_t least, int64_t optional, bool unbounded, bool lazy) {
+        Level& level = levels.back();
+        if (!level.pending) return;  // nothing to repeat: the library rejects the pattern
+        const Piece body = *level.pending;
+        const int64_t repeats = unbounded ? 1 : optional;
+        Piece result = runs.Then(Placeholders(1), runs.Repeat(body, least));
+        if (unbounded) {
+            runs.Close(body);
+            result = runs.Then(result, Solid({}, 0, 0));
+        } else if (optional > 0) {
+            runs.Close(body);
+            result = runs.Then(result, Solid({}, 0, Add(body.trail, 1)));
+        } else {
+            result = runs.Then(result, Placeholders(1));
+        }
+        result.cost = braces ? body.cost.Times(Add(Add(least, optional), unbounded ? 2 : 1)) : body.cost;
+        result.cost += Cost{Add(repeats, 2), lazy ? repeats : 0};
+        level.pending = result;
+    };
+    auto lazyMark = [&]() {
+        if (*p != Char('?')) return false;
+        ++p;
+        return true;
+    };
+
+    const Char* const begin = p;
     while (*p != 0) {
         const Char c = *p++;
-        if (state == State::kBrace) {
-            if (IsDigit(c)) {
-                if (DigitRunBeyondInt(c, p)) return true;
-            } else if (c == Char('}')) {
-                state = State::kNormal;
-            } else if (c != Char(',')) {
-                return false;  // not a valid repeat
-            }
-        } else if (c == Char('\\')) {
-            if (*p == 0) return false;
+        if (c == Char('\\')) {
+            if (*p == 0) break;
             const Char escaped = *p++;
             if (escaped >= Char('1') && escaped <= Char('9')) {
-                if (DigitRunBeyondInt(escaped, p)) return true;
+                shape.backReference = true;
+                if (ReadNumber(escaped, p) < 0) shape.numberBeyondInt = true;
+            } else if (escaped == Char('b') || escaped == Char('B')) {
+                shape.wordBoundary = true;
+            } else if (escaped == Char('d') || escaped == Char('D') || escaped == Char('s') ||
+                       escaped == Char('S') || escaped == Char('w') || escaped == Char('W')) {
+                shape.brackets = Add(shape.brackets, 1);
+                shape.bracketUnits = Add(shape.bracketUnits, 2);
+                shape.longestBracket = std::max<int64_t>(shape.longestBracket, 2);
             } else if (escaped == Char('c') && *p != 0) {
                 ++p;  // "\cX": X is a literal, whatever it is
+            } else if (escaped == Char('x') || escaped == Char('u')) {
+                for (int digits = escaped == Char('x') ? 2 : 4; digits > 0 && IsHexDigit(*p); --digits) ++p;
             }
-        } else if (state == State::kNormal) {
-            if (c == Char('[')) {
-                state = State::kBracket;
-                if (*p == Char('^')) ++p;
-            } else if (c == Char('{')) {
-                state = State::kBrace;
+            term(Solid({1, 0}, 0, 0));
+        } else if (c == Char('[')) {
+            const Char* const opening = p - 1;
+            if (*p == Char('^')) ++p;
+            while (*p != 0 && *p != Char(']')) {
+                const Char inside = *p++;
+                if (inside == Char('\\') && *p != 0) {
+                    const Char escaped = *p++;
+                    if (escaped >= Char('1') && escaped <= Char('9') && ReadNumber(escaped, p) < 0)
+                        shape.numberBeyondInt = true;
+                } else if (inside == Char('[') && (*p == Char('.') || *p == Char(':') || *p == Char('='))) {
+                    // "[:name:]" and its kin run to the same mark followed by "]"
+                    const Char mark = *p++;
+                    while (*p != 0 && !(p[0] == mark && p[1] == Char(']'))) ++p;
+                    if (*p != 0) p += 2;
+                }
             }
-        } else if (c == Char(']')) {
-            state = State::kNormal;
-        } else if (c == Char('[') && (*p == Char('.') || *p == Char(':') || *p == Char('='))) {
-            // "[:name:]" and its kin run to the same mark followed by "]"
-            const Char mark = *p++;
-            while (*p != 0 && !(p[0] == mark && p[1] == Char(']'))) ++p;
-            if (*p == 0) return false;
-            p += 2;
-        }
-    }
-    return false;
-}
-
-template <class Char>
-int32_t FindRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
-                       const Char* pattern) noexcept {
-    if (HasNumberBeyondInt(pattern)) return -1;
-    try {
-        const Char* subject = substitution.Apply(text, length);
-        if constexpr (std::is_same_v<Char, char>) {
-            std::regex re(pattern, std::regex::ECMAScript);
-            std::cmatch match;
-            if (!std::regex_search(subject, match, re)) return -1;
-            return static_cast<int32_t>(match.position(0));
+            if (*p != 0) ++p;
+            const int64_t units = p - opening;
+            shape.brackets = Add(shape.brackets, 1);
+            shape.bracketUnits = Add(shape.bracketUnits, units);
+            shape.longestBracket = std::max(shape.longestBracket, units);
+            term(Solid({1, 0}, 0, 0));
+        } else if (c == Char('(')) {
+            Kind kind = Kind::kCapture;
+            if (*p == Char('?') && p[1] != 0) {
+                kind = p[1] == Char(':') ? Kind::kPlain : Kind::kLookahead;
+                p += 2;
+            }
+            flush(levels.back());
+            const int64_t afterClose = Add(depth, kStack.term);
+            deepen(kStack.group);
+            levels.push_back(Level{kind, Placeholders(0), {}, {}, depth, afterClose});
+        } else if (c == Char(')') && levels.size() > 1) {
+            Level& level = levels.back();
+            const Kind kind = level.kind;
+            Piece inner = whole(level);
+            depth = level.afterClose;
+            levels.pop_back();
+            if (kind == Kind::kPlain) {
+                inner = runs.Then(Placeholders(1), inner);
+            } else {
+                runs.Close(inner);  // between the group's own states
+                inner = Solid(inner.cost, 0, 0);
+                inner.cost += Cost{2, 0};
+            }
+            levels.back().pending = inner;
+        } else if (c == Char('|')) {
+            Level& level = levels.back();
+            const Piece alternative = endAlternative(level);
+            if (!level.alternation) level.alternation = Solid(alternative.cost, 0, alternative.trail);
+            level.sequence = Placeholders(0);
+            depth = level.inside;
+        } else if (c == Char('*') || c == Char('+') || c == Char('?')) {
+            const bool lazy = lazyMark();
+            if (c == Char('?'))
+                quantify(false, 0, 1, false, lazy);
+            else
+                quantify(false, c == Char('+') ? 1 : 0, 0, true, lazy);
+        } else if (c == Char('{')) {
+            int64_t least = 0;
+            int64_t most = -2;  // -2: "{n}", -3: "{n,}"
+            if (IsDigit(*p)) {
+                least = ReadNumber(*p++, p);
+                if (*p == Char(',')) {
+                    ++p;
+                    most = IsDigit(*p) ? ReadNumber(*p++, p) : -3;
+                }
+            }
+            if (least < 0 || most == -1) {
+                shape.numberBeyondInt = true;
+                continue;
+            }
+            if (*p != Char('}')) continue;  // not a valid repeat: the library rejects it
+            ++p;
+            const bool lazy = lazyMark();
+            quantify(true, least, most >= 0 ? std::max<int64_t>(most - least, 0) : 0, most == -3, lazy);
         } else {
-            std::wregex re(Widen(pattern), std::regex::ECMAScript);
-            std::wstring wide = Widen(subject);
-            std::wsmatch match;
-            if (!std::regex_search(wide, match, re)) return -1;
-            return static_cast<int32_t>(match.position(0));
+            term(Solid({1, 0}, 0, 0));
         }
-    } catch (const std::exception&) {
-        return -1;
     }
+    shape.units = p - begin;
+    // Groups left open make the library reject the pattern; their figures still count.
+    while (levels.size() > 1) {
+        Piece inner = whole(levels.back());
+        levels.pop_back();
+        flush(levels.back());
+        levels.back().sequence = runs.Then(levels.back().sequence, inner);
+    }
+    const Piece pattern = whole(levels.front());
+    runs.Close(pattern);
+    shape.states = Add(pattern.cost.states, 4);
+    shape.uncheckedStates = pattern.cost.unchecked;
+    shape.placeholderRun = runs.Longest();
+    return shape;
 }
 
+namespace {
+
+// The standard library has no regex for char16_t: 16-bit text runs through wchar_t, unit by unit, so
+// that positions stay in code units.
 template <class Char>
-bool MatchesRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
-                       const Char* pattern) noexcept {
-    if (HasNumberBeyondInt(pattern)) return false;
+using RegexChar = std::conditional_t<std::is_same_v<Char, char>, char, wchar_t>;
+
+// The guard's checks and every operation of a position are inlined: the matcher runs through them at each
+// state it passes.
+#define KT_REGEX_INLINE __attribute__((always_inline)) inline
+
+KT_REGEX_INLINE uintptr_t StackAddress() {
+    return reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+}
+
+// What the operations of one search may spend, and what each costs.
+class SearchGuard {
+  public:
+    SearchGuard(int64_t budget, uintptr_t floor, int64_t readCost, int64_t advanceCost)
+        : budget_(budget), floor_(floor), readCost_(readCost), advanceCost_(advanceCost) {}
+
+    // Inlined into every operation of the position: the matcher calls them at each state it passes.
+    KT_REGEX_INLINE void Step(int64_t cost) {
+        steps_ += cost;
+        if (steps_ > budget_ || StackAddress() < floor_) [[unlikely]]
+            Exceeded();
+    }
+    // For constructors the library declares noexcept: the next step does the checking.
+    KT_REGEX_INLINE void Charge(int64_t cost) noexcept { steps_ += cost; }
+    int64_t Steps() const { return steps_; }
+    int64_t ReadCost() const { return readCost_; }
+    int64_t AdvanceCost() const { return advanceCost_; }
+
+  private:
+    // Out of line, so that the matcher's frames, one per state it passes, stay small.
+    [[noreturn, gnu::noinline, gnu::cold]] void Exceeded() const {
+        throw std::regex_error(steps_ > budget_ ? std::regex_constants::error_complexity
+                                                : std::regex_constants::error_stack);
+    }
+
+    int64_t steps_ = 0;
+    int64_t budget_;
+    uintptr_t floor_;
+    int64_t readCost_;
+    int64_t advanceCost_;
+};
+
+// The guard of the search running on this thread, for positions the library default-constructs (it makes
+// one per automaton state for each run, lookaheads included), and an idle one for those made outside.
+thread_local SearchGuard* activeGuard = nullptr;
+SearchGuard& IdleGuard() {
+    thread_local SearchGuard idle(INT64_MAX, 0, 0, 0);
+    return idle;
+}
+
+class ActiveGuard {
+  public:
+    explicit ActiveGuard(SearchGuard& guard) : previous_(activeGuard) { activeGuard = &guard; }
+    ~ActiveGuard() { activeGuard = previous_; }
+    ActiveGuard(const ActiveGuard&) = delete;
+    ActiveGuard& operator=(const ActiveGuard&) = delete;
+
+  private:
+    SearchGuard* previous_;
+};
+
+// A position in the subject as std::regex_search and std::regex_match walk it. Both are templates over the
+// iterator, and libstdc++'s matcher touches the position at every state but alternatives and lazy
+// quantifiers, so each operation here is a step of the budget and a check of the stack. It widens 16-bit
+// units to wchar_t as it reads them. Reading gives a value, not a reference: the library only ever copies
+// the characters it reads.
+template <class Char>
+class GuardedPosition {
+  public:
+    using iterator_category = std::bidirectional_iterator_tag;
+    using value_type = RegexChar<Char>;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = value_type;
+
+    GuardedPosition() noexcept : guard_(activeGuard != nullptr ? activeGuard : &IdleGuard()) {
+        guard_->Charge(1);
+    }
+    GuardedPosition(const Char* at, SearchGuard& guard) : at_(at), guard_(&guard) {}
+    KT_REGEX_INLINE GuardedPosition(const GuardedPosition& other) : at_(other.at_), guard_(other.guard_) {
+        guard_->Step(1);
+    }
+    KT_REGEX_INLINE GuardedPosition& operator=(const GuardedPosition& other) {
+        at_ = other.at_;
+        guard_ = other.guard_;
+        guard_->Step(1);
+        return *this;
+    }
+    ~GuardedPosition() = default;
+
+    KT_REGEX_INLINE value_type operator*() const {
+        guard_->Step(guard_->ReadCost());
+        return static_cast<value_type>(*at_);
+    }
+    KT_REGEX_INLINE GuardedPosition& operator++() {
+        guard_->Step(guard_->AdvanceCost());
+        ++at_;
+        return *this;
+    }
+    GuardedPosition operator++(int) {
+        GuardedPosition before(*this);
+        ++*this;
+        return before;
+    }
+    KT_REGEX_INLINE GuardedPosition& operator--() {
+        guard_->Step(1);
+        --at_;
+        return *this;
+    }
+    GuardedPosition operator--(int) {
+        GuardedPosition before(*this);
+        --*this;
+        return before;
+    }
+    friend KT_REGEX_INLINE bool operator==(const GuardedPosition& a, const GuardedPosition& b) {
+        a.guard_->Step(1);
+        return a.at_ == b.at_;
+    }
+
+    const Char* Address() const { return at_; }
+
+  private:
+    const Char* at_ = nullptr;
+    SearchGuard* guard_;
+};
+
+// The stack a call may use: from the caller's frame down to the floor, which keeps the reserve free.
+struct StackRoom {
+    uintptr_t top;
+    uintptr_t floor;
+    int64_t Size() const { return static_cast<int64_t>(top - floor); }
+};
+StackRoom MeasureStackRoom() {
+    const uintptr_t here = StackAddress();
+    const platform::StackRange range = platform::CurrentThreadStack();
+    const uintptr_t low = range.high != 0 ? range.low : here - std::min<uintptr_t>(here, kUnknownStack);
+    uintptr_t floor = low + static_cast<uintptr_t>(kStack.reserve);
+    if (here > floor && here - floor > static_cast<uint64_t>(kStack.most))
+        floor = here - static_cast<uintptr_t>(kStack.most);
+    return {here, std::min(floor, here)};
+}
+
+// What compiling costs in steps, and what reading a character and advancing a position cost in the
+// matcher.
+struct Charges {
+    int64_t compile;
+    int64_t read;
+    int64_t advance;
+};
+template <class Char>
+Charges ChargesFor(const PatternShape& shape, bool breadthFirst) {
+    Charges charges{Add(Multiply(shape.units, 4), Multiply(shape.states, kStepsPerState)), 1, 1};
+    charges.compile = Add(charges.compile, Multiply(shape.states, shape.placeholderRun));
+    if constexpr (std::is_same_v<Char, char>) {
+        const int64_t table = Add(Multiply(shape.brackets, kBracketTest), shape.bracketUnits);
+        charges.compile = Add(charges.compile, Multiply(256, table));
+    } else {
+        // Wide bracket expressions look up and transform their ranges and classes once.
+        const int64_t items = Add(Multiply(shape.brackets, 1024), Multiply(shape.bracketUnits, 64));
+        charges.compile = Add(charges.compile, items);
+        charges.read += shape.longestBracket / 8;
+    }
+    if (shape.wordBoundary) charges.read += 8;  // looks the class "w" up by name each time
+    // The breadth-first matcher clears a flag per state at each position.
+    if (breadthFirst) charges.advance += shape.states / 64;
+    return charges;
+}
+
+// One run of the library's depth-first matcher (its default) or of its breadth-first one
+// (regex_constants::__polynomial, which keeps a set of states per position instead of backtracking).
+template <class Char>
+SearchOutcome RunOnce(const std::basic_string<RegexChar<Char>>& pattern, const PatternShape& shape,
+                      const Char* subject, const Char* end, bool wholeText, bool breadthFirst,
+                      const StackRoom& room) {
+    const int64_t length = end - subject;
+    const int64_t budget = kStepFloor + kStepsPerUnit * length;
+    const Charges charges = ChargesFor<Char>(shape, breadthFirst);
+    if (charges.compile > kCompileAllowance) return {-1, SearchEnd::kStepLimit};
+
+    const int64_t unchecked = Multiply(shape.uncheckedStates, kStack.uncheckedState);
+    if (shape.compileStack > room.Size() || unchecked >= room.Size()) return {-1, SearchEnd::kStackLimit};
+    auto flags = std::regex::ECMAScript;
+#if defined(__GLIBCXX__)
+    if (breadthFirst) flags |= std::regex_constants::__polynomial;
+#endif
+    std::basic_regex<RegexChar<Char>> re;
     try {
-        const Char* subject = substitution.Apply(text, length);
-        if constexpr (std::is_same_v<Char, char>) {
-            std::regex re(pattern, std::regex::ECMAScript);
-            return std::regex_match(subject, re);
-        } else {
-            std::wregex re(Widen(pattern), std::regex::ECMAScript);
-            return std::regex_match(Widen(subject), re);
+        re.assign(pattern, flags);
+    } catch (const std::regex_error&) {
+        return {-1, SearchEnd::kInvalidPattern};
+    }
+
+    SearchGuard guard(budget, room.floor + static_cast<uintptr_t>(unchecked), charges.read, charges.advance);
+    ActiveGuard active(guard);
+    try {
+        const GuardedPosition<Char> first(subject, guard);
+        const GuardedPosition<Char> last(end, guard);
+        if (wholeText) {
+            if (!std::regex_match(first, last, re)) return {-1, SearchEnd::kNoMatch};
+            return {0, SearchEnd::kMatch};
         }
-    } catch (const std::exception&) {
-        return false;
+        std::match_results<GuardedPosition<Char>> match;
+        if (!std::regex_search(first, last, match, re)) return {-1, SearchEnd::kNoMatch};
+        return {static_cast<int32_t>(match[0].first.Address() - subject), SearchEnd::kMatch};
+    } catch (const std::regex_error& limit) {
+        return {-1, limit.code() == std::regex_constants::error_stack ? SearchEnd::kStackLimit
+                                                                      : SearchEnd::kStepLimit};
     }
 }
 
-template bool HasNumberBeyondInt(const char*) noexcept;
-template bool HasNumberBeyondInt(const char16_t*) noexcept;
-template int32_t FindRegexUnits(CharSubstitution<char>&, const char*, int32_t, const char*) noexcept;
-template int32_t FindRegexUnits(CharSubstitution<char16_t>&, const char16_t*, int32_t,
-                                const char16_t*) noexcept;
-template bool MatchesRegexUnits(CharSubstitution<char>&, const char*, int32_t, const char*) noexcept;
-template bool MatchesRegexUnits(CharSubstitution<char16_t>&, const char16_t*, int32_t,
-                                const char16_t*) noexcept;
+}  // namespace
+
+// The depth-first matcher is the library's own answer and the fastest on ordinary lines; when it runs into
+// a limit, a pattern without back-references gets a second run of the breadth-first matcher, with a
+// budget of its own. That one needs stack only per automaton state, not per character, and no time
+// exponential in the text, so long matches and nested quantifiers still find their answer. Both decide
+// whether a match begins at a position alike; neither yields anything else here.
+template <class Char>
+SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
+                          const Char* pattern, bool wholeText, Matchers matchers) {
+    try {
+        const PatternShape shape = MeasurePattern(pattern);
+        if (shape.numberBeyondInt) return {-1, SearchEnd::kInvalidPattern};
+        const Char* subject = substitution.Apply(text, length);
+        const Char* end = subject + std::char_traits<Char>::length(subject);
+        const std::basic_string<RegexChar<Char>> regexPattern(pattern, pattern + shape.units);
+        const StackRoom room = MeasureStackRoom();
+        if (matchers == Matchers::kBreadthFirst)
+            return RunOnce(regexPattern, shape, subject, end, wholeText, true, room);
+        SearchOutcome outcome = RunOnce(regexPattern, shape, subject, end, wholeText, false, room);
+        const bool limited = outcome.end == SearchEnd::kStepLimit || outcome.end == SearchEnd::kStackLimit;
+        if (limited && !shape.backReference && matchers == Matchers::kDepthFirstThenBreadthFirst)
+            outcome = RunOnce(regexPattern, shape, subject, end, wholeText, true, room);
+        return outcome;
+    } catch (const std::bad_alloc&) {
+        return {-1, SearchEnd::kNoMemory};
+    } catch (const std::exception&) {
+        return {-1, SearchEnd::kInvalidPattern};
+    }
+}
+
+template PatternShape MeasurePattern(const char*);
+template PatternShape MeasurePattern(const char16_t*);
+template SearchOutcome SearchUnits(CharSubstitution<char>&, const char*, int32_t, const char*, bool,
+                                   Matchers);
+template SearchOutcome SearchUnits(CharSubstitution<char16_t>&, const char16_t*, int32_t, const char16_t*,
+                                   bool, Matchers);
 }  // namespace regex_detail
 
 template class CharSubstitution<char>;

@@ -1,7 +1,13 @@
 // Pattern search and match on strings over the standard library's ECMAScript regular expressions.
-// Every call compiles its pattern afresh; every failure (an invalid pattern, the library's complexity
-// limits, exhausted memory) reads as "no match". So does a pattern with a back-reference or repeat count
-// beyond INT32_MAX, which the standard library would overflow on instead of rejecting.
+// Every call compiles its pattern afresh; every failure (an invalid pattern, exhausted memory, a limit
+// below) reads as "no match". So does a pattern with a back-reference or repeat count beyond INT32_MAX,
+// which the standard library would overflow on instead of rejecting.
+//
+// The standard library's matcher recurses once per character and backtracks without bound, so each call
+// runs under limits of its own (see pattern_search.cpp): a budget of 1,000,000 steps plus 128 per code
+// unit of the text for each of at most two matcher runs, an estimate of compiling's cost checked in
+// advance, and the stack the calling thread really has left, less a reserve. A call that reaches a limit
+// gives -1 or false; it never overflows the stack and never runs longer than its budget.
 #pragma once
 
 #include <cstdint>
@@ -37,19 +43,54 @@ class CharSubstitution {
 };
 
 namespace regex_detail {
-// Whether the pattern holds a back-reference number (\12) or a repeat count ({2,5}) beyond INT32_MAX.
-// libstdc++ accumulates those digits in a long without an overflow check and returns them as int, so
-// such a pattern never reaches it.
+// What a scan of the pattern tells before the standard library compiles it: enough to bound the
+// compiler's recursion and the work of compiling and matching.
+struct PatternShape {
+    // A back-reference number (\12) or repeat count ({2,5}) beyond INT32_MAX. libstdc++ accumulates those
+    // digits in a long without an overflow check and returns them as int, so such a pattern never reaches it.
+    bool numberBeyondInt = false;
+    bool backReference = false;
+    bool wordBoundary = false;
+    int64_t units = 0;
+    int64_t compileStack = 0;     // bytes the compiler's recursion may take in this build
+    int64_t states = 0;           // at least the states of the compiled automaton
+    int64_t uncheckedStates = 0;  // states the matcher may pass through without reading the text
+    int64_t placeholderRun = 0;   // the longest run of placeholder states the compiler links and removes
+    int64_t brackets = 0;         // bracket expressions and class escapes (\w, \d, ...)
+    int64_t bracketUnits = 0;     // their units, all together
+    int64_t longestBracket = 0;   // units of the longest one
+};
 template <class Char>
-bool HasNumberBeyondInt(const Char* pattern) noexcept;
+PatternShape MeasurePattern(const Char* pattern);
 
-// Both apply the substitution inside the guarded region, so that a failed copy also reads as no match.
+// How a guarded search ended: the answer, or why there is none.
+enum class SearchEnd { kMatch, kNoMatch, kInvalidPattern, kStepLimit, kStackLimit, kNoMemory };
+struct SearchOutcome {
+    int32_t position;  // of the match in code units; -1 without one
+    SearchEnd end;
+};
+
+// Which of libstdc++'s matchers run: the depth-first one, then, after a limit, the breadth-first one (what
+// the operations do), or only one of them.
+enum class Matchers { kDepthFirstThenBreadthFirst, kDepthFirst, kBreadthFirst };
+
+// The search (wholeText: the match) itself. It applies the substitution inside the guarded region, so that
+// a failed copy also reads as no match. Exceptions not derived from std::exception pass through.
+template <class Char>
+SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
+                          const Char* pattern, bool wholeText,
+                          Matchers matchers = Matchers::kDepthFirstThenBreadthFirst);
+
 template <class Char>
 int32_t FindRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
-                       const Char* pattern) noexcept;
+                       const Char* pattern) {
+    return SearchUnits(substitution, text, length, pattern, false).position;
+}
 template <class Char>
 bool MatchesRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
-                       const Char* pattern) noexcept;
+                       const Char* pattern) {
+    return SearchUnits(substitution, text, length, pattern, true).end == SearchEnd::kMatch;
+}
 }  // namespace regex_detail
 
 // Where the first match of `pattern` begins (8-bit: characters, or bytes with inUnits), or -1. `start` is
