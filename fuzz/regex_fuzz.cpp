@@ -1,9 +1,9 @@
 // FindRegex and MatchesRegex with fuzzed patterns and long subjects: every failure of the standard
 // library's regex (invalid pattern, the search's step and stack limits) reads as "no match" and never
 // escapes. Found positions lie within the string; a whole-string match is also found at 0; 8-bit character
-// positions agree with byte positions; a substitution keeps positions. Where the depth-first matcher stays
-// within the limits, it and the breadth-first one give the standard library's own answers (in both widths,
-// so ASCII gives the same answers in both).
+// positions agree with byte positions; a substitution keeps positions; a KTPattern answers alike. Where the
+// depth-first matcher stays within the limits, it and the breadth-first one give the standard library's own
+// answers (in both widths, so ASCII gives the same answers in both).
 //
 // Limits: patterns of at most 255 units, any content; subjects of at most 8,192 units, the input's own or a
 // short run of units repeated (the first byte's top bits choose 1, 8, 64 or 512 copies). The library's
@@ -86,6 +86,10 @@ Outcome<Char> Search(const std::basic_string<Char>& subject, const std::basic_st
     KT_FUZZ_CHECK(found == -1 || (found >= 0 && found <= s.Length()));
     if (start > s.Length()) KT_FUZZ_CHECK(found == -1);
     if (patternText.empty()) KT_FUZZ_CHECK(found == -1 && !matches);
+    // A compiled pattern gives the same answers.
+    const kt::KTPattern<Char> compiled(pattern.Get());
+    KT_FUZZ_CHECK(compiled.Find(s, start, true, none) == found);
+    KT_FUZZ_CHECK(compiled.Matches(s, none) == matches);
 
     // Where the depth-first matcher gets through, it gives the standard library's answers (the plain one then
     // does the same work), and so do the breadth-first one and the operations.

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <locale>
 #include <random>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -416,4 +418,85 @@ TEST(PatternSearchLimits, ForeignExceptionsPassThrough) {
     std::locale::global(previous);
     EXPECT_EQ(FindRegex(KTString<char>("abc"), "[b]", 0, false, none), 1);
     EXPECT_TRUE(MatchesRegex(KTString<char16_t>(u"abc"), u"a[b]c", none16));
+}
+
+// --- a compiled pattern answers as FindRegex and MatchesRegex do -------------------------------------------
+
+namespace {
+
+template <class Char>
+void ExpectCompiledAnswers(const std::string& pattern8, const std::string& text8, int32_t start) {
+    const std::basic_string<Char> pattern(pattern8.begin(), pattern8.end());
+    const std::basic_string<Char> text(text8.begin(), text8.end());
+    const KTString<Char> s(text.c_str());
+    const KTPattern<Char> compiled(pattern.c_str());
+    const Char pair[3] = {Char('a'), Char('b'), 0};
+    CharSubstitution<Char> none;
+    CharSubstitution<Char> substitution(Char('x'), pair);
+    const std::string where = "/" + pattern8 + "/ on \"" + text8 + "\" from " + std::to_string(start) +
+                              ", width " + std::to_string(sizeof(Char));
+    for (bool inUnits : {false, true}) {
+        EXPECT_EQ(compiled.Find(s, start, inUnits, none), FindRegex(s, pattern.c_str(), start, inUnits, none))
+            << where;
+        EXPECT_EQ(compiled.Find(s, start, inUnits, substitution),
+                  FindRegex(s, pattern.c_str(), start, inUnits, substitution))
+            << where << ", substituted";
+    }
+    EXPECT_EQ(compiled.Matches(s, none), MatchesRegex(s, pattern.c_str(), none)) << where;
+    EXPECT_EQ(compiled.Matches(s, substitution), MatchesRegex(s, pattern.c_str(), substitution)) << where;
+}
+
+}  // namespace
+
+TEST(CompiledPattern, AgreesWithTheOperations) {
+    PatternMaker maker(7);
+    for (int i = 0; i < 1000; ++i) {
+        const std::string pattern = maker.Pattern();
+        const std::string text = maker.Text();
+        const auto start = static_cast<int32_t>(i % 13) - 2;
+        ExpectCompiledAnswers<char>(pattern, text, start);
+        ExpectCompiledAnswers<char16_t>(pattern, text, start);
+    }
+    // Character positions in 8-bit text, and hostile input under the same limits.
+    ExpectCompiledAnswers<char>("\xC3\xA4+b",
+                                "x\xC3\xA4\xC3\xA4"
+                                "b",
+                                1);
+    for (const HostileCase& c : HostileCases())
+        if (c.pattern.size() < 1000 && c.text.size() <= 30000)
+            ExpectCompiledAnswers<char>(c.pattern, c.text, 0);
+}
+
+TEST(CompiledPattern, PatternsThatMatchNothing) {
+    for (const std::string& pattern : {std::string(), std::string("a("), std::string("\\9999999999"),
+                                       Repeat("(", 50000) + Repeat(")", 50000)}) {
+        const KTPattern<char> compiled(pattern.c_str());
+        CharSubstitution<char> none;
+        EXPECT_FALSE(compiled.IsValid()) << pattern.substr(0, 12);
+        EXPECT_EQ(compiled.Find(KTString<char>("a()"), 0, false, none), -1);
+        EXPECT_FALSE(compiled.Matches(KTString<char>(""), none));
+    }
+    EXPECT_FALSE(KTPattern<char16_t>(nullptr).IsValid());
+    KTPattern<char16_t> moved(u"b");
+    const KTPattern<char16_t> target(std::move(moved));
+    CharSubstitution<char16_t> none;
+    EXPECT_TRUE(target.IsValid());
+    EXPECT_EQ(target.Find(KTString<char16_t>(u"abc"), 0, true, none), 1);
+}
+
+// One pattern searched from several threads at once, each with its own substitution.
+TEST(CompiledPattern, SharedBetweenThreads) {
+    const KTPattern<char> compiled("e(rr|xx)or [0-9]+");
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&compiled, &wrong, t] {
+            CharSubstitution<char> none;
+            const KTString<char> line(("at " + std::to_string(t) + ": error " + std::to_string(t)).c_str());
+            for (int i = 0; i < 200; ++i)
+                if (compiled.Find(line, 0, true, none) != 6) ++wrong;
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <new>
 #include <optional>
 #include <regex>
@@ -42,9 +43,9 @@ namespace {
 // How libstdc++'s regex spends the stack, and how much a call sets aside.
 //
 // The compiler recurses once per term of a sequence ("abc" is three) and a few times per group level; the
-// matcher recurses once per state it passes. Every state but two kinds reads or copies a position in the
-// text, which is where the guard below checks the stack: alternatives ("a|b") and lazy quantifiers
-// ("a*?") go on without touching it, so a chain of them deepens the stack unchecked. The figures are bytes
+// matcher recurses once per state it passes. Most states read or compare a position in the text, which is
+// where the guard below checks the stack; alternatives ("a|b"), quantifiers' loops and capturing groups'
+// ends go on without that, so a chain of them deepens the stack unchecked. The figures are bytes
 // per level, measured by painting a thread's stack (x86-64; 32-bit builds need less) and rounded up by a
 // quarter or more. Plain builds, g++ 12 and clang 14 at -O0 and -O2: at most 144 per term, 528 per group
 // level, 400 per unchecked state. Sanitizer builds: at most 480, 1,824 and 1,568 (clang with
@@ -254,7 +255,7 @@ PatternShape MeasurePattern(const Char* p) {
     };
     // "*", "+" and "?" add states around their term; a count in braces copies it once per repetition,
     // and once more for a "{n,}" loop (the original stays in the automaton, unused).
-    auto quantify = [&](bool braces, int64_t least, int64_t optional, bool unbounded, bool lazy) {
+    auto quantify = [&](bool braces, int64_t least, int64_t optional, bool unbounded) {
         Level& level = levels.back();
         if (!level.pending) return;  // nothing to repeat: the library rejects the pattern
         const Piece body = *level.pending;
@@ -270,13 +271,11 @@ PatternShape MeasurePattern(const Char* p) {
             result = runs.Then(result, Placeholders(1));
         }
         result.cost = braces ? body.cost.Times(Add(Add(least, optional), unbounded ? 2 : 1)) : body.cost;
-        result.cost += Cost{Add(repeats, 2), lazy ? repeats : 0};
+        result.cost += Cost{Add(repeats, 2), repeats};
         level.pending = result;
     };
-    auto lazyMark = [&]() {
-        if (*p != Char('?')) return false;
-        ++p;
-        return true;
+    auto skipLazyMark = [&]() {
+        if (*p == Char('?')) ++p;
     };
 
     const Char* const begin = p;
@@ -329,6 +328,7 @@ PatternShape MeasurePattern(const Char* p) {
                 kind = p[1] == Char(':') ? Kind::kPlain : Kind::kLookahead;
                 p += 2;
             }
+            if (kind == Kind::kCapture) shape.captures = Add(shape.captures, 1);
             flush(levels.back());
             const int64_t afterClose = Add(depth, kStack.term);
             deepen(kStack.group);
@@ -344,7 +344,7 @@ PatternShape MeasurePattern(const Char* p) {
             } else {
                 runs.Close(inner);  // between the group's own states
                 inner = Solid(inner.cost, 0, 0);
-                inner.cost += Cost{2, 0};
+                inner.cost += Cost{2, kind == Kind::kCapture ? 2 : 0};
             }
             levels.back().pending = inner;
         } else if (c == Char('|')) {
@@ -354,11 +354,11 @@ PatternShape MeasurePattern(const Char* p) {
             level.sequence = Placeholders(0);
             depth = level.inside;
         } else if (c == Char('*') || c == Char('+') || c == Char('?')) {
-            const bool lazy = lazyMark();
+            skipLazyMark();  // lazy or greedy, the loop is the same states
             if (c == Char('?'))
-                quantify(false, 0, 1, false, lazy);
+                quantify(false, 0, 1, false);
             else
-                quantify(false, c == Char('+') ? 1 : 0, 0, true, lazy);
+                quantify(false, c == Char('+') ? 1 : 0, 0, true);
         } else if (c == Char('{')) {
             int64_t least = 0;
             int64_t most = -2;  // -2: "{n}", -3: "{n,}"
@@ -375,8 +375,8 @@ PatternShape MeasurePattern(const Char* p) {
             }
             if (*p != Char('}')) continue;  // not a valid repeat: the library rejects it
             ++p;
-            const bool lazy = lazyMark();
-            quantify(true, least, most >= 0 ? std::max<int64_t>(most - least, 0) : 0, most == -3, lazy);
+            skipLazyMark();
+            quantify(true, least, most >= 0 ? std::max<int64_t>(most - least, 0) : 0, most == -3);
         } else {
             term(Solid({1, 0}, 0, 0));
         }
@@ -415,8 +415,12 @@ KT_REGEX_INLINE uintptr_t StackAddress() {
 // What the operations of one search may spend, and what each costs.
 class SearchGuard {
   public:
-    SearchGuard(int64_t budget, uintptr_t floor, int64_t readCost, int64_t advanceCost)
-        : budget_(budget), floor_(floor), readCost_(readCost), advanceCost_(advanceCost) {}
+    SearchGuard(int64_t budget, uintptr_t floor, int64_t readCost, int64_t advanceCost, int64_t compareCost)
+        : budget_(budget),
+          floor_(floor),
+          readCost_(readCost),
+          advanceCost_(advanceCost),
+          compareCost_(compareCost) {}
 
     // Inlined into every operation of the position: the matcher calls them at each state it passes.
     KT_REGEX_INLINE void Step(int64_t cost) {
@@ -424,11 +428,12 @@ class SearchGuard {
         if (steps_ > budget_ || StackAddress() < floor_) [[unlikely]]
             Exceeded();
     }
-    // For constructors the library declares noexcept: the next step does the checking.
+    // Counts without checking: the next step does that.
     KT_REGEX_INLINE void Charge(int64_t cost) noexcept { steps_ += cost; }
     int64_t Steps() const { return steps_; }
     int64_t ReadCost() const { return readCost_; }
     int64_t AdvanceCost() const { return advanceCost_; }
+    int64_t CompareCost() const { return compareCost_; }
 
   private:
     // Out of line, so that the matcher's frames, one per state it passes, stay small.
@@ -442,13 +447,14 @@ class SearchGuard {
     uintptr_t floor_;
     int64_t readCost_;
     int64_t advanceCost_;
+    int64_t compareCost_;
 };
 
 // The guard of the search running on this thread, for positions the library default-constructs (it makes
 // one per automaton state for each run, lookaheads included), and an idle one for those made outside.
 thread_local SearchGuard* activeGuard = nullptr;
 SearchGuard& IdleGuard() {
-    thread_local SearchGuard idle(INT64_MAX, 0, 0, 0);
+    thread_local SearchGuard idle(INT64_MAX, 0, 0, 0, 0);
     return idle;
 }
 
@@ -464,11 +470,18 @@ class ActiveGuard {
 };
 
 // A position in the subject as std::regex_search and std::regex_match walk it. Both are templates over the
-// iterator, and libstdc++'s matcher touches the position at every state but alternatives and lazy
-// quantifiers, so each operation here is a step of the budget and a check of the stack. It widens 16-bit
-// units to wchar_t as it reads them. Reading gives a value, not a reference: the library only ever copies
-// the characters it reads.
-template <class Char>
+// iterator, and libstdc++'s matcher compares the position at every state that consumes or tests text (with
+// the end, or with where a loop last began) before it reads or advances it: reading and advancing are
+// charged to the budget, and each comparison checks the budget and the stack. It widens
+// 16-bit units to wchar_t as it reads them. Reading gives a value, not a reference: the library only ever
+// copies the characters it reads.
+//
+// Copies are steps only for the breadth-first matcher, which copies the capture positions for every state
+// it keeps at every position. The depth-first matcher copies them once per start position and per accepted
+// match, which its advance and compare costs cover; there a position copies as a plain pair of pointers, so
+// that the library moves its capture vectors as memory. Its states that only copy a position (a group's
+// begin and end, a quantifier's loop) then recurse unchecked, which the stack reserve counts.
+template <class Char, bool kCopiesAreSteps>
 class GuardedPosition {
   public:
     using iterator_category = std::bidirectional_iterator_tag;
@@ -481,10 +494,14 @@ class GuardedPosition {
         guard_->Charge(1);
     }
     GuardedPosition(const Char* at, SearchGuard& guard) : at_(at), guard_(&guard) {}
-    KT_REGEX_INLINE GuardedPosition(const GuardedPosition& other) : at_(other.at_), guard_(other.guard_) {
+    GuardedPosition(const GuardedPosition&) requires(!kCopiesAreSteps) = default;
+    GuardedPosition& operator=(const GuardedPosition&) requires(!kCopiesAreSteps) = default;
+    KT_REGEX_INLINE GuardedPosition(const GuardedPosition& other) requires kCopiesAreSteps
+        : at_(other.at_),
+          guard_(other.guard_) {
         guard_->Step(1);
     }
-    KT_REGEX_INLINE GuardedPosition& operator=(const GuardedPosition& other) {
+    KT_REGEX_INLINE GuardedPosition& operator=(const GuardedPosition& other) requires kCopiesAreSteps {
         at_ = other.at_;
         guard_ = other.guard_;
         guard_->Step(1);
@@ -493,11 +510,11 @@ class GuardedPosition {
     ~GuardedPosition() = default;
 
     KT_REGEX_INLINE value_type operator*() const {
-        guard_->Step(guard_->ReadCost());
+        guard_->Charge(guard_->ReadCost());
         return static_cast<value_type>(*at_);
     }
     KT_REGEX_INLINE GuardedPosition& operator++() {
-        guard_->Step(guard_->AdvanceCost());
+        guard_->Charge(guard_->AdvanceCost());
         ++at_;
         return *this;
     }
@@ -507,7 +524,7 @@ class GuardedPosition {
         return before;
     }
     KT_REGEX_INLINE GuardedPosition& operator--() {
-        guard_->Step(1);
+        guard_->Charge(1);
         --at_;
         return *this;
     }
@@ -517,7 +534,7 @@ class GuardedPosition {
         return before;
     }
     friend KT_REGEX_INLINE bool operator==(const GuardedPosition& a, const GuardedPosition& b) {
-        a.guard_->Step(1);
+        a.guard_->Step(a.guard_->CompareCost());
         return a.at_ == b.at_;
     }
 
@@ -550,10 +567,11 @@ struct Charges {
     int64_t compile;
     int64_t read;
     int64_t advance;
+    int64_t compare;
 };
 template <class Char>
 Charges ChargesFor(const PatternShape& shape, bool breadthFirst) {
-    Charges charges{Add(Multiply(shape.units, 4), Multiply(shape.states, kStepsPerState)), 1, 1};
+    Charges charges{Add(Multiply(shape.units, 4), Multiply(shape.states, kStepsPerState)), 1, 1, 1};
     charges.compile = Add(charges.compile, Multiply(shape.states, shape.placeholderRun));
     if constexpr (std::is_same_v<Char, char>) {
         const int64_t table = Add(Multiply(shape.brackets, kBracketTest), shape.bracketUnits);
@@ -565,50 +583,85 @@ Charges ChargesFor(const PatternShape& shape, bool breadthFirst) {
         charges.read += shape.longestBracket / 8;
     }
     if (shape.wordBoundary) charges.read += 8;  // looks the class "w" up by name each time
-    // The breadth-first matcher clears a flag per state at each position.
-    if (breadthFirst) charges.advance += shape.states / 64;
+    if (breadthFirst) {
+        charges.advance += shape.states / 64;  // it clears a flag per state at each position
+    } else {
+        // The depth-first matcher copies the capture positions (the groups and three more) at each start
+        // position and at each accepted match, which compares positions first.
+        const int64_t results = Add(shape.captures, 3) / 8;
+        charges.advance += results;
+        charges.compare += results;
+    }
     return charges;
 }
 
-// One run of the library's depth-first matcher (its default) or of its breadth-first one
-// (regex_constants::__polynomial, which keeps a set of states per position instead of backtracking).
 template <class Char>
-SearchOutcome RunOnce(const std::basic_string<RegexChar<Char>>& pattern, const PatternShape& shape,
-                      const Char* subject, const Char* end, bool wholeText, bool breadthFirst,
-                      const StackRoom& room) {
-    const int64_t length = end - subject;
-    const int64_t budget = kStepFloor + kStepsPerUnit * length;
-    const Charges charges = ChargesFor<Char>(shape, breadthFirst);
-    if (charges.compile > kCompileAllowance) return {-1, SearchEnd::kStepLimit};
+using Regex = std::basic_regex<RegexChar<Char>>;
 
-    const int64_t unchecked = Multiply(shape.uncheckedStates, kStack.uncheckedState);
-    if (shape.compileStack > room.Size() || unchecked >= room.Size()) return {-1, SearchEnd::kStackLimit};
+// Compiles the pattern for the library's depth-first matcher (its default) or its breadth-first one
+// (regex_constants::__polynomial, which keeps a set of states per position instead of backtracking), unless
+// compiling would exceed its allowance or the stack left.
+template <class Char>
+SearchEnd Compile(const Char* pattern, const PatternShape& shape, bool breadthFirst, const StackRoom& room,
+                  Regex<Char>& re) {
+    if (ChargesFor<Char>(shape, breadthFirst).compile > kCompileAllowance) return SearchEnd::kStepLimit;
+    if (shape.compileStack > room.Size()) return SearchEnd::kStackLimit;
     auto flags = std::regex::ECMAScript;
 #if defined(__GLIBCXX__)
     if (breadthFirst) flags |= std::regex_constants::__polynomial;
 #endif
-    std::basic_regex<RegexChar<Char>> re;
     try {
-        re.assign(pattern, flags);
+        re.assign(pattern, pattern + shape.units, flags);
     } catch (const std::regex_error&) {
-        return {-1, SearchEnd::kInvalidPattern};
+        return SearchEnd::kInvalidPattern;
     }
+    return SearchEnd::kMatch;
+}
 
-    SearchGuard guard(budget, room.floor + static_cast<uintptr_t>(unchecked), charges.read, charges.advance);
+// One run of a compiled pattern over the subject, under its own step budget and the stack floor.
+template <class Char>
+SearchOutcome Run(const Regex<Char>& re, const PatternShape& shape, const Char* subject, const Char* end,
+                  bool wholeText, bool breadthFirst, const StackRoom& room) {
+    const int64_t unchecked = Multiply(shape.uncheckedStates, kStack.uncheckedState);
+    if (unchecked >= room.Size()) return {-1, SearchEnd::kStackLimit};
+    const Charges charges = ChargesFor<Char>(shape, breadthFirst);
+    SearchGuard guard(kStepFloor + kStepsPerUnit * (end - subject),
+                      room.floor + static_cast<uintptr_t>(unchecked), charges.read, charges.advance,
+                      charges.compare);
     ActiveGuard active(guard);
-    try {
-        const GuardedPosition<Char> first(subject, guard);
-        const GuardedPosition<Char> last(end, guard);
+    auto run = [&]<class Position>(Position first, Position last) -> SearchOutcome {
         if (wholeText) {
             if (!std::regex_match(first, last, re)) return {-1, SearchEnd::kNoMatch};
             return {0, SearchEnd::kMatch};
         }
-        std::match_results<GuardedPosition<Char>> match;
+        std::match_results<Position> match;
         if (!std::regex_search(first, last, match, re)) return {-1, SearchEnd::kNoMatch};
         return {static_cast<int32_t>(match[0].first.Address() - subject), SearchEnd::kMatch};
+    };
+    try {
+        if (breadthFirst)
+            return run(GuardedPosition<Char, true>(subject, guard), GuardedPosition<Char, true>(end, guard));
+        return run(GuardedPosition<Char, false>(subject, guard), GuardedPosition<Char, false>(end, guard));
     } catch (const std::regex_error& limit) {
         return {-1, limit.code() == std::regex_constants::error_stack ? SearchEnd::kStackLimit
                                                                       : SearchEnd::kStepLimit};
+    }
+}
+
+bool IsLimit(SearchEnd end) {
+    return end == SearchEnd::kStepLimit || end == SearchEnd::kStackLimit;
+}
+
+// Turns what escapes a search into its outcome: exhausted memory and the standard library's other
+// failures read as no match; anything not derived from std::exception passes through.
+template <class Search>
+SearchOutcome Guarded(Search search) {
+    try {
+        return search();
+    } catch (const std::bad_alloc&) {
+        return {-1, SearchEnd::kNoMemory};
+    } catch (const std::exception&) {
+        return {-1, SearchEnd::kInvalidPattern};
     }
 }
 
@@ -622,26 +675,59 @@ SearchOutcome RunOnce(const std::basic_string<RegexChar<Char>>& pattern, const P
 template <class Char>
 SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
                           const Char* pattern, bool wholeText, Matchers matchers) {
-    try {
+    return Guarded([&]() -> SearchOutcome {
         const PatternShape shape = MeasurePattern(pattern);
         if (shape.numberBeyondInt) return {-1, SearchEnd::kInvalidPattern};
         const Char* subject = substitution.Apply(text, length);
         const Char* end = subject + std::char_traits<Char>::length(subject);
-        const std::basic_string<RegexChar<Char>> regexPattern(pattern, pattern + shape.units);
         const StackRoom room = MeasureStackRoom();
-        if (matchers == Matchers::kBreadthFirst)
-            return RunOnce(regexPattern, shape, subject, end, wholeText, true, room);
-        SearchOutcome outcome = RunOnce(regexPattern, shape, subject, end, wholeText, false, room);
-        const bool limited = outcome.end == SearchEnd::kStepLimit || outcome.end == SearchEnd::kStackLimit;
-        if (limited && !shape.backReference && matchers == Matchers::kDepthFirstThenBreadthFirst)
-            outcome = RunOnce(regexPattern, shape, subject, end, wholeText, true, room);
+        auto runOnce = [&](bool breadthFirst) -> SearchOutcome {
+            Regex<Char> re;
+            const SearchEnd compiled = Compile(pattern, shape, breadthFirst, room, re);
+            if (compiled != SearchEnd::kMatch) return {-1, compiled};
+            return Run(re, shape, subject, end, wholeText, breadthFirst, room);
+        };
+        if (matchers == Matchers::kBreadthFirst) return runOnce(true);
+        SearchOutcome outcome = runOnce(false);
+        if (IsLimit(outcome.end) && !shape.backReference && matchers == Matchers::kDepthFirstThenBreadthFirst)
+            outcome = runOnce(true);
         return outcome;
-    } catch (const std::bad_alloc&) {
-        return {-1, SearchEnd::kNoMemory};
-    } catch (const std::exception&) {
-        return {-1, SearchEnd::kInvalidPattern};
-    }
+    });
 }
+
+// Both matchers' automata, compiled once; each search runs them as SearchUnits does.
+template <class Char>
+struct CompiledPattern {
+    PatternShape shape;
+    SearchEnd compiled = SearchEnd::kInvalidPattern;  // kMatch: the depth-first automaton is there
+    Regex<Char> depthFirst;
+    std::optional<Regex<Char>> breadthFirst;  // for patterns without back-references
+
+    explicit CompiledPattern(const Char* pattern) {
+        if (pattern == nullptr || pattern[0] == 0) return;
+        shape = MeasurePattern(pattern);
+        if (shape.numberBeyondInt) return;
+        const StackRoom room = MeasureStackRoom();
+        compiled = Compile(pattern, shape, false, room, depthFirst);
+        if (compiled != SearchEnd::kMatch || shape.backReference) return;
+        breadthFirst.emplace();
+        if (Compile(pattern, shape, true, room, *breadthFirst) != SearchEnd::kMatch) breadthFirst.reset();
+    }
+
+    SearchOutcome Search(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
+                         bool wholeText) const {
+        if (compiled != SearchEnd::kMatch) return {-1, compiled};
+        return Guarded([&]() -> SearchOutcome {
+            const Char* subject = substitution.Apply(text, length);
+            const Char* end = subject + std::char_traits<Char>::length(subject);
+            const StackRoom room = MeasureStackRoom();
+            SearchOutcome outcome = Run(depthFirst, shape, subject, end, wholeText, false, room);
+            if (IsLimit(outcome.end) && breadthFirst)
+                outcome = Run(*breadthFirst, shape, subject, end, wholeText, true, room);
+            return outcome;
+        });
+    }
+};
 
 template PatternShape MeasurePattern(const char*);
 template PatternShape MeasurePattern(const char16_t*);
@@ -650,6 +736,37 @@ template SearchOutcome SearchUnits(CharSubstitution<char>&, const char*, int32_t
 template SearchOutcome SearchUnits(CharSubstitution<char16_t>&, const char16_t*, int32_t, const char16_t*,
                                    bool, Matchers);
 }  // namespace regex_detail
+
+template <class Char>
+KTPattern<Char>::KTPattern(const Char* pattern) {
+    try {
+        compiled_ = std::make_unique<regex_detail::CompiledPattern<Char>>(pattern);
+    } catch (const std::exception&) {
+        compiled_.reset();  // exhausted memory: a pattern that matches nothing
+    }
+}
+template <class Char>
+KTPattern<Char>::~KTPattern() = default;
+template <class Char>
+KTPattern<Char>::KTPattern(KTPattern&&) noexcept = default;
+template <class Char>
+KTPattern<Char>& KTPattern<Char>::operator=(KTPattern&&) noexcept = default;
+
+template <class Char>
+bool KTPattern<Char>::IsValid() const noexcept {
+    return compiled_ && compiled_->compiled == regex_detail::SearchEnd::kMatch;
+}
+
+template <class Char>
+regex_detail::SearchOutcome KTPattern<Char>::SearchUnits(CharSubstitution<Char>& substitution,
+                                                         const Char* text, int32_t length,
+                                                         bool wholeText) const {
+    if (!compiled_) return {-1, regex_detail::SearchEnd::kNoMemory};
+    return compiled_->Search(substitution, text, length, wholeText);
+}
+
+template class KTPattern<char>;
+template class KTPattern<char16_t>;
 
 template class CharSubstitution<char>;
 template class CharSubstitution<char16_t>;

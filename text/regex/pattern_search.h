@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "text/string/kt_string.h"
 
@@ -54,7 +55,8 @@ struct PatternShape {
     int64_t units = 0;
     int64_t compileStack = 0;     // bytes the compiler's recursion may take in this build
     int64_t states = 0;           // at least the states of the compiled automaton
-    int64_t uncheckedStates = 0;  // states the matcher may pass through without reading the text
+    int64_t uncheckedStates = 0;  // states the matcher may pass without reading or comparing positions
+    int64_t captures = 0;         // capturing groups
     int64_t placeholderRun = 0;   // the longest run of placeholder states the compiler links and removes
     int64_t brackets = 0;         // bracket expressions and class escapes (\w, \d, ...)
     int64_t bracketUnits = 0;     // their units, all together
@@ -82,6 +84,34 @@ SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text
                           Matchers matchers = Matchers::kDepthFirstThenBreadthFirst);
 
 template <class Char>
+struct CompiledPattern;
+
+// Where the search in characters begins in units, or -1 when the string has fewer characters or units.
+template <class Char, class Storage>
+int32_t StartUnits(const KTStringT<Char, Storage>& s, int32_t start, bool inUnits) {
+    const Char* data = s.Data();
+    const int32_t length = s.Length();
+    if (start < 0) start = 0;
+    if constexpr (std::is_same_v<Char, char>) {
+        if (!inUnits && start != ToEnd) {
+            const int32_t units = CharsToUnits(data, start);
+            if (units == length && UnitsToChars(data, length) < start)
+                return -1;  // fewer characters than start
+            start = units;
+        }
+    }
+    return start > length ? -1 : start;
+}
+
+// A found unit offset in the position convention of FindRegex.
+template <class Char>
+int32_t FoundPosition(const Char* data, int32_t offset, bool inUnits) {
+    if constexpr (std::is_same_v<Char, char>)
+        if (offset > 0 && !inUnits) return UnitsToChars(data, offset);
+    return offset;
+}
+
+template <class Char>
 int32_t FindRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
                        const Char* pattern) {
     return SearchUnits(substitution, text, length, pattern, false).position;
@@ -99,22 +129,9 @@ template <class Char, class Storage>
 int32_t FindRegex(const KTStringT<Char, Storage>& s, const Char* pattern, int32_t start, bool inUnits,
                   CharSubstitution<Char>& substitution) {
     if (pattern == nullptr || pattern[0] == 0) return -1;
-    const Char* data = s.Data();
-    int32_t length = s.Length();
-    if (start < 0) start = 0;
-    if constexpr (std::is_same_v<Char, char>) {
-        if (!inUnits && start != ToEnd) {
-            int32_t units = CharsToUnits(data, start);
-            if (units == length && UnitsToChars(data, length) < start)
-                return -1;  // fewer characters than start
-            start = units;
-        }
-    }
-    if (start > length) return -1;
-    int32_t offset = regex_detail::FindRegexUnits(substitution, data, length, pattern);
-    if constexpr (std::is_same_v<Char, char>)
-        if (offset > 0 && !inUnits) return UnitsToChars(data, offset);
-    return offset;
+    if (regex_detail::StartUnits(s, start, inUnits) < 0) return -1;
+    const int32_t offset = regex_detail::FindRegexUnits(substitution, s.Data(), s.Length(), pattern);
+    return regex_detail::FoundPosition(s.Data(), offset, inUnits);
 }
 
 // Whether the whole string matches `pattern`.
@@ -124,5 +141,45 @@ bool MatchesRegex(const KTStringT<Char, Storage>& s, const Char* pattern,
     if (pattern == nullptr || pattern[0] == 0) return false;
     return regex_detail::MatchesRegexUnits(substitution, s.Data(), s.Length(), pattern);
 }
+
+// A pattern compiled once and searched with many times: the answers of FindRegex and MatchesRegex with the
+// same pattern, under the same limits, without compiling on every call. A pattern that is empty, invalid
+// or beyond the limits of compiling matches nothing (IsValid() is false). A KTPattern may be searched
+// with from several threads at once; each search brings its own substitution.
+//
+//     const KTPattern<char> code("code [0-9]+");
+//     for (const auto& line : lines)
+//         if (code.Find(line, 0, false, none) >= 0) ...
+template <class Char>
+class KTPattern {
+  public:
+    explicit KTPattern(const Char* pattern);
+    ~KTPattern();
+    KTPattern(KTPattern&&) noexcept;
+    KTPattern& operator=(KTPattern&&) noexcept;
+    KTPattern(const KTPattern&) = delete;
+    KTPattern& operator=(const KTPattern&) = delete;
+
+    bool IsValid() const noexcept;
+
+    template <class Storage>
+    int32_t Find(const KTStringT<Char, Storage>& s, int32_t start, bool inUnits,
+                 CharSubstitution<Char>& substitution) const {
+        if (regex_detail::StartUnits(s, start, inUnits) < 0) return -1;
+        const int32_t offset = SearchUnits(substitution, s.Data(), s.Length(), false).position;
+        return regex_detail::FoundPosition(s.Data(), offset, inUnits);
+    }
+    template <class Storage>
+    bool Matches(const KTStringT<Char, Storage>& s, CharSubstitution<Char>& substitution) const {
+        return SearchUnits(substitution, s.Data(), s.Length(), true).end == regex_detail::SearchEnd::kMatch;
+    }
+
+    // The search (wholeText: the match) in units, and how it ended.
+    regex_detail::SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text,
+                                            int32_t length, bool wholeText) const;
+
+  private:
+    std::unique_ptr<regex_detail::CompiledPattern<Char>> compiled_;
+};
 
 }  // namespace kt
