@@ -63,6 +63,76 @@ void StdFind16(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
 }
 
+// The same search reporting a character position (the default), which counts the characters before the hit:
+// in the ASCII text, and in 1 MiB of German prose (umlauts and sharp s, two bytes each, in about one word
+// in three).
+std::string GermanProse() {
+    static const char* const words[] = {"der",
+                                        "die",
+                                        "und",
+                                        "f\xC3\xBCr",
+                                        "mit",
+                                        "\xC3\xBC"
+                                        "ber",
+                                        "sch\xC3\xB6n",
+                                        "Stra\xC3\x9F"
+                                        "e",
+                                        "Haus",
+                                        "gr\xC3\xB6\xC3\x9F"
+                                        "er",
+                                        "M\xC3\xA4"
+                                        "dchen",
+                                        "Zeit",
+                                        "K\xC3\xA4se",
+                                        "wird",
+                                        "nicht",
+                                        "T\xC3\xBCr",
+                                        "Schl\xC3\xBCssel",
+                                        "einem",
+                                        "Jahr",
+                                        "k\xC3\xB6nnen",
+                                        "Wetter",
+                                        "auch",
+                                        "Stadt",
+                                        "Fr\xC3\xBChling",
+                                        "hei\xC3\x9F"
+                                        "t",
+                                        "noch",
+                                        "Arbeit"};
+    std::mt19937 rng(11);
+    std::string text;
+    while (text.size() < (1u << 20) - 16) {
+        text += words[rng() % std::size(words)];
+        text += rng() % 9 == 0 ? ". " : " ";
+    }
+    text += "needle1234";
+    return text;
+}
+const std::string& German() {
+    static const std::string text = GermanProse();
+    return text;
+}
+void KTFind8Chars(benchmark::State& state) {
+    kt::KTString<char> s(Text().c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+}
+void StdFind8Chars(benchmark::State& state) {
+    std::string_view s(Text());
+    for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+}
+void KTFind8German(benchmark::State& state) {
+    kt::KTString<char> s(German().c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(German().size()));
+}
+void StdFind8German(benchmark::State& state) {
+    std::string_view s(German());
+    for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(German().size()));
+}
+
 // Case-insensitive search for "NEEDLE1234" in the 16-bit text.
 void KTFindNoCase16(benchmark::State& state) {
     std::u16string wide = Widen(Text());
@@ -138,6 +208,10 @@ BENCHMARK(KTFind8);
 BENCHMARK(StdFind8);
 BENCHMARK(KTFind16);
 BENCHMARK(StdFind16);
+BENCHMARK(KTFind8Chars);
+BENCHMARK(StdFind8Chars);
+BENCHMARK(KTFind8German);
+BENCHMARK(StdFind8German);
 BENCHMARK(KTFindNoCase16);
 BENCHMARK(KTReplaceAll);
 BENCHMARK(StdReplaceLoop);
