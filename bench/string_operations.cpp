@@ -112,25 +112,15 @@ const std::string& German() {
     static const std::string text = GermanProse();
     return text;
 }
-void KTFind8Chars(benchmark::State& state) {
-    kt::KTString<char> s(Text().c_str());
+void KTFind8Chars(benchmark::State& state, const std::string& (*text)()) {
+    kt::KTString<char> s(text().c_str());
     for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle));
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text().size()));
 }
-void StdFind8Chars(benchmark::State& state) {
-    std::string_view s(Text());
+void StdFind8Chars(benchmark::State& state, const std::string& (*text)()) {
+    std::string_view s(text());
     for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
-}
-void KTFind8German(benchmark::State& state) {
-    kt::KTString<char> s(German().c_str());
-    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle));
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(German().size()));
-}
-void StdFind8German(benchmark::State& state) {
-    std::string_view s(German());
-    for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(German().size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text().size()));
 }
 
 // Case-insensitive search for "NEEDLE1234" in the 16-bit text.
@@ -208,10 +198,10 @@ BENCHMARK(KTFind8);
 BENCHMARK(StdFind8);
 BENCHMARK(KTFind16);
 BENCHMARK(StdFind16);
-BENCHMARK(KTFind8Chars);
-BENCHMARK(StdFind8Chars);
-BENCHMARK(KTFind8German);
-BENCHMARK(StdFind8German);
+BENCHMARK_CAPTURE(KTFind8Chars, ascii, &Text);
+BENCHMARK_CAPTURE(StdFind8Chars, ascii, &Text);
+BENCHMARK_CAPTURE(KTFind8Chars, german, &German);
+BENCHMARK_CAPTURE(StdFind8Chars, german, &German);
 BENCHMARK(KTFindNoCase16);
 BENCHMARK(KTReplaceAll);
 BENCHMARK(StdReplaceLoop);
