@@ -108,7 +108,7 @@ constexpr std::array<bool, 256> kPercentEscapeTable = [] {
     return table;
 }();
 
-std::string StdPercentEscape(std::string_view in) {
+std::string TablePercentEscape(std::string_view in) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(in.size());
@@ -171,9 +171,9 @@ void KTPercentEscape(benchmark::State& state) {
     }
     Finish(state, allocationCount - before);
 }
-void StdPercentEscapeBench(benchmark::State& state) {
+void StdPercentEscape(benchmark::State& state) {
     const long before = allocationCount;
-    for (auto _ : state) benchmark::DoNotOptimize(StdPercentEscape(SpecialText()));
+    for (auto _ : state) benchmark::DoNotOptimize(TablePercentEscape(SpecialText()));
     Finish(state, allocationCount - before);
 }
 
@@ -182,7 +182,7 @@ BENCHMARK(StdEscapeMarkupPlain);
 BENCHMARK(KTEscapeMarkupSpecials);
 BENCHMARK(StdEscapeMarkupSpecials);
 BENCHMARK(KTPercentEscape);
-BENCHMARK(StdPercentEscapeBench);
+BENCHMARK(StdPercentEscape);
 
 }  // namespace
 

@@ -63,6 +63,66 @@ void StdFind16(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
 }
 
+// The same search reporting a character position (the default), which counts the characters before the hit:
+// in the ASCII text, and in 1 MiB of German prose (umlauts and sharp s, two bytes each, in about one word
+// in three).
+std::string GermanProse() {
+    static const char* const words[] = {"der",
+                                        "die",
+                                        "und",
+                                        "f\xC3\xBCr",
+                                        "mit",
+                                        "\xC3\xBC"
+                                        "ber",
+                                        "sch\xC3\xB6n",
+                                        "Stra\xC3\x9F"
+                                        "e",
+                                        "Haus",
+                                        "gr\xC3\xB6\xC3\x9F"
+                                        "er",
+                                        "M\xC3\xA4"
+                                        "dchen",
+                                        "Zeit",
+                                        "K\xC3\xA4se",
+                                        "wird",
+                                        "nicht",
+                                        "T\xC3\xBCr",
+                                        "Schl\xC3\xBCssel",
+                                        "einem",
+                                        "Jahr",
+                                        "k\xC3\xB6nnen",
+                                        "Wetter",
+                                        "auch",
+                                        "Stadt",
+                                        "Fr\xC3\xBChling",
+                                        "hei\xC3\x9F"
+                                        "t",
+                                        "noch",
+                                        "Arbeit"};
+    std::mt19937 rng(11);
+    std::string text;
+    while (text.size() < (1u << 20) - 16) {
+        text += words[rng() % std::size(words)];
+        text += rng() % 9 == 0 ? ". " : " ";
+    }
+    text += "needle1234";
+    return text;
+}
+const std::string& German() {
+    static const std::string text = GermanProse();
+    return text;
+}
+void KTFind8Chars(benchmark::State& state, const std::string& (*text)()) {
+    kt::KTString<char> s(text().c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text().size()));
+}
+void StdFind8Chars(benchmark::State& state, const std::string& (*text)()) {
+    std::string_view s(text());
+    for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text().size()));
+}
+
 // Case-insensitive search for "NEEDLE1234" in the 16-bit text.
 void KTFindNoCase16(benchmark::State& state) {
     std::u16string wide = Widen(Text());
@@ -172,6 +232,10 @@ BENCHMARK(KTFind8);
 BENCHMARK(StdFind8);
 BENCHMARK(KTFind16);
 BENCHMARK(StdFind16);
+BENCHMARK_CAPTURE(KTFind8Chars, ascii, &Text);
+BENCHMARK_CAPTURE(StdFind8Chars, ascii, &Text);
+BENCHMARK_CAPTURE(KTFind8Chars, german, &German);
+BENCHMARK_CAPTURE(StdFind8Chars, german, &German);
 BENCHMARK(KTFindNoCase16);
 BENCHMARK(KTReplaceAll);
 BENCHMARK(StdReplaceLoop);

@@ -3,6 +3,8 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 
 #include "catalogue/resource_string_registry.h"
 
@@ -53,8 +55,15 @@ void ResourceStringLibrary::BuildKeyIndex(ResourceStringLibrary* library) {
     if (library == nullptr || library->keyIndexReady.load()) return;
     std::lock_guard lock(ResourceStringRegistry::Instance().mutex);
     if (library->keyIndexReady.load()) return;
+    // The hash index is built aside and installed whole, so a failure leaves none half-built.
+    KTTextIndex<char16_t> lookup;
+    lookup.Reserve(static_cast<size_t>(library->count > 0 ? library->count : 0));
     for (int32_t index = 0; index < library->count; ++index)
-        if (const char16_t* key = library->keyAt(library, index)) library->keyIndex.Set(key, index);
+        if (const char16_t* key = library->keyAt(library, index)) {
+            library->keyIndex.Set(key, index);
+            lookup.Set(key, std::char_traits<char16_t>::length(key), index);
+        }
+    library->keyLookup = std::move(lookup);
     library->keyIndexReady.exchange(true);
 }
 

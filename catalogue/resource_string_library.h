@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string_view>
 #include <type_traits>
 
 #include "host/host.h"
+#include "text/string/text_index.h"
 
 namespace kt {
 
@@ -62,6 +64,15 @@ struct ResourceStringLibrary {
     static void BuildKeyIndex(ResourceStringLibrary* library);
     static void BuildAltIndexes(ResourceStringLibrary* library);
 
+    // The entry index of `key` (exact comparison; of equal keys the later entry), or -1; builds the key
+    // index on first use. A null library finds nothing.
+    static int32_t FindKey(ResourceStringLibrary* library, std::u16string_view key) {
+        if (library == nullptr) return -1;
+        if (!library->keyIndexReady.load()) BuildKeyIndex(library);
+        const int32_t* index = library->keyLookup.Find(key);
+        return index != nullptr ? *index : -1;
+    }
+
     // The host-visible fields, in the record's order. Nothing of the module reads the slots or version.
     std::atomic<uint32_t> languageSlotsA[host::LanguageSlotCount];
     std::atomic<uint32_t> languageSlotsB[host::LanguageSlotCount];
@@ -79,11 +90,15 @@ struct ResourceStringLibrary {
     std::atomic<bool> altIndexReady;
     IndexMap<KeyIndexMap> altKeyIndex;
     IndexMap<IdValueMap> idMap;
+
+    // The module's own, behind the record: a hash index of the same keys as keyIndex, built with it and
+    // published by the same flag. Look-ups use it; the ordered map stays because the record exposes it.
+    KTTextIndex<char16_t> keyLookup;
 };
 
-// The object is the record a host reads: same fields, same places.
+// The object begins with the record a host reads: same fields, same places.
 static_assert(std::is_standard_layout_v<ResourceStringLibrary>);
-static_assert(sizeof(ResourceStringLibrary) == sizeof(host::ResourceStringRecord));
+static_assert(offsetof(ResourceStringLibrary, keyLookup) >= sizeof(host::ResourceStringRecord));
 #define KT_SAME_PLACE(field) \
     static_assert(offsetof(ResourceStringLibrary, field) == offsetof(host::ResourceStringRecord, field))
 KT_SAME_PLACE(languageSlotsA);

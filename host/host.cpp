@@ -264,6 +264,15 @@ int32_t FindEntry(ResourceStringRecord* record, std::u16string_view key) {
     return -1;
 }
 
+KeyIndex::KeyIndex(ResourceStringRecord* record) {
+    if (record == nullptr || record->count <= 0) return;
+    index_.Reserve(static_cast<size_t>(record->count));
+    // Backwards, so that of equal keys the first entry's index is the one that stays, as FindEntry finds it.
+    for (int32_t index = record->count - 1; index >= 0; --index)
+        if (const char16_t* key = record->keyAt(record, index))
+            index_.Set(key, std::char_traits<char16_t>::length(key), index);
+}
+
 std::string ToUtf8(const char16_t* text) {
     return text == nullptr ? std::string() : ToUtf8(std::u16string_view(text));
 }

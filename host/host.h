@@ -11,6 +11,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "text/string/text_index.h"
+
 namespace kt::host {
 
 // One slot per language code the framework knows ("en", "de", "ja", "zh-CHS", "es", "fr").
@@ -156,8 +158,22 @@ std::string CheckModuleFile(const std::string& path);
 ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* name);
 
 // The index of the entry whose key is `key` (exact comparison) in `record`, or -1. A linear walk over the
-// key accessor: a host that looks up many keys builds its own map from it.
+// key accessor: a host that looks up many keys builds a KeyIndex once instead.
 int32_t FindEntry(ResourceStringRecord* record, std::u16string_view key);
+
+// A hash index of a record's keys, built by one walk over the key accessor; Find gives FindEntry's result
+// (of equal keys the first entry) without walking again. The keys are the module's: unload ends the index.
+class KeyIndex {
+  public:
+    explicit KeyIndex(ResourceStringRecord* record);
+    int32_t Find(std::u16string_view key) const noexcept {
+        const int32_t* index = index_.Find(key);
+        return index != nullptr ? *index : -1;
+    }
+
+  private:
+    KTTextIndex<char16_t> index_;
+};
 
 // UTF-8 form of a zero-terminated UTF-16 text for printing; unpaired surrogates become U+FFFD.
 std::string ToUtf8(const char16_t* text);

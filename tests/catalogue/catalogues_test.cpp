@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "module/module_startup.h"
 #include "catalogue/resource_string_registry.h"
 #include "catalogues/catalogues.h"
+#include "module/module_startup.h"
 #include "tests/catalogue/catalogue_test_support.h"
 #include "text/unicode/unicode_blocks.h"
 
@@ -33,6 +33,8 @@ TEST(Catalogues, KeysAreUniqueIdentifiersSoEachMapsToItsOwnIndex) {
             << test::Narrow(expected.name);
         for (const auto& [key, index] : *library->keyIndex.map) {
             EXPECT_EQ(library->keyAt(library, index), key) << "the index holds the table's own pointer";
+            EXPECT_EQ(ResourceStringLibrary::FindKey(library, std::u16string(key)), index)
+                << "the hash index agrees with the map";
             std::u16string name(key);
             EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char16_t c) {
                 return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||

@@ -225,5 +225,28 @@ TEST_F(HostFormatModule, FindEntryByKey) {
     EXPECT_EQ(FindEntry(nullptr, u"x"), -1);
 }
 
+TEST_F(HostFormatModule, KeyIndexFindsWhatFindEntryFinds) {
+    for (ResourceStringRecord* record = module_.First(); record != nullptr; record = record->next) {
+        const KeyIndex index(record);
+        for (int32_t entry = 0; entry < record->count; ++entry) {
+            const std::u16string key = record->keyAt(record, entry);
+            ASSERT_EQ(index.Find(key), FindEntry(record, key)) << test::Narrow(key);
+            EXPECT_EQ(index.Find(key + u"x"), -1);
+        }
+        EXPECT_EQ(index.Find(u""), -1);
+    }
+    EXPECT_EQ(KeyIndex(nullptr).Find(u"x"), -1);
+    // Of equal keys the first entry, as the linear walk finds it; null keys are skipped.
+    ResourceStringRecord twice{};
+    twice.count = 4;
+    twice.keyAt = [](ResourceStringRecord*, int32_t entry) -> const char16_t* {
+        const char16_t* keys[] = {u"b", u"a", nullptr, u"a"};
+        return entry >= 0 && entry < 4 ? keys[entry] : nullptr;
+    };
+    EXPECT_EQ(KeyIndex(&twice).Find(u"a"), 1);
+    EXPECT_EQ(FindEntry(&twice, u"a"), 1);
+    EXPECT_EQ(KeyIndex(&twice).Find(u"b"), 0);
+}
+
 }  // namespace
 }  // namespace kt::host

@@ -1,15 +1,27 @@
 // The catalogue object: construction, the one-time indexes and the shared catalogue template.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <new>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "catalogue/resource_string_registry.h"
 #include "catalogues/catalogue_table.h"
 
 namespace kt {
 namespace {
+
+std::string Narrow(std::u16string_view text) {
+    std::string out;
+    for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+std::u16string Wide(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 // A catalogue whose key accessor counts its calls and can be told to fail once at an index.
 struct CountingKeys {
@@ -100,6 +112,101 @@ TEST(ResourceStringLibrary, AFailedBuildLeavesTheFlagFalseAndReleasesTheLock) {
     EXPECT_TRUE(library.keyIndexReady.load());
     EXPECT_EQ(library.keyIndex.map->size(), 4u);
     EXPECT_EQ(library.keyIndex.map->at(u"beta"), 3);
+    EXPECT_EQ(ResourceStringLibrary::FindKey(&library, u"beta"), 3)
+        << "the retried build fills the hash index";
+}
+
+TEST(ResourceStringLibrary, FindKeyBuildsTheIndexAndAgreesWithTheMap) {
+    CountingKeys::calls = 0;
+    ResourceStringLibrary library(u"finding", &CountingKeys::TextAt, &CountingKeys::KeyAt, 6, nullptr,
+                                  nullptr, 0);
+    const std::pair<std::u16string_view, int32_t> cases[] = {
+        {u"beta", 3},   {u"alpha", 1}, {u"alph", 5},
+        {u"\uFFFF", 4}, {u"alp", -1},  {u"betaa", -1},
+        {u"", -1},      {u"Beta", -1}, {std::u16string_view(u"beta\0", 5), -1}};
+    for (const auto& [key, index] : cases)
+        EXPECT_EQ(ResourceStringLibrary::FindKey(&library, key), index) << Narrow(key);
+    EXPECT_TRUE(library.keyIndexReady.load());
+    EXPECT_EQ(CountingKeys::calls, 6) << "built once, by the first look-up";
+    EXPECT_EQ(ResourceStringLibrary::FindKey(nullptr, u"beta"), -1);
+}
+
+// Two different texts with the same full hash, found among generated keys (the hash is deterministic).
+std::pair<std::u16string, std::u16string> KeysWithEqualHashes() {
+    auto key = [](uint32_t number) { return u"key_" + Wide(std::to_string(number)); };
+    std::vector<std::pair<uint32_t, uint32_t>> hashes;  // hash, number
+    for (uint32_t number = 0; number < 200000; ++number) {
+        const std::u16string text = key(number);
+        hashes.emplace_back(KTTextIndex<char16_t>::Hash(text.data(), text.size()), number);
+    }
+    std::sort(hashes.begin(), hashes.end());
+    for (size_t i = 1; i < hashes.size(); ++i)
+        if (hashes[i].first == hashes[i - 1].first) return {key(hashes[i - 1].second), key(hashes[i].second)};
+    return {};
+}
+
+TEST(KTTextIndex, FindsEveryTextAndNothingElse) {
+    const auto [collidingA, collidingB] = KeysWithEqualHashes();
+    ASSERT_FALSE(collidingA.empty()) << "no two generated keys share a hash";
+    // Texts that differ in one unit (first, middle or last; shorter and longer than a word), the empty text,
+    // and two with equal hashes.
+    const std::u16string texts[] = {u"",
+                                    u"a",
+                                    u"b",
+                                    u"ab",
+                                    u"ac",
+                                    u"abc",
+                                    u"abd",
+                                    u"bbc",
+                                    u"abcd",
+                                    u"abce",
+                                    u"abcdefgh",
+                                    u"abcdefgi",
+                                    u"bbcdefgh",
+                                    u"abcdefghijk",
+                                    u"abcdefghijl",
+                                    u"abcdXfghijk",
+                                    u"no_encoding_specified",
+                                    u"no_encoding_specifiee",
+                                    collidingA,
+                                    collidingB};
+    KTTextIndex<char16_t> index;
+    EXPECT_EQ(index.Find(u"a"), nullptr) << "an empty index finds nothing";
+    for (size_t i = 0; i < std::size(texts); ++i)
+        index.Set(texts[i].data(), texts[i].size(), static_cast<int32_t>(i));
+    EXPECT_EQ(index.Size(), std::size(texts));
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        const int32_t* found = index.Find(texts[i]);
+        ASSERT_NE(found, nullptr) << Narrow(texts[i]);
+        EXPECT_EQ(*found, static_cast<int32_t>(i)) << Narrow(texts[i]);
+    }
+    for (std::u16string_view missing : {u"c", u"abcde", u"abcdefg", u"abcdefghij", u"abcdefghijkl", u"A"})
+        EXPECT_EQ(index.Find(missing), nullptr) << Narrow(missing);
+    EXPECT_EQ(index.Find(std::u16string_view(u"\0", 1)), nullptr) << "a zero unit is not the empty text";
+
+    // Setting an equal text (another copy) replaces the value; a null text is the empty one.
+    const std::u16string copy = texts[12];
+    index.Set(copy.data(), copy.size(), 100);
+    index.Set(nullptr, 0, 101);
+    EXPECT_EQ(index.Size(), std::size(texts));
+    EXPECT_EQ(*index.Find(texts[12]), 100);
+    EXPECT_EQ(*index.Find(u""), 101);
+}
+
+TEST(KTTextIndex, GrowsAndMovesWithoutLosingTexts) {
+    std::vector<std::u16string> texts;
+    for (int i = 0; i < 3000; ++i) texts.push_back(u"entry_" + Wide(std::to_string(i * 7919)));
+    KTTextIndex<char16_t> grown;
+    for (size_t i = 0; i < texts.size(); ++i)
+        grown.Set(texts[i].data(), texts[i].size(), static_cast<int32_t>(i));
+    KTTextIndex<char16_t> moved(std::move(grown));
+    grown = std::move(moved);
+    ASSERT_EQ(grown.Size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const int32_t* found = grown.Find(texts[i]);
+        ASSERT_TRUE(found != nullptr && *found == static_cast<int32_t>(i)) << i;
+    }
+    EXPECT_EQ(grown.Find(u"entry_1"), nullptr);
 }
 
 IdPair pairs[] = {{5, 50}, {-1, 10}, {5, 55}};

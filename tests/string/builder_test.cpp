@@ -187,6 +187,17 @@ TEST(BuilderModes, SharedTargetUnsharesBeforeWriting) {
     EXPECT_EQ(first.ToView(), "shared");
 }
 
+TEST(BuilderModes, SharingTheTargetBetweenAppendsUnsharesItAtTheNextOne) {
+    KTStringShared<char> target;
+    KTStringBuilder builder(target);
+    builder.Append("abc");
+    KTStringShared<char> copy(target);  // the block has room for more: only its holders tell
+    ASSERT_EQ(copy.Data(), target.Data());
+    builder.Append("def");
+    EXPECT_EQ(target.ToView(), "abcdef");
+    EXPECT_EQ(copy.ToView(), "abc");
+}
+
 TEST(BuilderModes, BorrowedTargetOwnsBeforeWriting) {
     char foreign[] = "foreign";
     KTStringBorrowed<char> target(Borrow, foreign);

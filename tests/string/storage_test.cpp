@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -620,6 +623,56 @@ TEST(Utf8Width, CharsToUnitsNeverStepsPastTheTerminator) {
               2)
         << "an offset inside a sequence counts that sequence";
     EXPECT_EQ(UnitsToChars("\xF0", 10), 1);
+}
+
+// The counts take many bytes at a time where the text allows it; the byte-by-byte lead-byte walk is the
+// reference. Random texts of all byte kinds (ASCII, continuation bytes, leads of every length, zeros), at
+// every alignment, each in a block of its exact size so that a read past the terminator is reported.
+TEST(Utf8Width, CountsAgreeWithTheByteWalkOnAnyBytes) {
+    const unsigned char kinds[][2] = {{0x20, 0x7F}, {0x20, 0x7F}, {0x20, 0x7F}, {0xC0, 0xDF},
+                                      {0xE0, 0xEF}, {0xF0, 0xFF}, {0x80, 0xBF}, {0x00, 0x00}};
+    std::mt19937 random(2024);
+    for (int round = 0; round < 1200; ++round) {
+        // Every third text is bytes of any kind. The others are well-formed sequences, so that long
+        // stretches are counted whole, with one byte of another kind (no zero) every 50 sequences.
+        const bool anyBytes = round % 3 == 0;
+        std::string bytes;
+        for (size_t i = 0, length = random() % 300; i < length; ++i) {
+            const bool wellFormed = !anyBytes && i % 50 != 49;
+            const auto& kind = kinds[random() % (anyBytes ? 8 : wellFormed ? 6 : 7)];
+            bytes += static_cast<char>(kind[0] + random() % (kind[1] - kind[0] + 1));
+            if (wellFormed)
+                for (int k = 1; k < Utf8SequenceLength(kind[0]); ++k)
+                    bytes += static_cast<char>(0x80 + random() % 64);
+        }
+        const size_t alignment = static_cast<size_t>(round) % 8;
+        std::unique_ptr<char[]> block(new char[alignment + bytes.size() + 1]);
+        char* text = block.get() + alignment;
+        std::memcpy(text, bytes.c_str(), bytes.size() + 1);
+        // The reference walk: where each sequence starts, and where the walk ends (at the terminator).
+        std::vector<int32_t> starts;
+        const char* p = text;
+        while (*p != 0) {
+            starts.push_back(static_cast<int32_t>(p - text));
+            const int length = Utf8SequenceLength(static_cast<unsigned char>(*p++));
+            for (int k = 1; k < length && *p != 0; ++k) ++p;
+        }
+        const auto end = static_cast<int32_t>(p - text), count = static_cast<int32_t>(starts.size());
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        for (int32_t units = -1; units <= end + 9; ++units) {
+            const int32_t limit = units > end + 8 ? ToEnd : units;  // sequences that start before it
+            ASSERT_EQ(UnitsToChars(text, limit),
+                      std::lower_bound(starts.begin(), starts.end(), limit) - starts.begin())
+                << limit;
+        }
+        for (int32_t chars = -1; chars <= count + 2; ++chars) {
+            const int32_t limit = chars > count + 1 ? ToEnd : chars;
+            ASSERT_EQ(CharsToUnits(text, limit), limit <= 0       ? 0
+                                                 : limit >= count ? end
+                                                                  : starts[limit])
+                << limit;
+        }
+    }
 }
 
 TEST(Utf8Width, SequenceLengthsFromLeadBytes) {

@@ -151,6 +151,18 @@ TYPED_TEST(Paths, PercentEscapeModes) {
     EXPECT_EQ(Units(other), this->T("a b"));
 }
 
+// Plain text, then a run of escapes: the result outgrows the room it starts with at different points.
+TYPED_TEST(Paths, PercentEscapeGrowsForRunsOfEscapes) {
+    for (size_t plain : {0, 1, 100, 1000})
+        for (size_t spaces : {1, 7, 100, 1000}) {
+            const std::string text = std::string(plain, 'a') + std::string(spaces, ' ') + "z";
+            std::string expected = std::string(plain, 'a');
+            for (size_t i = 0; i < spaces; ++i) expected += "%20";
+            EXPECT_EQ(this->Escaped(text.c_str(), 0), this->T((expected + "z").c_str()))
+                << plain << "+" << spaces;
+        }
+}
+
 TYPED_TEST(Paths, PercentEscapeWritesUtf8Bytes) {
     using Char = typename TestFixture::Char;
     auto s = TypeParam(Encode<Char>(U"\u00E9\u20AC\U0001F600").c_str());

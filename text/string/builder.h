@@ -7,6 +7,9 @@
 //
 //     KTStringBuilder builder(target);
 //     while (builder.NextPass()) builder.Append(a).Append(b).AppendCodePoint(cp);
+//
+// While a builder writes, the target is changed only through it: the builder keeps the block's address and
+// capacity between appends (only sharing a KTStringShared target's block is noticed, and unshares it).
 #pragma once
 
 #include <cstdint>
@@ -71,11 +74,13 @@ class KTStringBuilder {
         ++pass_;
         if (pass_ == 1) {
             writing_ = 0;
+            capacity_ = 0;
             return true;
         }
         writing_ = 1;
         target_->EnsureCapacity(static_cast<int32_t>(position_), true);
         position_ = start_;
+        CacheBlock();  // grown, unshared or owned: writable
         return true;
     }
 
@@ -87,6 +92,18 @@ class KTStringBuilder {
   private:
     KTStringBuilder& AppendUnits(const Char* units, size_t count) {
         if (count == 0) return *this;
+        // The fast path: room in the cached block (never in counting mode, whose cached capacity is 0).
+        if (uint64_t{position_} + count <= capacity_ && !HasOtherHolders()) {
+            MoveUnits(data_ + position_, units, count);
+            position_ += static_cast<uint32_t>(count);
+            data_[position_] = 0;
+            block::MarkLengthNotCached(data_);
+            return *this;
+        }
+        return AppendGrowing(units, count);
+    }
+
+    KTStringBuilder& AppendGrowing(const Char* units, size_t count) {
         if (count > static_cast<size_t>(ToEnd) - position_) detail::ThrowTooLong();
         const auto needed = static_cast<uint32_t>(position_ + count);
         if (!writing_) {
@@ -104,12 +121,61 @@ class KTStringBuilder {
         } else {
             target_->MakeWritable();
         }
-        Char* data = target_->Data();
-        std::memmove(data + position_, units, count * sizeof(Char));
+        CacheBlock();
+        std::memmove(data_ + position_, units, count * sizeof(Char));
         position_ = needed;
-        data[position_] = 0;
+        data_[position_] = 0;
         target_->_MarkLengthNotCached();
         return *this;
+    }
+
+    // memmove, with pieces of up to 16 bytes moved inline: every byte is loaded before any is stored, so
+    // the units may overlap the destination (a target appended to itself).
+    static void MoveUnits(Char* to, const Char* from, size_t count) {
+        const size_t size = count * sizeof(Char);
+        auto* out = reinterpret_cast<unsigned char*>(to);
+        const auto* in = reinterpret_cast<const unsigned char*>(from);
+        if (size > 16) {
+            // GCC 12 follows a piece of known small size (a short standard string's own buffer) into this
+            // branch, which such a piece never takes, and reports reading past it.
+#if defined(__GNUC__) && !defined(__clang__)
+            _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wstringop-overread\"")
+#endif
+                std::memmove(out, in, size);
+#if defined(__GNUC__) && !defined(__clang__)
+            _Pragma("GCC diagnostic pop")
+#endif
+        } else if (size >= 8) {
+            MoveEnds<uint64_t>(out, in, size);
+        } else if (size >= 4) {
+            MoveEnds<uint32_t>(out, in, size);
+        } else if (size >= 2) {
+            MoveEnds<uint16_t>(out, in, size);
+        } else {
+            *out = *in;
+        }
+    }
+    // The first and the last word of `size` bytes (from 1 to 2 words), which overlap unless size is 2 words.
+    template <class Word>
+    static void MoveEnds(unsigned char* out, const unsigned char* in, size_t size) {
+        Word first, last;
+        std::memcpy(&first, in, sizeof(Word));
+        std::memcpy(&last, in + size - sizeof(Word), sizeof(Word));
+        std::memcpy(out, &first, sizeof(Word));
+        std::memcpy(out + size - sizeof(Word), &last, sizeof(Word));
+    }
+
+    // Keeps the target's block and capacity for the fast path; call only where the block is writable.
+    void CacheBlock() {
+        data_ = target_->Data();
+        capacity_ = static_cast<uint32_t>(target_->Capacity());
+    }
+    // A shared target's block may have gained holders since the last append; others hold theirs alone.
+    bool HasOtherHolders() const {
+        if constexpr (std::is_same_v<Storage, SharedStorage<Char>>)
+            return block::Flags(data_) != 0;
+        else
+            return false;
     }
 
     int32_t GrownCapacity(uint32_t needed) const {
@@ -124,6 +190,10 @@ class KTStringBuilder {
     uint32_t growthIncrement_;
     uint8_t writing_ = 1;
     int8_t pass_ = 0;
+    // The target's block and capacity as the last growing append or NextPass left them; a capacity of 0
+    // sends every append through AppendGrowing (before the first write, and in counting mode).
+    Char* data_ = nullptr;
+    uint32_t capacity_ = 0;
 };
 
 template <class Char, class Storage>

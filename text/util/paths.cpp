@@ -2,6 +2,7 @@
 // (paths are short) except PercentEscape, which writes straight into the result's block.
 #include "text/util/paths.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -313,11 +314,19 @@ bool PercentEscape(const Char* text, int mode, KTString<Char>& out) {
         bytes = utf8.Data();
         count = utf8.Size() > 0 ? utf8.Size() - 1 : 0;
     }
-    if (static_cast<int64_t>(count) * 3 > ToEnd) detail::ThrowTooLong();
-    out.Reserve(count * 3, 0);
+    // The result is measured first and allocated at its exact size: reserving three units for each byte up
+    // front, the simplest bound, costs a large block to fetch and fill for text with few escapes. The bytes
+    // before `first` (8-bit) need no escape.
+    const int32_t plain = std::is_same_v<Char, char> ? static_cast<int32_t>(first) : 0;
+    int32_t escapes = 0;
+    for (int32_t i = plain; i < count; ++i)
+        escapes += (EscapeTable[static_cast<unsigned char>(bytes[i])] & mask) != 0;
+    if (count + int64_t{escapes} * 2 > ToEnd) detail::ThrowTooLong();
+    out.Reserve(count + escapes * 2, 0);
     Char* write = out.Data();
+    for (int32_t i = 0; i < plain; ++i) *write++ = static_cast<Char>(static_cast<unsigned char>(bytes[i]));
     static constexpr char hex[] = "0123456789ABCDEF";
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = plain; i < count; ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if ((EscapeTable[byte] & mask) != 0) {
             *write++ = Char('%');
