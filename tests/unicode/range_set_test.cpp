@@ -1,6 +1,7 @@
 #include "text/unicode/range_set.h"
 
 #include "tests/unicode/range_test_support.h"
+#include "text/support/kt_assert.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,32 @@ TEST(RangeSetAssignTable, CopiesTheArrayVerbatim) {
     EXPECT_EQ(RangesOf(set), (Ranges{{0, 9}}));
     set.AssignTable(nullptr, 0);
     EXPECT_TRUE(set.Empty());
+}
+
+// Invariant checks are built into Debug builds (no NDEBUG) and sanitizer builds, and left out of release
+// builds, where the checks would cost time on every mutation.
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool CheckedBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool CheckedBuild = true;
+#else
+constexpr bool CheckedBuild = false;
+#endif
+#else
+constexpr bool CheckedBuild = false;
+#endif
+
+TEST(RangeSetAssignTable, ATableOutOfSetFormStopsACheckedBuild) {
+    EXPECT_EQ(AssertsEnabled, CheckedBuild);
+    if (!AssertsEnabled) GTEST_SKIP() << "invariant checks are compiled out of this build";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    static constexpr CodePointRange unsorted[] = {{10, 20}, {0, 5}};
+    static constexpr CodePointRange touching[] = {{0, 5}, {6, 9}};
+    RangeSet set;
+    EXPECT_DEATH(set.AssignTable(unsorted, 2),
+                 "range_set\\.cpp:[0-9]+: KT_ASSERT\\(IsSetForm\\(ranges_\\)\\)");
+    EXPECT_DEATH(set.AssignTable(touching, 2), "IsSetForm");
 }
 
 TEST(RangeSetComplement, OverTheWholeCodeSpace) {

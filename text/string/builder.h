@@ -16,6 +16,7 @@
 
 #include "text/string/gcc_bounds.h"
 #include "text/string/kt_string.h"
+#include "text/support/kt_assert.h"
 
 KT_BOUNDS_WARNINGS_OFF
 
@@ -76,6 +77,7 @@ class KTStringBuilder {
         writing_ = 1;
         target_->EnsureCapacity(static_cast<int32_t>(position_), true);
         position_ = start_;
+        KT_ASSERT(position_ <= static_cast<uint32_t>(target_->Capacity()));
         return true;
     }
 
@@ -109,6 +111,7 @@ class KTStringBuilder {
         position_ = needed;
         data[position_] = 0;
         target_->_MarkLengthNotCached();
+        KT_ASSERT(position_ <= static_cast<uint32_t>(target_->Capacity()));
         return *this;
     }
 

@@ -16,6 +16,7 @@
 #include <new>
 #include <stdexcept>
 #include "text/string/gcc_bounds.h"
+#include "text/support/kt_assert.h"
 
 KT_BOUNDS_WARNINGS_OFF
 
@@ -105,7 +106,9 @@ inline int32_t CachedLength(const void* data) {
 }
 
 // Stores a length in the form the capacity word dictates (long blocks store even small lengths negated).
+// Every writer of a length comes through here, so this is where a block's length <= capacity is checked.
 inline void StoreLength(void* data, int32_t length) {
+    KT_ASSERT(0 <= length && length <= Capacity(data));
     if (!IsLong(data)) {
         SetWord(data, 6, static_cast<uint16_t>(length));
         return;

@@ -1,5 +1,6 @@
 #include "text/unicode/range_set.h"
 
+#include "text/support/kt_assert.h"
 #include "text/unicode/case_fold.h"
 
 #include <algorithm>
@@ -29,6 +30,18 @@ Overlap FindFirstOverlap(std::span<const CodePointRange> left, std::span<const C
     return {};
 }
 
+#if defined(KT_ENABLE_ASSERTS)
+// The set form every operation leaves behind: ranges in 0..MaxCodePoint with first <= last, sorted, neither
+// overlapping nor touching.
+bool IsSetForm(std::span<const CodePointRange> ranges) {
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        if (ranges[i].first > ranges[i].last || ranges[i].last > RangeSet::MaxCodePoint) return false;
+        if (i > 0 && ranges[i - 1].last + 1 >= ranges[i].first) return false;
+    }
+    return true;
+}
+#endif
+
 }  // namespace
 
 void RangeSet::Insert(CodePointRange range, bool caseInsensitive) {
@@ -51,6 +64,7 @@ void RangeSet::Insert(CodePointRange range, bool caseInsensitive) {
     }
 
     if (caseInsensitive) InsertCaseVariants(range);
+    KT_ASSERT(IsSetForm(ranges_));
 }
 
 void RangeSet::InsertCaseVariants(CodePointRange range) {
@@ -75,6 +89,7 @@ void RangeSet::InsertAll(const RangeSet& other, bool caseInsensitive) {
         return;
     }
     for (const CodePointRange& range : other.ranges_) Insert(range, caseInsensitive);
+    KT_ASSERT(IsSetForm(ranges_));
 }
 
 void RangeSet::AssignTable(const CodePointRange* table, std::size_t count) {
@@ -83,6 +98,7 @@ void RangeSet::AssignTable(const CodePointRange* table, std::size_t count) {
         return;
     }
     ranges_.assign(table, table + count);
+    KT_ASSERT(IsSetForm(ranges_));  // the table must already be in set form
 }
 
 void RangeSet::Complement() {
@@ -101,6 +117,7 @@ void RangeSet::Complement() {
         next = range.last + 1;
     }
     if (next <= MaxCodePoint) Insert({next, MaxCodePoint});
+    KT_ASSERT(IsSetForm(ranges_));
 }
 
 void RangeSet::Subtract(const RangeSet& other) {
@@ -131,6 +148,7 @@ void RangeSet::Subtract(const RangeSet& other) {
             ranges_.erase(ranges_.begin() + static_cast<std::ptrdiff_t>(a));
         }
     }
+    KT_ASSERT(IsSetForm(ranges_));
 }
 
 std::uint32_t RangeSet::FirstCommon(const RangeSet& other) const noexcept {
