@@ -143,7 +143,7 @@ int32_t FindWholeWordUnits(const Char* text, int32_t count, KTTextPiece<Char> ne
     const int32_t length = needle.Length();
     for (;;) {
         const int32_t at = backwards ? FindLastEndingBefore(text, start, needle.Data(), length)
-                                     : FindUnits(text, count, needle.Data(), length, start);
+                                     : detail::FindUnits(text, count, needle.Data(), length, start);
         if (at < 0) return -1;
         if (IsWholeWord(text, count, at, length, delimiters)) return at;
         if (backwards) {
@@ -156,7 +156,7 @@ int32_t FindWholeWordUnits(const Char* text, int32_t count, KTTextPiece<Char> ne
                 start = at - 1;
             }
         } else {
-            start = at + CharacterUnits(text + at);
+            start = at + detail::CharacterUnits(text + at);
             if (start >= count) return -1;
         }
     }
