@@ -83,7 +83,7 @@ void CheckCanonical(const kt::RangeSet& set, const Model& model) {
         if (ranges[i].last < kt::RangeSet::MaxCodePoint) KT_FUZZ_CHECK(!model.Test(ranges[i].last + 1));
     }
     KT_FUZZ_CHECK(covered == model.Count());  // so the ranges hold exactly the model's code points
-    KT_FUZZ_CHECK(set.Empty() == (covered == 0));
+    KT_FUZZ_CHECK(set.IsEmpty() == (covered == 0));
 }
 
 void FillModel(const kt::RangeSet& set, Model& model) {

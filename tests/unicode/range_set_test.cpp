@@ -55,7 +55,7 @@ TEST(RangeSetInsert, ReversedRangeChangesNothing) {
     EXPECT_EQ(RangesOf(set), (Ranges{{0x41, 0x41}}));
     RangeSet empty;
     empty.Insert({10, 2}, true);
-    EXPECT_TRUE(empty.Empty());
+    EXPECT_TRUE(empty.IsEmpty());
 }
 
 TEST(RangeSetInsert, CaseInsensitiveAddsUpperLowerAndListedExtras) {
@@ -117,7 +117,7 @@ TEST(RangeSetAssignTable, CopiesTheArrayVerbatim) {
     set.AssignTable(table, 1);
     EXPECT_EQ(RangesOf(set), (Ranges{{0, 9}}));
     set.AssignTable(nullptr, 0);
-    EXPECT_TRUE(set.Empty());
+    EXPECT_TRUE(set.IsEmpty());
 }
 
 // Invariant checks are built into Debug builds (no NDEBUG) and sanitizer builds, and left out of release
@@ -151,7 +151,7 @@ TEST(RangeSetComplement, OverTheWholeCodeSpace) {
     set.Complement();
     EXPECT_EQ(RangesOf(set), (Ranges{{0, Max}}));
     set.Complement();
-    EXPECT_TRUE(set.Empty());
+    EXPECT_TRUE(set.IsEmpty());
 
     RangeSet fromZero = SetOf({{0, 5}});
     fromZero.Complement();
@@ -175,7 +175,7 @@ TEST(RangeSetSubtract, CutsSplitsAndRemoves) {
 
     RangeSet removed = SetOf({{10, 20}});
     removed.Subtract(SetOf({{0, 100}}));
-    EXPECT_TRUE(removed.Empty());
+    EXPECT_TRUE(removed.IsEmpty());
 
     RangeSet bothEnds = SetOf({{0, 9}, {20, 29}});
     bothEnds.Subtract(SetOf({{5, 24}}));
@@ -196,9 +196,9 @@ TEST(RangeSetSubtract, EmptyOperandsAndItself) {
     EXPECT_EQ(RangesOf(set), (Ranges{{1, 5}}));
     RangeSet empty;
     empty.Subtract(set);
-    EXPECT_TRUE(empty.Empty());
+    EXPECT_TRUE(empty.IsEmpty());
     set.Subtract(set);
-    EXPECT_TRUE(set.Empty());
+    EXPECT_TRUE(set.IsEmpty());
 }
 
 TEST(RangeSetFirstCommon, SmallestSharedCodePoint) {

@@ -72,7 +72,7 @@ class RangeSet {
         return base->first <= codePoint && codePoint <= base->last;
     }
     std::span<const CodePointRange> Ranges() const noexcept { return ranges_; }
-    bool Empty() const noexcept { return ranges_.empty(); }
+    bool IsEmpty() const noexcept { return ranges_.empty(); }
     void Clear() noexcept { ranges_.clear(); }
 
     friend bool operator==(const RangeSet&, const RangeSet&) = default;
