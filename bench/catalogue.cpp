@@ -9,9 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "catalogue/resource_string_registry.h"
 #include "host/host.h"
 #include "module/module_startup.h"
-#include "catalogue/resource_string_registry.h"
 
 namespace {
 
@@ -29,7 +29,10 @@ void LoadAndWalk(benchmark::State& state) {
             for (int32_t index = 0; index < record->count; ++index)
                 units += std::char_traits<char16_t>::length(record->keyAt(record, index)) +
                          std::char_traits<char16_t>::length(record->textAt(record, index));
-        module.Unload();
+        if (!module.Unload()) {
+            state.SkipWithError(module.Error().c_str());
+            return;
+        }
     }
     benchmark::DoNotOptimize(units);
 }

@@ -67,7 +67,7 @@ class KTStringBuilder {
     // Steps the two-pass protocol: the first call switches to counting and returns true; the second grows
     // the target to exactly the counted size (keeping its contents), switches to writing, rewinds to the
     // start and returns true; every later call returns false.
-    bool NextPass() {
+    [[nodiscard]] bool NextPass() {
         if (pass_ >= 2) return false;
         ++pass_;
         if (pass_ == 1) {
@@ -81,9 +81,9 @@ class KTStringBuilder {
         return true;
     }
 
-    uint32_t Position() const { return position_; }
-    uint32_t StartPosition() const { return start_; }
-    bool Writing() const { return writing_ != 0; }
+    [[nodiscard]] uint32_t Position() const { return position_; }
+    [[nodiscard]] uint32_t StartPosition() const { return start_; }
+    [[nodiscard]] bool Writing() const { return writing_ != 0; }
     Target& GetTarget() const { return *target_; }
 
   private:

@@ -16,10 +16,10 @@
 
 #include "platform/platform.h"
 #include "text/string/gcc_bounds.h"
+#include "text/string/number_format.h"
 #include "text/string/storage.h"
 #include "text/string/string_block.h"
 #include "text/string/utf8.h"
-#include "text/string/number_format.h"
 
 KT_BOUNDS_WARNINGS_OFF
 
@@ -311,10 +311,11 @@ class KTStringT : private Storage {
     }
     // Replaces the contents with the text of a locale item (platform::LocaleItem) of the user's default
     // locale, or of `locale`; false when the platform knows no such locale or item.
-    bool LoadLocaleInfo(uint32_t item) requires std::is_same_v<Char, char16_t> {
+    [[nodiscard]] bool LoadLocaleInfo(uint32_t item) requires std::is_same_v<Char, char16_t> {
         return LoadLocaleInfo(platform::LocaleUserDefault, item);
     }
-    bool LoadLocaleInfo(uint32_t locale, uint32_t item) requires std::is_same_v<Char, char16_t> {
+    [[nodiscard]] bool LoadLocaleInfo(uint32_t locale,
+                                      uint32_t item) requires std::is_same_v<Char, char16_t> {
         int32_t needed = platform::LocaleItemText(locale, item, nullptr, 0);
         if (needed <= 0) return false;
         this->EnsureBlock(needed - 1, false);
@@ -396,21 +397,21 @@ class KTStringT : private Storage {
     }
 
     // --- access -------------------------------------------------------------------------------------
-    Char* Data() noexcept { return this->data_; }
-    const Char* Data() const noexcept { return this->data_; }
+    [[nodiscard]] Char* Data() noexcept { return this->data_; }
+    [[nodiscard]] const Char* Data() const noexcept { return this->data_; }
 
     // The cached length; scans for the terminator and caches the result when it is not cached.
-    int32_t Length() const {
+    [[nodiscard]] int32_t Length() const {
         int32_t cached = this->CachedLength();
         if (cached >= 0) return cached;
         int32_t length = CountOf(detail::TextLength(this->data_));
         const_cast<KTStringT*>(this)->CacheLength(length);
         return length;
     }
-    int32_t Capacity() const { return this->CurrentCapacity(); }
-    bool IsEmpty() const { return this->data_[0] == 0; }
-    bool IsNull() const { return IsNullData(this->data_); }
-    View ToView() const { return View(this->data_, static_cast<size_t>(Length())); }
+    [[nodiscard]] int32_t Capacity() const { return this->CurrentCapacity(); }
+    [[nodiscard]] bool IsEmpty() const { return this->data_[0] == 0; }
+    [[nodiscard]] bool IsNull() const { return IsNullData(this->data_); }
+    [[nodiscard]] View ToView() const { return View(this->data_, static_cast<size_t>(Length())); }
 
     Char& operator[](int32_t index) { return this->data_[index]; }
     const Char& operator[](int32_t index) const { return this->data_[index]; }
@@ -449,20 +450,20 @@ class KTStringT : private Storage {
     void MakeWritable() { this->Storage::MakeWritable(); }
 
     // Mode-specific queries, for the modes that have them.
-    uint16_t Holders() const requires requires(const Storage& s) { s.Holders(); }
+    [[nodiscard]] uint16_t Holders() const requires requires(const Storage& s) { s.Holders(); }
     { return Storage::Holders(); }
-    bool Owned() const requires requires(const Storage& s) { s.Owned(); }
+    [[nodiscard]] bool Owned() const requires requires(const Storage& s) { s.Owned(); }
     { return Storage::Owned(); }
 
     // --- comparison ---------------------------------------------------------------------------------
     template <class OtherStorage>
-    bool operator==(const KTStringT<Char, OtherStorage>& other) const {
+    [[nodiscard]] bool operator==(const KTStringT<Char, OtherStorage>& other) const {
         return ToView() == other.ToView();
     }
-    bool operator==(const Char* text) const {
+    [[nodiscard]] bool operator==(const Char* text) const {
         return ToView() == View(text ? text : TNullData<Char>::Data());
     }
-    bool operator==(View text) const { return ToView() == text; }
+    [[nodiscard]] bool operator==(View text) const { return ToView() == text; }
 
   private:
     static constexpr bool IsShared = std::is_same_v<Storage, SharedStorage<Char>>;

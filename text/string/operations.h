@@ -22,47 +22,49 @@ template <class T>
 using NoDeduce = std::type_identity_t<T>;
 
 // Space, tab, CR and LF; with the no-break flag also U+00A0.
-constexpr bool IsWhitespace(uint32_t cp, bool withNoBreakSpace = false) {
+[[nodiscard]] constexpr bool IsWhitespace(uint32_t cp, bool withNoBreakSpace = false) {
     return cp == ' ' || cp == '\t' || cp == '\r' || cp == '\n' || (withNoBreakSpace && cp == 0xA0);
 }
 
 // ---- searching -----------------------------------------------------------------------------------------
 
 template <class Char, class S>
-int32_t Find(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start = 0,
-             bool inUnits = false);
+[[nodiscard]] int32_t Find(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern,
+                           int32_t start = 0, bool inUnits = false);
 template <class Char, class S>
-const Char* FindPtr(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start = 0,
-                    bool inUnits = false);
+[[nodiscard]] const Char* FindPtr(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern,
+                                  int32_t start = 0, bool inUnits = false);
 // A code point (16-bit width: one code unit).
 template <class Char, class S>
-int32_t FindChar(const KTStringT<Char, S>& s, uint32_t codePoint, int32_t start = 0, bool inUnits = false);
+[[nodiscard]] int32_t FindChar(const KTStringT<Char, S>& s, uint32_t codePoint, int32_t start = 0,
+                               bool inUnits = false);
 template <class Char, class S>
-int32_t FindNoCase(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start = 0,
-                   bool inUnits = false);
+[[nodiscard]] int32_t FindNoCase(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern,
+                                 int32_t start = 0, bool inUnits = false);
 
 template <class Char, class S>
-int32_t FindOneOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set, int32_t start = 0,
-                  bool inUnits = false);
+[[nodiscard]] int32_t FindOneOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set,
+                                int32_t start = 0, bool inUnits = false);
 template <class Char, class S>
-int32_t FindFirstNotOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set, int32_t start = 0,
-                       bool inUnits = false);
+[[nodiscard]] int32_t FindFirstNotOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set,
+                                     int32_t start = 0, bool inUnits = false);
 // The last character before `end` that is (or is not) in the set, or null.
 template <class Char, class S>
-const Char* ReverseFindOneOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set,
-                             int32_t end = ToEnd, bool inUnits = false);
+[[nodiscard]] const Char* ReverseFindOneOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set,
+                                           int32_t end = ToEnd, bool inUnits = false);
 template <class Char, class S>
-const Char* ReverseFindNotOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set,
-                             int32_t end = ToEnd, bool inUnits = false);
+[[nodiscard]] const Char* ReverseFindNotOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set,
+                                           int32_t end = ToEnd, bool inUnits = false);
 
 // ---- comparing -----------------------------------------------------------------------------------------
 
 // Compares two UTF-8 texts code point by code point through the lower-case mapping: -1, 0 or 1. A text
 // ends at its count or at its first zero byte, whichever comes first; null reads as the empty text.
-int CompareNoCase(KTTextPiece<char> a, KTTextPiece<char> b);
+[[nodiscard]] int CompareNoCase(KTTextPiece<char> a, KTTextPiece<char> b);
 
 template <class Char, class S>
-bool Equals(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> other, bool caseSensitive = true);
+[[nodiscard]] bool Equals(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> other,
+                          bool caseSensitive = true);
 
 // ---- case ----------------------------------------------------------------------------------------------
 
@@ -77,7 +79,7 @@ KTStringT<Char, S>& CapitalizeWords(KTStringT<Char, S>& s);
 
 // True when the text (null: the empty text) holds only space, tab, CR, LF (and U+00A0 with the flag).
 template <class Char>
-bool IsBlank(const Char* text, bool withNoBreakSpace = false);
+[[nodiscard]] bool IsBlank(const Char* text, bool withNoBreakSpace = false);
 
 // The set defaults to space, tab, CR and LF.
 template <class Char, class S>
@@ -104,7 +106,7 @@ KTStringT<Char, S>& Trim(KTStringT<Char, S>& s, char32_t c);
 // Reads an optional sign and decimal digits, skipping `separator` characters (0: none); leaves `text`
 // at the character that stopped the scan.
 template <class Char>
-int32_t ParseInteger(const Char*& text, NoDeduce<Char> separator = 0);
+[[nodiscard]] int32_t ParseInteger(const Char*& text, NoDeduce<Char> separator = 0);
 
 // printf-style formatting with the C library's conventions (16-bit: %s takes 16-bit text, %hs UTF-8), for the
 // conversions of the platform's bounded formatter (platform/platform.h). A format it rejects (an unknown or

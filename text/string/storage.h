@@ -224,7 +224,7 @@ struct SharedStorage {
 
     // Becomes one more holder of `other`'s block. False, with nothing changed, when the count is full: the
     // caller then copies, since a count that wrapped to 0 would let one release free a block others hold.
-    bool Share(const SharedStorage& other) noexcept {
+    [[nodiscard]] bool Share(const SharedStorage& other) noexcept {
         if (!IsNullData(other.data_) && block::Flags(other.data_) == MaxHolders) return false;
         data_ = other.data_;
         if (!IsNullData(data_)) block::SetFlags(data_, static_cast<uint16_t>(Holders() + 1));

@@ -43,19 +43,19 @@ template <class Char>
 struct TNullData;
 template <>
 struct TNullData<char> {
-    static constexpr char* Data() { return TNullData8 + ShortHeaderSize; }
-    static constexpr char* Block() { return TNullData8; }
+    [[nodiscard]] static constexpr char* Data() { return TNullData8 + ShortHeaderSize; }
+    [[nodiscard]] static constexpr char* Block() { return TNullData8; }
     static constexpr size_t BlockUnits = sizeof(TNullData8);
 };
 template <>
 struct TNullData<char16_t> {
-    static constexpr char16_t* Data() { return TNullData16 + ShortHeaderSize / 2; }
-    static constexpr char16_t* Block() { return TNullData16; }
+    [[nodiscard]] static constexpr char16_t* Data() { return TNullData16 + ShortHeaderSize / 2; }
+    [[nodiscard]] static constexpr char16_t* Block() { return TNullData16; }
     static constexpr size_t BlockUnits = sizeof(TNullData16) / sizeof(char16_t);
 };
 
 template <class Char>
-constexpr bool IsNullData(const Char* data) {
+[[nodiscard]] constexpr bool IsNullData(const Char* data) {
     return data == TNullData<Char>::Data();
 }
 
@@ -66,7 +66,7 @@ void VerifyNullData(const Char* block = TNullData<Char>::Block(), size_t units =
 
 namespace block {
 
-inline uint16_t Word(const void* data, int distance) {
+[[nodiscard]] inline uint16_t Word(const void* data, int distance) {
     const auto* p = static_cast<const unsigned char*>(data) - distance;
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
@@ -75,14 +75,14 @@ inline void SetWord(void* data, int distance, uint16_t value) {
     p[0] = static_cast<unsigned char>(value & 0xFF);
     p[1] = static_cast<unsigned char>(value >> 8);
 }
-inline int16_t SignedWord(const void* data, int distance) {
+[[nodiscard]] inline int16_t SignedWord(const void* data, int distance) {
     return static_cast<int16_t>(Word(data, distance));
 }
 
-inline bool IsLong(const void* data) {
+[[nodiscard]] inline bool IsLong(const void* data) {
     return SignedWord(data, 4) < 0;
 }
-inline int32_t HeaderSize(const void* data) {
+[[nodiscard]] inline int32_t HeaderSize(const void* data) {
     return IsLong(data) ? LongHeaderSize : ShortHeaderSize;
 }
 
@@ -90,14 +90,14 @@ inline int32_t Negated(uint16_t high, uint16_t low) {
     return static_cast<int32_t>(0u - ((static_cast<uint32_t>(high) << 16) | low));
 }
 
-inline int32_t Capacity(const void* data) {
+[[nodiscard]] inline int32_t Capacity(const void* data) {
     int16_t high = SignedWord(data, 4);
     if (high >= 0) return high;
     return Negated(static_cast<uint16_t>(high), Word(data, 8));
 }
 
 // The cached length, or -1 when it is not cached.
-inline int32_t CachedLength(const void* data) {
+[[nodiscard]] inline int32_t CachedLength(const void* data) {
     int16_t high = SignedWord(data, 6);
     if (high >= 0) return high;
     if (static_cast<uint16_t>(high) == LengthNotCached) return -1;
@@ -122,7 +122,7 @@ inline void MarkLengthNotCached(void* data) {
     SetWord(data, 6, LengthNotCached);
 }
 
-inline uint16_t Flags(const void* data) {
+[[nodiscard]] inline uint16_t Flags(const void* data) {
     return Word(data, 2);
 }
 inline void SetFlags(void* data, uint16_t flags) {
@@ -146,7 +146,7 @@ inline void InitHeader(void* data, int32_t capacity) {
 
 // Bytes of a block: header + (capacity + 1) units, saturating so that an overflow fails to allocate.
 template <class Char>
-size_t AllocationSize(int32_t capacity) {
+[[nodiscard]] size_t AllocationSize(int32_t capacity) {
     size_t header = capacity <= MaxShortCapacity ? ShortHeaderSize : LongHeaderSize;
     size_t units = static_cast<size_t>(capacity) + 1;
     constexpr size_t max = std::numeric_limits<size_t>::max();
@@ -158,7 +158,7 @@ size_t AllocationSize(int32_t capacity) {
 // lets a failed allocation reach the string type's own error (std::runtime_error) instead of leaving as
 // std::bad_alloc; a size beyond the address space (saturated above) is std::bad_array_new_length.
 template <class Char>
-Char* Allocate(int32_t capacity) {
+[[nodiscard]] Char* Allocate(int32_t capacity) {
     const size_t size = AllocationSize<Char>(capacity);
     if (size == std::numeric_limits<size_t>::max()) throw std::bad_array_new_length();
     unsigned char* raw = new (std::nothrow) unsigned char[size];

@@ -25,16 +25,16 @@ struct CaseFoldRow {
 extern constinit const std::array<CaseFoldRow, CaseFoldRowCount> CaseFoldTable;
 
 // The row of codePoint, or null when it has none.
-const CaseFoldRow* FindCaseRow(std::uint32_t codePoint) noexcept;
+[[nodiscard]] const CaseFoldRow* FindCaseRow(std::uint32_t codePoint) noexcept;
 
 // Simple case mappings; code points below 0x80 are mapped without the table.
-inline std::uint32_t ToUpperCodePoint(std::uint32_t codePoint) noexcept {
+[[nodiscard]] inline std::uint32_t ToUpperCodePoint(std::uint32_t codePoint) noexcept {
     if (codePoint < 0x80) return codePoint - 0x61u < 26u ? codePoint - 0x20 : codePoint;
     const CaseFoldRow* row = FindCaseRow(codePoint);
     return row ? row->upper : codePoint;
 }
 
-inline std::uint32_t ToLowerCodePoint(std::uint32_t codePoint) noexcept {
+[[nodiscard]] inline std::uint32_t ToLowerCodePoint(std::uint32_t codePoint) noexcept {
     if (codePoint < 0x80) return codePoint - 0x41u < 26u ? codePoint + 0x20 : codePoint;
     const CaseFoldRow* row = FindCaseRow(codePoint);
     return row ? row->lower : codePoint;

@@ -52,15 +52,15 @@ class RangeSet {
     void Subtract(const RangeSet& other);
 
     // The smallest code point in both sets, or NoCodePoint.
-    std::uint32_t FirstCommon(const RangeSet& other) const noexcept;
+    [[nodiscard]] std::uint32_t FirstCommon(const RangeSet& other) const noexcept;
     // A code point of the first overlap of the two sets, chosen by n; NoCodePoint when they are disjoint.
     // With S the overlap's first code point and W the width (last - first, at least 1) of the range that
     // starts later, it is S + n % W when that lies below the last code point of both ranges, else S.
-    std::uint32_t PickCommon(const RangeSet& other, std::uint32_t n) const noexcept;
+    [[nodiscard]] std::uint32_t PickCommon(const RangeSet& other, std::uint32_t n) const noexcept;
 
     // Binary search for the last range that starts at or before codePoint. The halving step has no
     // data-dependent branch (the compiler emits a conditional move), which matters for unpredictable input.
-    bool Contains(std::uint32_t codePoint) const noexcept {
+    [[nodiscard]] bool Contains(std::uint32_t codePoint) const noexcept {
         std::size_t count = ranges_.size();
         if (count == 0) return false;
         const CodePointRange* base = ranges_.data();
@@ -71,8 +71,8 @@ class RangeSet {
         }
         return base->first <= codePoint && codePoint <= base->last;
     }
-    std::span<const CodePointRange> Ranges() const noexcept { return ranges_; }
-    bool IsEmpty() const noexcept { return ranges_.empty(); }
+    [[nodiscard]] std::span<const CodePointRange> Ranges() const noexcept { return ranges_; }
+    [[nodiscard]] bool IsEmpty() const noexcept { return ranges_.empty(); }
     void Clear() noexcept { ranges_.clear(); }
 
     friend bool operator==(const RangeSet&, const RangeSet&) = default;

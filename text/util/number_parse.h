@@ -85,7 +85,8 @@ struct NumberParser {
     static constexpr T kMin = std::numeric_limits<T>::min();
     static constexpr Accumulator kMaxMagnitude = static_cast<Accumulator>(kMax);
 
-    static constexpr bool ParseDigits(const Char* text, T& out, const NumberParseOptions& options) {
+    [[nodiscard]] static constexpr bool ParseDigits(const Char* text, T& out,
+                                                    const NumberParseOptions& options) {
         if (text == nullptr) text = kEmptyNumberText<Char>;
         const Char* const start = text;
         Accumulator value = 0;
@@ -188,7 +189,8 @@ constexpr void ParseNumber(const Char* text, T& out, const NumberParseOptions& o
 // Reads decimal digits only (no blanks, sign or prefix). Returns true when they exceed the target's max,
 // and out is then max; a text without digits gives the fallback of `options`.
 template <NumberTextUnit Char, NumberParseTarget T>
-constexpr bool ParseDigits(const Char* text, T& out, const NumberParseOptions& options) noexcept {
+[[nodiscard]] constexpr bool ParseDigits(const Char* text, T& out,
+                                         const NumberParseOptions& options) noexcept {
     detail::NumberKind<T> value = 0;
     const bool overflow =
         detail::NumberParser<Char, detail::NumberKind<T>>::ParseDigits(text, value, options);
@@ -209,7 +211,7 @@ constexpr void ParseHex(const Char* text, T& out) noexcept {
 
 // True and the digit's value (0-15) in out when `unit` is 0-9, a-f or A-F; otherwise false, out unchanged.
 template <NumberTextUnit Char, NumberParseTarget T>
-constexpr bool HexDigitValue(Char unit, T& out) noexcept {
+[[nodiscard]] constexpr bool HexDigitValue(Char unit, T& out) noexcept {
     const std::uint32_t digit = detail::HexDigit(unit);
     if (digit >= 16) return false;
     out = static_cast<T>(digit);
