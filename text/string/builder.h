@@ -14,11 +14,8 @@
 #include <functional>
 #include <type_traits>
 
-#include "text/string/gcc_bounds.h"
 #include "text/string/kt_string.h"
 #include "text/support/kt_assert.h"
-
-KT_BOUNDS_WARNINGS_OFF
 
 namespace kt {
 
@@ -135,5 +132,3 @@ template <class Char, class Storage>
 KTStringBuilder(KTStringT<Char, Storage>&, uint32_t) -> KTStringBuilder<Char, Storage>;
 
 }  // namespace kt
-
-KT_BOUNDS_WARNINGS_ON

@@ -16,11 +16,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "text/string/gcc_bounds.h"
 #include "text/string/kt_string.h"
 #include "text/string/number_format.h"
-
-KT_BOUNDS_WARNINGS_OFF
 
 namespace kt {
 
@@ -293,5 +290,3 @@ operator+(const KTConcat<Char>& left, Void* right) {
 }
 
 }  // namespace kt
-
-KT_BOUNDS_WARNINGS_ON

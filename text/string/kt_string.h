@@ -21,8 +21,6 @@
 #include "text/string/string_block.h"
 #include "text/string/utf8.h"
 
-KT_BOUNDS_WARNINGS_OFF
-
 namespace kt {
 
 // Capacity argument of the reserving constructor: KTString<char> s(KTCapacity{16});
@@ -68,6 +66,9 @@ int EncodeCodePoint(Char* out, uint32_t cp) {
 }
 
 // Units of a single 8-bit character taken as Latin-1: 0x80-0xFF is U+0080-U+00FF.
+// The two-unit write is reached only for a block with room for it; GCC also follows the path where the
+// target is the one-unit shared empty value.
+KT_BOUNDS_WARNINGS_OFF
 template <class Char>
 int EncodeLatin1(Char* out, char c) {
     auto value = static_cast<unsigned char>(c);
@@ -81,6 +82,7 @@ int EncodeLatin1(Char* out, char c) {
     out[0] = static_cast<Char>(value);
     return 1;
 }
+KT_BOUNDS_WARNINGS_ON
 
 [[noreturn]] void ThrowWriteToNull();
 [[noreturn]] void ThrowTooLong();
@@ -124,6 +126,8 @@ class KTStringT : private Storage {
 
     // An empty string with room for `capacity` units (8-bit, countIsUnits false: for that many
     // characters, 4 bytes each); with zeroFill every unit of the block is 0.
+    // GCC follows the fill into the shared empty value, which a positive capacity has already left.
+    KT_BOUNDS_WARNINGS_OFF
     explicit KTStringT(KTCapacity capacity, bool countIsUnits = true, bool zeroFill = false) {
         int64_t units = capacity.count;
         if (units < 1) return;
@@ -134,6 +138,7 @@ class KTStringT : private Storage {
         this->data_[0] = 0;
         this->CacheLength(0);
     }
+    KT_BOUNDS_WARNINGS_ON
 
     // One 8-bit character, taken as Latin-1. A NUL gives an empty string with room for one unit.
     explicit KTStringT(char c) { AssignLatin1(c); }
@@ -505,6 +510,9 @@ class KTStringT : private Storage {
         _SetStringEnd(count);
     }
 
+    // GCC follows the copy into the object's own storage (the shared empty value, an inline buffer) on the
+    // path where the block has just been grown.
+    KT_BOUNDS_WARNINGS_OFF
     void AppendUnits(const Char* units, int32_t count) {
         if (count <= 0) return;
         int32_t length = Length();
@@ -520,6 +528,7 @@ class KTStringT : private Storage {
         std::memmove(this->data_ + length, units, static_cast<size_t>(count) * sizeof(Char));
         _SetStringEnd(needed);
     }
+    KT_BOUNDS_WARNINGS_ON
 
     KTStringT& AppendNumber(const NumberPiece& piece) {
         const int32_t count = MeasureNumber<Char>(piece);
@@ -585,5 +594,3 @@ template <class Char>
 using KTStringBorrowed = KTStringT<Char, BorrowedStorage<Char>>;
 
 }  // namespace kt
-
-KT_BOUNDS_WARNINGS_ON

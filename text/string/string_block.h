@@ -18,8 +18,6 @@
 #include "text/string/gcc_bounds.h"
 #include "text/support/kt_assert.h"
 
-KT_BOUNDS_WARNINGS_OFF
-
 namespace kt {
 
 // Header word values of the length and the flags word.
@@ -66,6 +64,9 @@ void VerifyNullData(const Char* block = TNullData<Char>::Block(), size_t units =
 
 namespace block {
 
+// The header lies in front of the data pointer, outside the object GCC thinks the pointer points into
+// (the shared empty value, a string object's inline buffer).
+KT_BOUNDS_WARNINGS_OFF
 [[nodiscard]] inline uint16_t Word(const void* data, int distance) {
     const auto* p = static_cast<const unsigned char*>(data) - distance;
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -75,6 +76,7 @@ inline void SetWord(void* data, int distance, uint16_t value) {
     p[0] = static_cast<unsigned char>(value & 0xFF);
     p[1] = static_cast<unsigned char>(value >> 8);
 }
+KT_BOUNDS_WARNINGS_ON
 [[nodiscard]] inline int16_t SignedWord(const void* data, int distance) {
     return static_cast<int16_t>(Word(data, distance));
 }
@@ -178,5 +180,3 @@ void Free(Char* data) {
 
 }  // namespace block
 }  // namespace kt
-
-KT_BOUNDS_WARNINGS_ON
