@@ -36,28 +36,28 @@ const std::string& Text() {
 std::u16string Widen(const std::string& s) {
     return std::u16string(s.begin(), s.end());
 }
-const char* kNeedle = "needle1234";
+const char* Needle = "needle1234";
 
 void KTFind8(benchmark::State& state) {
     kt::KTString<char> s(Text().c_str());
-    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle, 0, true));
+    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, Needle, 0, true));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
 }
 void StdFind8(benchmark::State& state) {
     std::string_view s(Text());
-    for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
+    for (auto _ : state) benchmark::DoNotOptimize(s.find(Needle));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
 }
 void KTFind16(benchmark::State& state) {
     std::u16string wide = Widen(Text());
-    std::u16string needle = Widen(kNeedle);
+    std::u16string needle = Widen(Needle);
     kt::KTString<char16_t> s(wide.c_str());
     for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, needle.c_str()));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
 }
 void StdFind16(benchmark::State& state) {
     std::u16string wide = Widen(Text());
-    std::u16string needle = Widen(kNeedle);
+    std::u16string needle = Widen(Needle);
     std::u16string_view s(wide);
     for (auto _ : state) benchmark::DoNotOptimize(s.find(needle));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
@@ -118,9 +118,9 @@ void StdReplaceLoop(benchmark::State& state) {
 }
 
 // One pattern search in a short line: compiled on every call, against a pattern compiled once.
-const char* kLine = "2026-12-06 04:05:33 error: connection reset by peer (code 104)";
+const char* Line = "2026-12-06 04:05:33 error: connection reset by peer (code 104)";
 void KTFindRegexPerCall(benchmark::State& state) {
-    kt::KTString<char> s(kLine);
+    kt::KTString<char> s(Line);
     kt::CharSubstitution<char> none;
     for (auto _ : state) benchmark::DoNotOptimize(kt::FindRegex(s, "code [0-9]+", 0, true, none));
 }
@@ -128,7 +128,7 @@ void StdRegexPrecompiled(benchmark::State& state) {
     std::regex re("code [0-9]+", std::regex::ECMAScript);
     for (auto _ : state) {
         std::cmatch match;
-        benchmark::DoNotOptimize(std::regex_search(kLine, match, re));
+        benchmark::DoNotOptimize(std::regex_search(Line, match, re));
     }
 }
 

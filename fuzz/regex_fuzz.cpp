@@ -16,15 +16,15 @@
 
 namespace {
 
-constexpr size_t kMaxPattern = 48;
-constexpr size_t kMaxSubject = 16;
-constexpr int kMaxQuantifiers = 4;
+constexpr size_t MaxPattern = 48;
+constexpr size_t MaxSubject = 16;
+constexpr int MaxQuantifiers = 4;
 
 template <class Char>
 bool TooManyQuantifiers(const std::basic_string<Char>& pattern) {
     int count = 0;
     for (Char c : pattern) count += c == Char('*') || c == Char('+') || c == Char('?') || c == Char('{');
-    return count > kMaxQuantifiers;
+    return count > MaxQuantifiers;
 }
 
 template <class Char>
@@ -93,14 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t start = static_cast<int32_t>(input.Byte() % 32) - 2;
     const bool wide = input.Bool();
     if (wide) {
-        const std::u16string pattern = input.Text<char16_t>(kMaxPattern);
+        const std::u16string pattern = input.Text<char16_t>(MaxPattern);
         if (TooManyQuantifiers(pattern)) return 0;
-        Search<char16_t>(input.Rest<char16_t>(kMaxSubject), pattern, start);
+        Search<char16_t>(input.Rest<char16_t>(MaxSubject), pattern, start);
         return 0;
     }
-    const std::string pattern = input.Text<char>(kMaxPattern);
+    const std::string pattern = input.Text<char>(MaxPattern);
     if (TooManyQuantifiers(pattern)) return 0;
-    const std::string subject = input.Rest<char>(kMaxSubject);
+    const std::string subject = input.Rest<char>(MaxSubject);
     const auto narrow = Search<char>(subject, pattern, start);
     auto ascii = [](const std::string& text) {
         for (char c : text)

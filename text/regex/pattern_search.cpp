@@ -67,14 +67,14 @@ bool DigitRunBeyondInt(Char first, const Char*& p) {
 // between "{" and "}". Whatever the library would reject anyway may end the scan with false.
 template <class Char>
 bool HasNumberBeyondInt(const Char* p) noexcept {
-    enum class State { kNormal, kBracket, kBrace } state = State::kNormal;
+    enum class State { Normal, Bracket, Brace } state = State::Normal;
     while (*p != 0) {
         const Char c = *p++;
-        if (state == State::kBrace) {
+        if (state == State::Brace) {
             if (IsDigit(c)) {
                 if (DigitRunBeyondInt(c, p)) return true;
             } else if (c == Char('}')) {
-                state = State::kNormal;
+                state = State::Normal;
             } else if (c != Char(',')) {
                 return false;  // not a valid repeat
             }
@@ -86,15 +86,15 @@ bool HasNumberBeyondInt(const Char* p) noexcept {
             } else if (escaped == Char('c') && *p != 0) {
                 ++p;  // "\cX": X is a literal, whatever it is
             }
-        } else if (state == State::kNormal) {
+        } else if (state == State::Normal) {
             if (c == Char('[')) {
-                state = State::kBracket;
+                state = State::Bracket;
                 if (*p == Char('^')) ++p;
             } else if (c == Char('{')) {
-                state = State::kBrace;
+                state = State::Brace;
             }
         } else if (c == Char(']')) {
-            state = State::kNormal;
+            state = State::Normal;
         } else if (c == Char('[') && (*p == Char('.') || *p == Char(':') || *p == Char('='))) {
             // "[:name:]" and its kin run to the same mark followed by "]"
             const Char mark = *p++;
