@@ -2,14 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "module/module_startup.h"
 #include "catalogue/resource_string_registry.h"
 #include "catalogues/catalogues.h"
+#include "module/module_startup.h"
 #include "tests/catalogue/catalogue_test_support.h"
 #include "text/unicode/unicode_blocks.h"
 
@@ -21,6 +22,13 @@ TEST(Catalogues, ContentsKeysAndSentinels) {
     ResourceStringRegistry& registry = ResourceStringRegistry::Instance();
     for (const test::ExpectedCatalogue& expected : test::ExpectedCatalogues)
         test::ExpectCatalogue(registry.FindLibrary(expected.name), expected);
+}
+
+// Everything else takes names and order from the list; its length and its two ends are fixed.
+TEST(Catalogues, TheListRunsFromKtguiToXsdt) {
+    ASSERT_EQ(std::size(CatalogueNames), 13u);
+    EXPECT_EQ(std::u16string(CatalogueNames[0]), u"ktgui");
+    EXPECT_EQ(std::u16string(CatalogueNames[12]), u"xsdt");
 }
 
 TEST(Catalogues, KeysAreUniqueIdentifiersSoEachMapsToItsOwnIndex) {
