@@ -8,8 +8,8 @@
 namespace kt::test {
 namespace {
 
-constexpr std::uint32_t Max = RangeSet::MaxCodePoint;
-constexpr std::uint32_t None = RangeSet::NoCodePoint;
+constexpr uint32_t Max = RangeSet::MaxCodePoint;
+constexpr uint32_t None = RangeSet::NoCodePoint;
 
 TEST(RangeSetInsert, KeepsSeparateRangesAndMergesTouchingOnes) {
     RangeSet set = SetOf({{1, 3}, {7, 9}});
@@ -59,7 +59,7 @@ TEST(RangeSetInsert, ReversedRangeChangesNothing) {
 }
 
 TEST(RangeSetInsert, CaseInsensitiveAddsUpperLowerAndListedExtras) {
-    const auto insensitive = [](std::uint32_t codePoint) {
+    const auto insensitive = [](uint32_t codePoint) {
         RangeSet set;
         set.InsertChar(codePoint, true);
         return RangesOf(set);
@@ -212,7 +212,7 @@ TEST(RangeSetFirstCommon, SmallestSharedCodePoint) {
 
 TEST(RangeSetPickCommon, StaysInTheFirstOverlap) {
     const RangeSet wide = SetOf({{0, 100}});
-    for (std::uint32_t n : {0u, 1u, 7u, 1000u, 0xFFFFFFFFu}) {
+    for (uint32_t n : {0u, 1u, 7u, 1000u, 0xFFFFFFFFu}) {
         EXPECT_EQ(wide.PickCommon(SetOf({{50, 50}}), n), 50u) << n;
     }
     EXPECT_EQ(wide.PickCommon(SetOf({{10, 20}}), 3), 13u);

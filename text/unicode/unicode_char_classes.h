@@ -18,9 +18,9 @@ class UnicodeCharClasses {
     UnicodeCharClasses();
 
     // The category sets, by index 0..UnicodeCategoryCount-1 (see UnicodeCategoryNames).
-    [[nodiscard]] const RangeSet& Category(std::size_t index) const { return categories_[index]; }
+    [[nodiscard]] const RangeSet& Category(size_t index) const { return categories_[index]; }
     [[nodiscard]] const RangeSet& Category(UnicodeCategory category) const {
-        return categories_[static_cast<std::size_t>(category)];
+        return categories_[static_cast<size_t>(category)];
     }
 
     [[nodiscard]] const RangeSet& AnyChar() const noexcept { return anyChar_; }            // .

@@ -46,8 +46,8 @@ bool ParseNamedReference(const Char* p, const Char* end, Char& character, const 
     static constexpr struct {
         const char* name;  // with its ";"
         char character;
-    } kNames[] = {{"amp;", '&'}, {"apos;", '\''}, {"gt;", '>'}, {"lt;", '<'}, {"quot;", '"'}};
-    for (const auto& entry : kNames) {
+    } Names[] = {{"amp;", '&'}, {"apos;", '\''}, {"gt;", '>'}, {"lt;", '<'}, {"quot;", '"'}};
+    for (const auto& entry : Names) {
         const int32_t length = static_cast<int32_t>(std::strlen(entry.name));
         if (end - p < length) continue;
         int32_t i = 0;
