@@ -31,7 +31,10 @@ void LoadAndWalk(benchmark::State& state) {
             for (int32_t index = 0; index < record->count; ++index)
                 units += std::char_traits<char16_t>::length(record->keyAt(record, index)) +
                          std::char_traits<char16_t>::length(record->textAt(record, index));
-        module.Unload();
+        if (!module.Unload()) {
+            state.SkipWithError(module.Error().c_str());
+            return;
+        }
     }
     benchmark::DoNotOptimize(units);
 }

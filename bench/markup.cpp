@@ -19,12 +19,12 @@ long allocationCount = 0;
 // Counting replacements of the global allocation functions; kept out of line so that the compiler does not
 // pair a malloc it can see with a delete it cannot.
 
-[[gnu::noinline]] void* operator new(std::size_t size) {
+[[gnu::noinline]] void* operator new(size_t size) {
     ++allocationCount;
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-[[gnu::noinline]] void* operator new[](std::size_t size) {
+[[gnu::noinline]] void* operator new[](size_t size) {
     ++allocationCount;
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
@@ -35,23 +35,23 @@ long allocationCount = 0;
 [[gnu::noinline]] void operator delete[](void* p) noexcept {
     std::free(p);
 }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* p, size_t) noexcept {
     std::free(p);
 }
-[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete[](void* p, size_t) noexcept {
     std::free(p);
 }
 
 namespace {
 
-constexpr size_t kTextBytes = 64 * 1024;
+constexpr size_t TextBytes = 64 * 1024;
 
 // Words of ASCII letters with a few two-byte letters; `specialPercent` of the characters are markup
 // specials (< > & ").
 std::string MakeText(int specialPercent) {
     std::mt19937 rng(42);
     std::string text;
-    while (text.size() < kTextBytes) {
+    while (text.size() < TextBytes) {
         const unsigned roll = rng() % 100;
         if (roll < static_cast<unsigned>(specialPercent))
             text += "<>&\""[rng() % 4];
@@ -101,7 +101,7 @@ std::string StdEscapeMarkup(std::string_view in) {
     return out;
 }
 
-constexpr std::array<bool, 256> kPercentEscapeTable = [] {
+constexpr std::array<bool, 256> PercentEscapeTable = [] {
     std::array<bool, 256> table{};
     for (int b = 0; b < 256; ++b) table[b] = b < 33 || b > 126;
     for (char c : std::string_view("\"%<>^`{|}#;/?:@&=+$,")) table[static_cast<unsigned char>(c)] = true;
@@ -114,7 +114,7 @@ std::string TablePercentEscape(std::string_view in) {
     out.reserve(in.size());
     for (char c : in) {
         const auto b = static_cast<unsigned char>(c);
-        if (kPercentEscapeTable[b]) {
+        if (PercentEscapeTable[b]) {
             out += '%';
             out += hex[b >> 4];
             out += hex[b & 15];
@@ -126,7 +126,7 @@ std::string TablePercentEscape(std::string_view in) {
 }
 
 void Finish(benchmark::State& state, long allocations) {
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kTextBytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(TextBytes));
     state.counters["allocs"] =
         benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
 }

@@ -18,7 +18,7 @@ using kt::NumberParseOptions;
 
 struct Texts {
     std::string buffer;  // every text followed by its terminator
-    std::vector<std::size_t> starts, ends;
+    std::vector<size_t> starts, ends;
 };
 
 // 4096 values of T of every magnitude (random bits of a random width) and, when signed, either sign;
@@ -33,7 +33,7 @@ const Texts& SampleTexts(int maxDigits) {
         const int width = static_cast<int>(random() % std::numeric_limits<T>::digits) + 1;
         auto bits = static_cast<std::make_unsigned_t<T>>(random() >> (64 - width));
         if (maxDigits > 0) {
-            std::uint64_t limit = 1;
+            uint64_t limit = 1;
             for (int digits = static_cast<int>(random() % maxDigits) + 1; digits > 0; --digits) limit *= 10;
             bits = static_cast<std::make_unsigned_t<T>>(bits % limit);
         }
@@ -41,7 +41,7 @@ const Texts& SampleTexts(int maxDigits) {
         char digits[32];
         const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
         result.starts.push_back(result.buffer.size());
-        result.buffer.append(digits, static_cast<std::size_t>(end - digits));
+        result.buffer.append(digits, static_cast<size_t>(end - digits));
         result.ends.push_back(result.buffer.size());
         result.buffer.push_back('\0');
     }
@@ -54,14 +54,14 @@ void BM_ParseNumber(benchmark::State& state) {
     const NumberParseOptions options{};
     for (auto _ : state) {
         T sum = 0;
-        for (std::size_t start : texts.starts) {
+        for (size_t start : texts.starts) {
             T value;
             kt::ParseNumber(texts.buffer.data() + start, value, options);
             sum = static_cast<T>(sum ^ value);
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * texts.starts.size()));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * texts.starts.size()));
 }
 
 template <class T>
@@ -69,7 +69,7 @@ void BM_FromChars(benchmark::State& state) {
     const Texts& texts = SampleTexts<T>(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         T sum = 0;
-        for (std::size_t i = 0; i < texts.starts.size(); ++i) {
+        for (size_t i = 0; i < texts.starts.size(); ++i) {
             T value = 0;
             std::from_chars(texts.buffer.data() + texts.starts[i], texts.buffer.data() + texts.ends[i],
                             value);
@@ -77,7 +77,7 @@ void BM_FromChars(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * texts.starts.size()));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * texts.starts.size()));
 }
 
 // Argument: 0 for values of every magnitude, n for values of at most n digits.

@@ -36,28 +36,28 @@ const std::string& Text() {
 std::u16string Widen(const std::string& s) {
     return std::u16string(s.begin(), s.end());
 }
-const char* kNeedle = "needle1234";
+const char* Needle = "needle1234";
 
 void KTFind8(benchmark::State& state) {
     kt::KTString<char> s(Text().c_str());
-    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle, 0, true));
+    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, Needle, 0, true));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
 }
 void StdFind8(benchmark::State& state) {
     std::string_view s(Text());
-    for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
+    for (auto _ : state) benchmark::DoNotOptimize(s.find(Needle));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
 }
 void KTFind16(benchmark::State& state) {
     std::u16string wide = Widen(Text());
-    std::u16string needle = Widen(kNeedle);
+    std::u16string needle = Widen(Needle);
     kt::KTString<char16_t> s(wide.c_str());
     for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, needle.c_str()));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
 }
 void StdFind16(benchmark::State& state) {
     std::u16string wide = Widen(Text());
-    std::u16string needle = Widen(kNeedle);
+    std::u16string needle = Widen(Needle);
     std::u16string_view s(wide);
     for (auto _ : state) benchmark::DoNotOptimize(s.find(needle));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Text().size()));
@@ -114,12 +114,12 @@ const std::string& German() {
 }
 void KTFind8Chars(benchmark::State& state, const std::string& (*text)()) {
     kt::KTString<char> s(text().c_str());
-    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, kNeedle));
+    for (auto _ : state) benchmark::DoNotOptimize(kt::Find(s, Needle));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text().size()));
 }
 void StdFind8Chars(benchmark::State& state, const std::string& (*text)()) {
     std::string_view s(text());
-    for (auto _ : state) benchmark::DoNotOptimize(s.find(kNeedle));
+    for (auto _ : state) benchmark::DoNotOptimize(s.find(Needle));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text().size()));
 }
 
@@ -180,30 +180,30 @@ void StdReplaceLoop(benchmark::State& state) {
 // One pattern search in a short line, for three typical patterns: FindRegex (the pattern compiled on every
 // call, the search under its step and stack limits) against the same work unguarded (std::regex compiled,
 // then std::regex_search), and against a pattern compiled once.
-const char* kLine = "2026-12-06 04:05:33 error: connection reset by peer (code 104)";
-const char* const kPatterns[] = {"code [0-9]+", "\\w+@\\w+\\.com", "e(rr|xx)or"};
+const char* Line = "2026-12-06 04:05:33 error: connection reset by peer (code 104)";
+const char* const Patterns[] = {"code [0-9]+", "\\w+@\\w+\\.com", "e(rr|xx)or"};
 void KTFindRegexPerCall(benchmark::State& state) {
-    kt::KTString<char> s(kLine);
+    kt::KTString<char> s(Line);
     kt::CharSubstitution<char> none;
-    const char* pattern = kPatterns[state.range(0)];
+    const char* pattern = Patterns[state.range(0)];
     for (auto _ : state) benchmark::DoNotOptimize(kt::FindRegex(s, pattern, 0, true, none));
 }
 void StdRegexPerCall(benchmark::State& state) {
-    const char* pattern = kPatterns[state.range(0)];
+    const char* pattern = Patterns[state.range(0)];
     for (auto _ : state) {
         std::regex re(pattern, std::regex::ECMAScript);
         std::cmatch match;
-        benchmark::DoNotOptimize(std::regex_search(kLine, match, re));
+        benchmark::DoNotOptimize(std::regex_search(Line, match, re));
     }
 }
 void KTFindRegexPerCall16(benchmark::State& state) {
-    const std::u16string line = Widen(kLine), pattern = Widen(kPatterns[state.range(0)]);
+    const std::u16string line = Widen(Line), pattern = Widen(Patterns[state.range(0)]);
     kt::KTString<char16_t> s(line.c_str());
     kt::CharSubstitution<char16_t> none;
     for (auto _ : state) benchmark::DoNotOptimize(kt::FindRegex(s, pattern.c_str(), 0, true, none));
 }
 void StdWregexPerCall(benchmark::State& state) {
-    const std::string line8(kLine), pattern8(kPatterns[state.range(0)]);
+    const std::string line8(Line), pattern8(Patterns[state.range(0)]);
     const std::wstring line(line8.begin(), line8.end()), pattern(pattern8.begin(), pattern8.end());
     for (auto _ : state) {
         std::wregex re(pattern, std::regex::ECMAScript);
@@ -213,16 +213,16 @@ void StdWregexPerCall(benchmark::State& state) {
 }
 // A pattern compiled once, searched under the same limits, against std::regex compiled once.
 void KTPatternCompiledOnce(benchmark::State& state) {
-    const kt::KTPattern<char> pattern(kPatterns[state.range(0)]);
-    kt::KTString<char> s(kLine);
+    const kt::KTPattern<char> pattern(Patterns[state.range(0)]);
+    kt::KTString<char> s(Line);
     kt::CharSubstitution<char> none;
     for (auto _ : state) benchmark::DoNotOptimize(pattern.Find(s, 0, true, none));
 }
 void StdRegexPrecompiled(benchmark::State& state) {
-    std::regex re(kPatterns[state.range(0)], std::regex::ECMAScript);
+    std::regex re(Patterns[state.range(0)], std::regex::ECMAScript);
     for (auto _ : state) {
         std::cmatch match;
-        benchmark::DoNotOptimize(std::regex_search(kLine, match, re));
+        benchmark::DoNotOptimize(std::regex_search(Line, match, re));
     }
 }
 

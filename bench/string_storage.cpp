@@ -74,27 +74,27 @@ void StdLengthOfTerminated(benchmark::State& state) {
     }
 }
 
-constexpr int kPieces = 10000;
+constexpr int PieceCount = 10000;
 
 template <class Char>
 void KTAppendPieces(benchmark::State& state) {
     const Char* piece = Text16<Char>();
     for (auto _ : state) {
         kt::KTString<Char> s;
-        for (int i = 0; i < kPieces; ++i) s.Append(piece, 16);
+        for (int i = 0; i < PieceCount; ++i) s.Append(piece, 16);
         benchmark::DoNotOptimize(s.Data());
     }
-    state.SetBytesProcessed(state.iterations() * kPieces * 16 * sizeof(Char));
+    state.SetBytesProcessed(state.iterations() * PieceCount * 16 * sizeof(Char));
 }
 template <class Char>
 void StdAppendPieces(benchmark::State& state) {
     const Char* piece = Text16<Char>();
     for (auto _ : state) {
         std::basic_string<Char> s;
-        for (int i = 0; i < kPieces; ++i) s.append(piece, 16);
+        for (int i = 0; i < PieceCount; ++i) s.append(piece, 16);
         benchmark::DoNotOptimize(s.data());
     }
-    state.SetBytesProcessed(state.iterations() * kPieces * 16 * sizeof(Char));
+    state.SetBytesProcessed(state.iterations() * PieceCount * 16 * sizeof(Char));
 }
 
 }  // namespace

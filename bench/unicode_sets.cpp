@@ -19,9 +19,9 @@ namespace {
 
 // Every allocation through the global operator new is counted (ICU allocates with malloc, so its
 // allocations are not).
-std::atomic<std::size_t> allocationCount{0};
+std::atomic<size_t> allocationCount{0};
 
-void* CountedAllocate(std::size_t size) {
+void* CountedAllocate(size_t size) {
     allocationCount.fetch_add(1, std::memory_order_relaxed);
     if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
     throw std::bad_alloc();
@@ -29,10 +29,10 @@ void* CountedAllocate(std::size_t size) {
 
 }  // namespace
 
-void* operator new(std::size_t size) {
+void* operator new(size_t size) {
     return CountedAllocate(size);
 }
-void* operator new[](std::size_t size) {
+void* operator new[](size_t size) {
     return CountedAllocate(size);
 }
 void operator delete(void* block) noexcept {
@@ -41,10 +41,10 @@ void operator delete(void* block) noexcept {
 void operator delete[](void* block) noexcept {
     std::free(block);
 }
-void operator delete(void* block, std::size_t) noexcept {
+void operator delete(void* block, size_t) noexcept {
     std::free(block);
 }
-void operator delete[](void* block, std::size_t) noexcept {
+void operator delete[](void* block, size_t) noexcept {
     std::free(block);
 }
 
@@ -53,13 +53,13 @@ namespace {
 using kt::RangeSet;
 
 // Code points as text meets them: mostly the Basic Multilingual Plane, some supplementary ones.
-const std::vector<std::uint32_t>& Probes() {
-    static const std::vector<std::uint32_t> probes = [] {
+const std::vector<uint32_t>& Probes() {
+    static const std::vector<uint32_t> probes = [] {
         std::mt19937 engine(2011);
-        std::uniform_int_distribution<std::uint32_t> bmp(0, 0xFFFF);
-        std::uniform_int_distribution<std::uint32_t> any(0x10000, RangeSet::MaxCodePoint);
-        std::vector<std::uint32_t> result(4096);
-        for (std::size_t i = 0; i < result.size(); ++i) result[i] = i % 10 == 9 ? any(engine) : bmp(engine);
+        std::uniform_int_distribution<uint32_t> bmp(0, 0xFFFF);
+        std::uniform_int_distribution<uint32_t> any(0x10000, RangeSet::MaxCodePoint);
+        std::vector<uint32_t> result(4096);
+        for (size_t i = 0; i < result.size(); ++i) result[i] = i % 10 == 9 ? any(engine) : bmp(engine);
         return result;
     }();
     return probes;
@@ -74,7 +74,7 @@ const kt::UnicodeCharClasses& Classes() {
 std::vector<const RangeSet*> SetGroup(int group) {
     std::vector<const RangeSet*> sets;
     if (group == 0) {
-        for (std::size_t i = 0; i < kt::UnicodeCategoryCount; ++i) sets.push_back(&Classes().Category(i));
+        for (size_t i = 0; i < kt::UnicodeCategoryCount; ++i) sets.push_back(&Classes().Category(i));
     } else {
         kt::BuildUnicodeBlockTable();
         for (const kt::UnicodeBlock& block : kt::UnicodeBlockTable()) sets.push_back(&block.ranges);
@@ -90,13 +90,13 @@ void BM_RangeSetContains(benchmark::State& state) {
     const auto sets = SetGroup(static_cast<int>(state.range(0)));
     const auto& probes = Probes();
     for (auto _ : state) {
-        std::size_t hits = 0;
+        size_t hits = 0;
         for (const RangeSet* set : sets) {
-            for (std::uint32_t c : probes) hits += set->Contains(c);
+            for (uint32_t c : probes) hits += set->Contains(c);
         }
         benchmark::DoNotOptimize(hits);
     }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * sets.size() * probes.size()));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * sets.size() * probes.size()));
     state.SetLabel(GroupName(static_cast<int>(state.range(0))));
 }
 BENCHMARK(BM_RangeSetContains)->Arg(0)->Arg(1);
@@ -118,13 +118,13 @@ void IcuContains(benchmark::State& state, bool frozen) {
     const auto sets = IcuSets(static_cast<int>(state.range(0)), frozen);
     const auto& probes = Probes();
     for (auto _ : state) {
-        std::size_t hits = 0;
+        size_t hits = 0;
         for (const icu::UnicodeSet& set : sets) {
-            for (std::uint32_t c : probes) hits += set.contains(static_cast<UChar32>(c));
+            for (uint32_t c : probes) hits += set.contains(static_cast<UChar32>(c));
         }
         benchmark::DoNotOptimize(hits);
     }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * sets.size() * probes.size()));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * sets.size() * probes.size()));
     state.SetLabel(GroupName(static_cast<int>(state.range(0))));
 }
 
@@ -140,9 +140,9 @@ BENCHMARK(BM_IcuFrozenUnicodeSetContains)->Arg(0)->Arg(1);
 
 void BM_BuildUnicodeBlockTable(benchmark::State& state) {
     kt::ReleaseUnicodeBlockTable();
-    std::size_t allocations = 0;
+    size_t allocations = 0;
     for (auto _ : state) {
-        const std::size_t before = allocationCount.load(std::memory_order_relaxed);
+        const size_t before = allocationCount.load(std::memory_order_relaxed);
         kt::BuildUnicodeBlockTable();
         allocations = allocationCount.load(std::memory_order_relaxed) - before;
         state.PauseTiming();
@@ -172,7 +172,7 @@ void BM_BuildIcuBlockSets(benchmark::State& state) {
     }
     for (auto _ : state) {
         std::vector<icu::UnicodeSet> sets(blocks.size());
-        for (std::size_t i = 0; i < blocks.size(); ++i) {
+        for (size_t i = 0; i < blocks.size(); ++i) {
             for (const kt::CodePointRange& range : blocks[i]) {
                 sets[i].add(static_cast<UChar32>(range.first), static_cast<UChar32>(range.last));
             }
@@ -184,9 +184,9 @@ BENCHMARK(BM_BuildIcuBlockSets);
 #endif
 
 void BM_BuildUnicodeCharClasses(benchmark::State& state) {
-    std::size_t allocations = 0;
+    size_t allocations = 0;
     for (auto _ : state) {
-        const std::size_t before = allocationCount.load(std::memory_order_relaxed);
+        const size_t before = allocationCount.load(std::memory_order_relaxed);
         kt::UnicodeCharClasses classes;
         allocations = allocationCount.load(std::memory_order_relaxed) - before;
         benchmark::DoNotOptimize(&classes);

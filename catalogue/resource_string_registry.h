@@ -54,16 +54,16 @@ class ResourceStringRegistry {
     static ResourceStringRegistry& Instance();
 
     // The chain: newest first, changed only while the module loads or unloads, and read without a lock.
-    ResourceStringLibrary* First() const noexcept { return head; }
+    [[nodiscard]] ResourceStringLibrary* First() const noexcept { return head; }
     void Register(ResourceStringLibrary* library) noexcept;
     void Unregister(ResourceStringLibrary* library) noexcept;
     // The first catalogue whose name equals `name` exactly (code unit by code unit), or null.
-    ResourceStringLibrary* FindLibrary(const char16_t* name) const noexcept;
-    static ResourceStringLibrary* FindLibraryFrom(ResourceStringLibrary* start,
-                                                  const char16_t* name) noexcept;
+    [[nodiscard]] ResourceStringLibrary* FindLibrary(const char16_t* name) const noexcept;
+    [[nodiscard]] static ResourceStringLibrary* FindLibraryFrom(ResourceStringLibrary* start,
+                                                                const char16_t* name) noexcept;
 
     // Index of `code` in LanguageCodes, ignoring case; NoLanguage for null or an unknown code.
-    static int32_t LanguageIndex(const char16_t* code) noexcept;
+    [[nodiscard]] static int32_t LanguageIndex(const char16_t* code) noexcept;
 
     // The current language: any non-empty name is kept as given; its index is that of LanguageIndex.
     // A null or empty name changes nothing.

@@ -17,3 +17,7 @@
     X(ResCatalogue, "res")                   \
     X(XmlCatalogue, "xml")                   \
     X(XsdtCatalogue, "xsdt")
+
+// The number of catalogues on the list, for code that only counts them (a host checking the chain).
+#define KT_CATALOGUE_COUNT_ONE(Type, name) +1
+#define KT_CATALOGUE_COUNT (0 KT_CATALOGUES(KT_CATALOGUE_COUNT_ONE))

@@ -20,16 +20,16 @@ struct CatalogueEntry {
 };
 
 // The two constant arrays of a catalogue with N entries.
-template <std::size_t N>
+template <size_t N>
 struct CatalogueTables {
     std::array<const char16_t*, N + 1> keys{};
     std::array<const char16_t*, N + 1> texts{};
 };
 
-template <std::size_t N>
+template <size_t N>
 consteval CatalogueTables<N> SplitEntries(const std::array<CatalogueEntry, N>& entries) {
     CatalogueTables<N> tables;
-    for (std::size_t i = 0; i < N; ++i) {
+    for (size_t i = 0; i < N; ++i) {
         tables.keys[i] = entries[i].key;
         tables.texts[i] = entries[i].text;
     }
@@ -62,11 +62,10 @@ class Catalogue {
     static const char16_t* KeyAccessor(ResourceStringLibrary* library, int32_t index) noexcept;
 
   private:
-    static constexpr std::size_t Count() { return Definition::entries.size(); }
+    static constexpr size_t Count() { return Definition::entries.size(); }
     // Indexes outside 0..N are replaced by N, the sentinel: the accessors clamp, they never search.
-    static constexpr std::size_t Clamp(int32_t index) {
-        return index >= 0 && static_cast<std::size_t>(index) <= Count() ? static_cast<std::size_t>(index)
-                                                                        : Count();
+    static constexpr size_t Clamp(int32_t index) {
+        return index >= 0 && static_cast<size_t>(index) <= Count() ? static_cast<size_t>(index) : Count();
     }
 };
 
@@ -76,7 +75,7 @@ inline constexpr auto CatalogueTablesOf = SplitEntries(Definition::entries);
 
 template <class Definition>
 ResourceStringLibrary& Catalogue<Definition>::Library() {
-    static_assert(Count() <= static_cast<std::size_t>(INT32_MAX));
+    static_assert(Count() <= static_cast<size_t>(INT32_MAX));
     static ResourceStringLibrary library(Definition::name, &TextAccessor, &KeyAccessor,
                                          static_cast<int32_t>(Count()), nullptr, nullptr, 0);
     return library;

@@ -10,12 +10,12 @@
 
 namespace {
 
-constexpr uint32_t kLimit = kt::RangeSet::MaxCodePoint + 1;
+constexpr uint32_t CodePointLimit = kt::RangeSet::MaxCodePoint + 1;
 
 // The model: one bit per code point, filled a word at a time so that large ranges stay cheap.
 class Model {
   public:
-    Model() : words_(kWords) {}
+    Model() : words_(WordCount) {}
     void Clear() { std::fill(words_.begin(), words_.end(), 0); }
     bool Test(uint32_t cp) const { return (words_[cp / 64] >> (cp % 64) & 1) != 0; }
     void SetRange(uint32_t first, uint32_t last) {
@@ -33,10 +33,10 @@ class Model {
         for (auto& word : words_) word = ~word;  // 0x110000 is a multiple of 64: no spare bits
     }
     void Add(const Model& other) {
-        for (size_t i = 0; i < kWords; ++i) words_[i] |= other.words_[i];
+        for (size_t i = 0; i < WordCount; ++i) words_[i] |= other.words_[i];
     }
     void Remove(const Model& other) {
-        for (size_t i = 0; i < kWords; ++i) words_[i] &= ~other.words_[i];
+        for (size_t i = 0; i < WordCount; ++i) words_[i] &= ~other.words_[i];
     }
     uint64_t Count() const {
         uint64_t count = 0;
@@ -45,14 +45,14 @@ class Model {
     }
     // The smallest code point in both, or NoCodePoint.
     uint32_t FirstCommon(const Model& other) const {
-        for (size_t i = 0; i < kWords; ++i)
+        for (size_t i = 0; i < WordCount; ++i)
             if (const uint64_t both = words_[i] & other.words_[i])
                 return static_cast<uint32_t>(i * 64 + static_cast<size_t>(__builtin_ctzll(both)));
         return kt::RangeSet::NoCodePoint;
     }
 
   private:
-    static constexpr size_t kWords = kLimit / 64;
+    static constexpr size_t WordCount = CodePointLimit / 64;
     std::vector<uint64_t> words_;
 };
 
@@ -64,7 +64,7 @@ uint32_t CodePoint(kt::fuzz::Input& input) {
         case 1:
             return 0x100 + input.Below(0x500);
         case 2:
-            return input.U32() % kLimit;
+            return input.U32() % CodePointLimit;
         default:
             return kt::RangeSet::MaxCodePoint - input.Byte();
     }
@@ -83,7 +83,7 @@ void CheckCanonical(const kt::RangeSet& set, const Model& model) {
         if (ranges[i].last < kt::RangeSet::MaxCodePoint) KT_FUZZ_CHECK(!model.Test(ranges[i].last + 1));
     }
     KT_FUZZ_CHECK(covered == model.Count());  // so the ranges hold exactly the model's code points
-    KT_FUZZ_CHECK(set.Empty() == (covered == 0));
+    KT_FUZZ_CHECK(set.IsEmpty() == (covered == 0));
 }
 
 void FillModel(const kt::RangeSet& set, Model& model) {
@@ -151,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 if (expected == kt::RangeSet::NoCodePoint)
                     KT_FUZZ_CHECK(pick == kt::RangeSet::NoCodePoint);
                 else
-                    KT_FUZZ_CHECK(pick < kLimit && model.Test(pick) && otherModel.Test(pick));
+                    KT_FUZZ_CHECK(pick < CodePointLimit && model.Test(pick) && otherModel.Test(pick));
                 KT_FUZZ_CHECK(other.FirstCommon(set) == first);
                 break;
             }
@@ -159,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckCanonical(set, model);
         for (int probe = 0; probe < 4; ++probe) {
             const uint32_t cp = CodePoint(input);
-            KT_FUZZ_CHECK(set.Contains(cp) == (cp < kLimit && model.Test(cp)));
+            KT_FUZZ_CHECK(set.Contains(cp) == (cp < CodePointLimit && model.Test(cp)));
         }
     }
     return 0;

@@ -22,11 +22,11 @@ using kt::regex_detail::Matchers;
 using kt::regex_detail::SearchEnd;
 using kt::regex_detail::SearchOutcome;
 
-constexpr size_t kMaxPattern = 255;
-constexpr size_t kMaxSubject = 8192;
+constexpr size_t MaxPattern = 255;
+constexpr size_t MaxSubject = 8192;
 
 bool IsLimit(const SearchOutcome& outcome) {
-    return outcome.end == SearchEnd::kStepLimit || outcome.end == SearchEnd::kStackLimit;
+    return outcome.end == SearchEnd::StepLimit || outcome.end == SearchEnd::StackLimit;
 }
 
 // The standard library's answer, run only where the guarded depth-first matcher got through: the plain one
@@ -65,7 +65,7 @@ std::optional<Answers> Guarded(const std::basic_string<Char>& subject,
             none, subject.c_str(), static_cast<int32_t>(subject.size()), pattern.Get(), wholeText, matchers);
         if (IsLimit(outcomes[wholeText])) return std::nullopt;
     }
-    return Answers{outcomes[0].position, outcomes[1].end == SearchEnd::kMatch};
+    return Answers{outcomes[0].position, outcomes[1].end == SearchEnd::Match};
 }
 
 template <class Char>
@@ -94,7 +94,7 @@ Outcome<Char> Search(const std::basic_string<Char>& subject, const std::basic_st
     // Where the depth-first matcher gets through, it gives the standard library's answers (the plain one then
     // does the same work), and so do the breadth-first one and the operations.
     const std::optional<Answers> exact =
-        patternText.empty() ? std::nullopt : Guarded(subject, pattern, Matchers::kDepthFirst);
+        patternText.empty() ? std::nullopt : Guarded(subject, pattern, Matchers::DepthFirst);
     if (exact) {
         KT_FUZZ_CHECK(exact->found == Unguarded(subject, patternText, false));
         KT_FUZZ_CHECK(exact->matches == (Unguarded(subject, patternText, true) == 0));
@@ -102,7 +102,7 @@ Outcome<Char> Search(const std::basic_string<Char>& subject, const std::basic_st
         KT_FUZZ_CHECK(matches == exact->matches);
         if (matches && start <= s.Length()) KT_FUZZ_CHECK(found == 0);
         if (!kt::regex_detail::MeasurePattern(patternText.c_str()).backReference) {
-            const std::optional<Answers> breadthFirst = Guarded(subject, pattern, Matchers::kBreadthFirst);
+            const std::optional<Answers> breadthFirst = Guarded(subject, pattern, Matchers::BreadthFirst);
             KT_FUZZ_CHECK(!breadthFirst || *breadthFirst == *exact);
         }
     }
@@ -136,27 +136,27 @@ Outcome<Char> Search(const std::basic_string<Char>& subject, const std::basic_st
 
 template <class Char>
 std::basic_string<Char> Subject(kt::fuzz::Input& input, int copies) {
-    const std::basic_string<Char> unit = input.Rest<Char>(kMaxSubject);
+    const std::basic_string<Char> unit = input.Rest<Char>(MaxSubject);
     std::basic_string<Char> subject;
-    for (int i = 0; i < copies && subject.size() + unit.size() <= kMaxSubject; ++i) subject += unit;
+    for (int i = 0; i < copies && subject.size() + unit.size() <= MaxSubject; ++i) subject += unit;
     return subject;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > 2 * kMaxSubject + kMaxPattern + 3) return 0;
+    if (size > 2 * MaxSubject + MaxPattern + 3) return 0;
     kt::fuzz::Input input(data, size);
     const uint8_t first = input.Byte();
     const int32_t start = static_cast<int32_t>(first % 32) - 2;
     const int copies = 1 << (3 * (first >> 6));
     const bool wide = input.Bool();
     if (wide) {
-        const std::u16string pattern = input.Text<char16_t>(kMaxPattern);
+        const std::u16string pattern = input.Text<char16_t>(MaxPattern);
         Search<char16_t>(Subject<char16_t>(input, copies), pattern, start);
         return 0;
     }
-    const std::string pattern = input.Text<char>(kMaxPattern);
+    const std::string pattern = input.Text<char>(MaxPattern);
     const std::string subject = Subject<char>(input, copies);
     const auto narrow = Search<char>(subject, pattern, start);
     auto ascii = [](const std::string& text) {

@@ -19,7 +19,7 @@ CatalogueModule::CatalogueModule(CatalogueModule&& other) noexcept
 
 CatalogueModule& CatalogueModule::operator=(CatalogueModule&& other) noexcept {
     if (this != &other) {
-        Unload();
+        UnloadQuietly();
         handle_ = std::exchange(other.handle_, nullptr);
         first_ = std::exchange(other.first_, nullptr);
         error_ = std::move(other.error_);
@@ -28,11 +28,11 @@ CatalogueModule& CatalogueModule::operator=(CatalogueModule&& other) noexcept {
 }
 
 CatalogueModule::~CatalogueModule() {
-    Unload();
+    UnloadQuietly();
 }
 
 bool CatalogueModule::Load(const std::string& path) {
-    Unload();
+    UnloadQuietly();
     error_.clear();
 #ifdef _WIN32
     const bool hasDirectory = path.find_first_of("/\\:") != std::string::npos;
@@ -49,7 +49,7 @@ bool CatalogueModule::Load(const std::string& path) {
         platform::ModuleSymbol(handle_, FirstRecordExport));
     if (first_ == nullptr) {
         error_ = path + ": the module does not export " + FirstRecordExport;
-        Unload();
+        UnloadQuietly();
         return false;
     }
     return true;

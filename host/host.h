@@ -112,19 +112,22 @@ class CatalogueModule {
     // Loads the module at `path`; false with `Error()` set when it cannot be loaded or lacks the export.
     // A path with a directory part is checked with CheckModuleFile first, so that a damaged file is
     // reported instead of reaching the system's loader; a bare file name is left to the loader's search.
-    bool Load(const std::string& path);
+    [[nodiscard]] bool Load(const std::string& path);
     // Runs the module's exit list; false when the loader reports an error.
-    bool Unload();
+    [[nodiscard]] bool Unload();
 
-    bool IsLoaded() const { return handle_ != nullptr; }
-    const std::string& Error() const { return error_; }
+    [[nodiscard]] bool IsLoaded() const { return handle_ != nullptr; }
+    [[nodiscard]] const std::string& Error() const { return error_; }
     // The head of the chain, through the export; null when nothing is loaded.
-    ResourceStringRecord* First() const { return first_ ? first_() : nullptr; }
+    [[nodiscard]] ResourceStringRecord* First() const { return first_ ? first_() : nullptr; }
 
     // Where a host finds the module by default: ../lib/libktcatalogue_de.so beside its own directory.
-    static std::string DefaultPath();
+    [[nodiscard]] static std::string DefaultPath();
 
   private:
+    // Unload where nobody can be told that it failed (destruction, replacement): Error() keeps the reason.
+    void UnloadQuietly() noexcept { static_cast<void>(Unload()); }
+
     void* handle_ = nullptr;
     GetFirstResourceStringLibraryFunction first_ = nullptr;
     std::string error_;
@@ -143,30 +146,31 @@ using ModuleFileReader = std::function<bool(uint64_t offset, void* out, size_t c
 // 2: 64-bit) in this machine's byte order, for ELF machine `machine` (0: any), whose program headers and
 // segments lie inside the file and which has a loadable and a dynamic segment; otherwise why not, in
 // words that complete "the file is damaged or not a module for this machine: ".
-std::string CheckElfSharedObject(const ModuleFileReader& read, uint64_t size, int elfClass, uint16_t machine);
+[[nodiscard]] std::string CheckElfSharedObject(const ModuleFileReader& read, uint64_t size, int elfClass,
+                                               uint16_t machine);
 
 // The same for a Windows DLL: an MZ header leading to a PE header for COFF machine `machine` (0x14C: x86,
 // 0x8664: x86-64, 0xAA64: ARM64) marked as a DLL, with an optional header of the machine's kind and headers
 // and sections inside the file.
-std::string CheckPeDll(const ModuleFileReader& read, uint64_t size, uint16_t machine);
+[[nodiscard]] std::string CheckPeDll(const ModuleFileReader& read, uint64_t size, uint16_t machine);
 
 // The check of this build's kind of module (a DLL on Windows, an ELF shared object elsewhere) on the file
 // at `path` (UTF-8); empty when it passes, otherwise a message that starts with the path.
-std::string CheckModuleFile(const std::string& path);
+[[nodiscard]] std::string CheckModuleFile(const std::string& path);
 
 // The catalogue named `name` (exact comparison) on the chain from `first`, or null.
-ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* name);
+[[nodiscard]] ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* name);
 
 // The index of the entry whose key is `key` (exact comparison) in `record`, or -1. A linear walk over the
 // key accessor: a host that looks up many keys builds a KeyIndex once instead.
-int32_t FindEntry(ResourceStringRecord* record, std::u16string_view key);
+[[nodiscard]] int32_t FindEntry(ResourceStringRecord* record, std::u16string_view key);
 
 // A hash index of a record's keys, built by one walk over the key accessor; Find gives FindEntry's result
 // (of equal keys the first entry) without walking again. The keys are the module's: unload ends the index.
 class KeyIndex {
   public:
     explicit KeyIndex(ResourceStringRecord* record);
-    int32_t Find(std::u16string_view key) const noexcept {
+    [[nodiscard]] int32_t Find(std::u16string_view key) const noexcept {
         const int32_t* index = index_.Find(key);
         return index != nullptr ? *index : -1;
     }
@@ -176,11 +180,11 @@ class KeyIndex {
 };
 
 // UTF-8 form of a zero-terminated UTF-16 text for printing; unpaired surrogates become U+FFFD.
-std::string ToUtf8(const char16_t* text);
-std::string ToUtf8(std::u16string_view text);
+[[nodiscard]] std::string ToUtf8(const char16_t* text);
+[[nodiscard]] std::string ToUtf8(std::u16string_view text);
 
 // UTF-16 form of a UTF-8 text, e.g. a command-line argument; false (and `out` unspecified) when `text` is
 // not well-formed UTF-8.
-bool FromUtf8(std::string_view text, std::u16string& out);
+[[nodiscard]] bool FromUtf8(std::string_view text, std::u16string& out);
 
 }  // namespace kt::host

@@ -51,10 +51,10 @@ struct ParsedText {
     std::vector<TextFinding> findings;  // in text order
 };
 
-ParsedText ParseText(std::u16string_view text);
+[[nodiscard]] ParsedText ParseText(std::u16string_view text);
 
 // Whether `name` is a well-formed placeholder name: non-empty ASCII letters, digits, '_' and '.'.
-bool IsPlaceholderName(std::u16string_view name);
+[[nodiscard]] bool IsPlaceholderName(std::u16string_view name);
 
 using FormatArguments = std::map<std::u16string, std::u16string, std::less<>>;
 
@@ -67,6 +67,6 @@ struct FormattedText {
     std::vector<TextFinding> findings;
 };
 
-FormattedText FormatText(std::u16string_view text, const FormatArguments& arguments);
+[[nodiscard]] FormattedText FormatText(std::u16string_view text, const FormatArguments& arguments);
 
 }  // namespace kt::host

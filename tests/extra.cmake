@@ -44,7 +44,8 @@ if(TARGET test_catalogue)
     set(ktcat_check ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat.cmake)
     foreach(case list show_entry show_catalogue unknown_catalogue unknown_key unknown_index usage)
         add_test(NAME ktcat_${case}
-            COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DCASE=${case} -P ${ktcat_check})
+            COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DCASE=${case}
+                    -P ${ktcat_check})
     endforeach()
 
     # ktcat and its files: write errors (on Linux's /dev/full), --output, damaged modules, the module path,
@@ -82,7 +83,7 @@ if(TARGET test_catalogue AND TARGET ktcat)
 
     foreach(case format format_findings check help options utf8_in_c_locale export_usage)
         add_test(NAME ktcat_${case}
-            COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DCASE=${case}
+            COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DCASE=${case}
                     -P ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_commands.cmake)
     endforeach()
     set_tests_properties(ktcat_utf8_in_c_locale PROPERTIES ENVIRONMENT "LC_ALL=C;LANG=C")

@@ -122,27 +122,27 @@ bool PutUtf8(BoundedWriter& out, const char* text) {
 
 // --- conversions ----------------------------------------------------------------------------------
 
-// The flags, each bit 1 << (its position in kFlagCharacters).
+// The flags, each bit 1 << (its position in FlagCharacters).
 enum Flag : unsigned {
-    kLeftJustify = 1,
-    kSign = 2,
-    kSpace = 4,
-    kAlternate = 8,
-    kZeroPad = 16,
+    LeftJustify = 1,
+    Sign = 2,
+    Space = 4,
+    Alternate = 8,
+    ZeroPad = 16,
 };
-constexpr std::u16string_view kFlagCharacters = u"-+ #0";
+constexpr std::u16string_view FlagCharacters = u"-+ #0";
 
-enum class Length { kNone, kChar, kShort, kLongLong, kLong, kSize, kMax, kPtrdiff, kLongDouble };
+enum class Length { None, Char, Short, LongLong, Long, Size, Max, Ptrdiff, LongDouble };
 
 // The length modifiers as written, indexed by Length; a longer one comes before its prefix.
-constexpr const char* kLengthModifiers[] = {"", "hh", "h", "ll", "l", "z", "j", "t", "L"};
+constexpr const char* LengthModifiers[] = {"", "hh", "h", "ll", "l", "z", "j", "t", "L"};
 
 // The parser reads formats of either width.
 template <class Unit>
 Length ParseLength(const Unit*& format) {
-    for (int length = static_cast<int>(Length::kChar); length <= static_cast<int>(Length::kLongDouble);
+    for (int length = static_cast<int>(Length::Char); length <= static_cast<int>(Length::LongDouble);
          ++length) {
-        const char* modifier = kLengthModifiers[length];
+        const char* modifier = LengthModifiers[length];
         size_t matched = 0;  // a mismatch at the format's terminator ends the comparison
         while (modifier[matched] != 0 && format[matched] == static_cast<Unit>(modifier[matched])) ++matched;
         if (modifier[matched] == 0) {
@@ -150,14 +150,14 @@ Length ParseLength(const Unit*& format) {
             return static_cast<Length>(length);
         }
     }
-    return Length::kNone;
+    return Length::None;
 }
 
 struct Conversion {
     unsigned flags = 0;
     int width = 0;
     int precision = -1;  // -1: none
-    Length length = Length::kNone;
+    Length length = Length::None;
     char type = 0;
 };
 
@@ -186,14 +186,14 @@ std::optional<Conversion> ParseConversion(const Unit*& format, Arguments* argume
     Conversion conversion;
     for (size_t flag;
          *format > 0 && *format <= 0x7F &&
-         (flag = kFlagCharacters.find(static_cast<char16_t>(*format))) != std::u16string_view::npos;
+         (flag = FlagCharacters.find(static_cast<char16_t>(*format))) != std::u16string_view::npos;
          ++format)
         conversion.flags |= 1u << flag;
     if (*format == '*') {
         ++format;
         int width = arguments ? va_arg(arguments->list, int) : 0;
         if (width == INT_MIN) return std::nullopt;
-        if (width < 0) conversion.flags |= kLeftJustify;  // a negative width argument means '-'
+        if (width < 0) conversion.flags |= LeftJustify;  // a negative width argument means '-'
         conversion.width = width < 0 ? -width : width;
     } else {
         std::optional<int> width = ParseDecimal(format);
@@ -234,17 +234,17 @@ bool IsSupported(const Conversion& conversion) {
         case 'o':
         case 'x':
         case 'X':
-            return conversion.length != Length::kLongDouble;
+            return conversion.length != Length::LongDouble;
         case 'c':
         case 's':
-            return conversion.length == Length::kNone || conversion.length == Length::kLong ||
-                   conversion.length == Length::kShort;
+            return conversion.length == Length::None || conversion.length == Length::Long ||
+                   conversion.length == Length::Short;
         case 'p':
-            return conversion.length == Length::kNone;
+            return conversion.length == Length::None;
         default:
             return IsFloatingType(conversion.type) &&
-                   (conversion.length == Length::kNone || conversion.length == Length::kLong ||
-                    conversion.length == Length::kLongDouble);
+                   (conversion.length == Length::None || conversion.length == Length::Long ||
+                    conversion.length == Length::LongDouble);
     }
 }
 
@@ -258,11 +258,11 @@ void BuildNarrowFormat(const Conversion& conversion, char (&narrow)[16]) {
     // '#' is defined only for o, x, X and the floating types.
     bool alternateAllowed = conversion.type == 'o' || conversion.type == 'x' || conversion.type == 'X' ||
                             IsFloatingType(conversion.type);
-    unsigned flags = alternateAllowed ? conversion.flags : conversion.flags & ~kAlternate;
-    for (size_t flag = 0; flag < kFlagCharacters.size(); ++flag)
-        if (flags & 1u << flag) *next++ = static_cast<char>(kFlagCharacters[flag]);
+    unsigned flags = alternateAllowed ? conversion.flags : conversion.flags & ~Alternate;
+    for (size_t flag = 0; flag < FlagCharacters.size(); ++flag)
+        if (flags & 1u << flag) *next++ = static_cast<char>(FlagCharacters[flag]);
     for (char c : {'*', '.', '*'}) *next++ = c;
-    for (const char* text = kLengthModifiers[static_cast<int>(conversion.length)]; *text != 0; ++text)
+    for (const char* text = LengthModifiers[static_cast<int>(conversion.length)]; *text != 0; ++text)
         *next++ = *text;
     *next++ = conversion.type;
     *next = 0;
@@ -280,15 +280,15 @@ size_t FewestUnits(size_t bytes) {
 template <class T>
 bool PutNumber(BoundedWriter& out, Conversion conversion, T value) {
     bool dropsTrailingZeros =
-        (conversion.type == 'g' || conversion.type == 'G') && !(conversion.flags & kAlternate);
+        (conversion.type == 'g' || conversion.type == 'G') && !(conversion.flags & Alternate);
     size_t fewest = FewestUnits(static_cast<size_t>(conversion.width));
     if (!dropsTrailingZeros && conversion.precision > 0)
         fewest = std::max(fewest, static_cast<size_t>(conversion.precision));
     if (fewest > out.Room()) return false;
     if (out.Overflows(fewest)) return out.Count(fewest);
     // Past the longest exact decimal expansion of a long double, more %g digits change nothing.
-    constexpr int kAllSignificantDigits = 20000;
-    if (dropsTrailingZeros) conversion.precision = std::min(conversion.precision, kAllSignificantDigits);
+    constexpr int AllSignificantDigits = 20000;
+    if (dropsTrailingZeros) conversion.precision = std::min(conversion.precision, AllSignificantDigits);
     char narrow[16];
     BuildNarrowFormat(conversion, narrow);
     char local[256];
@@ -308,15 +308,15 @@ bool PutNumber(BoundedWriter& out, Conversion conversion, T value) {
 // The Put functions take supported conversions only (IsSupported).
 bool PutSigned(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
     switch (conversion.length) {
-        case Length::kLong:
+        case Length::Long:
             return PutNumber(out, conversion, va_arg(arguments.list, long));
-        case Length::kLongLong:
+        case Length::LongLong:
             return PutNumber(out, conversion, va_arg(arguments.list, long long));
-        case Length::kSize:
+        case Length::Size:
             return PutNumber(out, conversion, va_arg(arguments.list, std::make_signed_t<size_t>));
-        case Length::kMax:
+        case Length::Max:
             return PutNumber(out, conversion, va_arg(arguments.list, intmax_t));
-        case Length::kPtrdiff:
+        case Length::Ptrdiff:
             return PutNumber(out, conversion, va_arg(arguments.list, ptrdiff_t));
         default:  // none, hh, h: promoted to int
             return PutNumber(out, conversion, va_arg(arguments.list, int));
@@ -325,15 +325,15 @@ bool PutSigned(BoundedWriter& out, const Conversion& conversion, Arguments& argu
 
 bool PutUnsigned(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
     switch (conversion.length) {
-        case Length::kLong:
+        case Length::Long:
             return PutNumber(out, conversion, va_arg(arguments.list, unsigned long));
-        case Length::kLongLong:
+        case Length::LongLong:
             return PutNumber(out, conversion, va_arg(arguments.list, unsigned long long));
-        case Length::kSize:
+        case Length::Size:
             return PutNumber(out, conversion, va_arg(arguments.list, size_t));
-        case Length::kMax:
+        case Length::Max:
             return PutNumber(out, conversion, va_arg(arguments.list, uintmax_t));
-        case Length::kPtrdiff:
+        case Length::Ptrdiff:
             return PutNumber(out, conversion, va_arg(arguments.list, std::make_unsigned_t<ptrdiff_t>));
         default:  // none, hh, h: promoted to unsigned
             return PutNumber(out, conversion, va_arg(arguments.list, unsigned));
@@ -341,7 +341,7 @@ bool PutUnsigned(BoundedWriter& out, const Conversion& conversion, Arguments& ar
 }
 
 bool PutFloating(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
-    if (conversion.length == Length::kLongDouble)
+    if (conversion.length == Length::LongDouble)
         return PutNumber(out, conversion, va_arg(arguments.list, long double));
     return PutNumber(out, conversion, va_arg(arguments.list, double));
 }
@@ -391,7 +391,7 @@ bool PutPadded(BoundedWriter& out, const Conversion& conversion, const Text& tex
     size_t units = text.Units();
     size_t width = static_cast<size_t>(conversion.width);
     size_t padding = width > units ? width - units : 0;
-    bool left = conversion.flags & kLeftJustify;
+    bool left = conversion.flags & LeftJustify;
     if (!left && !out.Fill(u' ', padding)) return false;
     if (!text.WriteTo(out)) return false;
     return !left || out.Fill(u' ', padding);
@@ -402,14 +402,14 @@ size_t PrecisionLimit(const Conversion& conversion) {
 }
 
 bool PutString(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
-    static constexpr char kNullText[] = "(null)";
+    static constexpr char NullText[] = "(null)";
     size_t limit = PrecisionLimit(conversion);
-    if (conversion.length == Length::kShort) {
+    if (conversion.length == Length::Short) {
         const char* text = va_arg(arguments.list, const char*);
-        return PutPadded(out, conversion, Utf8Characters(text ? text : kNullText, limit));
+        return PutPadded(out, conversion, Utf8Characters(text ? text : NullText, limit));
     }
     const char16_t* text = va_arg(arguments.list, const char16_t*);
-    if (text == nullptr) return PutPadded(out, conversion, Utf8Characters(kNullText, limit));
+    if (text == nullptr) return PutPadded(out, conversion, Utf8Characters(NullText, limit));
     size_t count = 0;
     while (count < limit && text[count] != 0) ++count;  // reads no further than the precision
     return PutPadded(out, conversion, Utf16Units{text, count});
@@ -418,8 +418,8 @@ bool PutString(BoundedWriter& out, const Conversion& conversion, Arguments& argu
 bool PutCharacter(BoundedWriter& out, const Conversion& conversion, Arguments& arguments) {
     const int value = va_arg(arguments.list, int);
     // %hc is Latin-1: the byte value is the code point.
-    const char16_t unit = conversion.length == Length::kShort ? static_cast<unsigned char>(value)
-                                                              : static_cast<char16_t>(value);
+    const char16_t unit =
+        conversion.length == Length::Short ? static_cast<unsigned char>(value) : static_cast<char16_t>(value);
     return PutPadded(out, conversion, Utf16Units{&unit, 1});
 }
 

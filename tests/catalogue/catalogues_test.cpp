@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -21,6 +22,13 @@ TEST(Catalogues, ContentsKeysAndSentinels) {
     ResourceStringRegistry& registry = ResourceStringRegistry::Instance();
     for (const test::ExpectedCatalogue& expected : test::ExpectedCatalogues)
         test::ExpectCatalogue(registry.FindLibrary(expected.name), expected);
+}
+
+// Everything else takes names and order from the list; its length and its two ends are fixed.
+TEST(Catalogues, TheListRunsFromKtguiToXsdt) {
+    ASSERT_EQ(std::size(CatalogueNames), 13u);
+    EXPECT_EQ(std::u16string(CatalogueNames[0]), u"ktgui");
+    EXPECT_EQ(std::u16string(CatalogueNames[12]), u"xsdt");
 }
 
 TEST(Catalogues, KeysAreUniqueIdentifiersSoEachMapsToItsOwnIndex) {

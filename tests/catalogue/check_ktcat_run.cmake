@@ -14,3 +14,17 @@ function(expect_run expected_code expected_out expected_err)
         message(FATAL_ERROR "ktcat ${ARGN}: stderr does not match '${expected_err}':\n${err}")
     endif()
 endfunction()
+
+# The catalogues' names in start-up order and their number, read from the module's one list
+# (${SOURCE_DIR}/catalogues/catalogue_list.h).
+file(READ ${SOURCE_DIR}/catalogues/catalogue_list.h catalogue_list)
+string(REGEX MATCHALL "\n +X\\([A-Za-z]+, \"[^\"]+\"\\)" catalogue_entries "${catalogue_list}")
+set(CATALOGUE_NAMES)
+foreach(entry IN LISTS catalogue_entries)
+    string(REGEX REPLACE "^\n +X\\([A-Za-z]+, \"([^\"]+)\"\\)$" "\\1" name "${entry}")
+    list(APPEND CATALOGUE_NAMES ${name})
+endforeach()
+list(LENGTH CATALOGUE_NAMES CATALOGUE_COUNT)
+if(CATALOGUE_COUNT EQUAL 0)
+    message(FATAL_ERROR "no catalogues found in ${SOURCE_DIR}/catalogues/catalogue_list.h")
+endif()

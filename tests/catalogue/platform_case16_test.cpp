@@ -16,7 +16,7 @@ int Sign(int value) {
 TEST(CompareNoCase16, EqualIgnoringCaseAndOrderedByLowerCaseUnits) {
     EXPECT_EQ(CompareNoCase16(u"zh-CHS", u"ZH-chs"), 0);
     EXPECT_EQ(CompareNoCase16(u"", u""), 0);
-    constexpr bool beyondAscii = test::kCaseMapsBeyondAscii;
+    constexpr bool beyondAscii = test::CaseMapsBeyondAscii;
     EXPECT_EQ(CompareNoCase16(u"\u00C4rger", u"\u00E4RGER") == 0, beyondAscii);
     EXPECT_EQ(CompareNoCase16(u"\u0391\u03A9", u"\u03B1\u03C9") == 0, beyondAscii);  // Greek
     EXPECT_EQ(CompareNoCase16(u"\U00010400", u"\U00010428") == 0, beyondAscii);      // Deseret, a pair
@@ -34,7 +34,7 @@ TEST(CompareNoCase16, EqualIgnoringCaseAndOrderedByLowerCaseUnits) {
 TEST(ToLower16, LowerCasesInPlaceUpToTheCountOrTheTerminator) {
     std::u16string text = u"ZH-CHS \u00C4\u0130\U00010400!";
     ToLower16(text.data(), text.size());
-    if (test::kCaseMapsBeyondAscii)
+    if (test::CaseMapsBeyondAscii)
         EXPECT_EQ(text, u"zh-chs \u00E4i\U00010428!");  // U+0130 lower-cases to plain i (simple mapping)
     else
         EXPECT_EQ(text, u"zh-chs \u00C4\u0130\U00010400!");

@@ -88,7 +88,7 @@ TEST(ResourceStringRegistry, SetLanguageKeepsTheNameAsGivenAndLowerCasesOnReques
     // the platform's case mapping reaches them.
     registry.SetLanguage(u"\u00C4X\U00010400");
     EXPECT_EQ(Language(registry, true),
-              test::kCaseMapsBeyondAscii ? u"\u00E4x\U00010428" : u"\u00C4x\U00010400");
+              test::CaseMapsBeyondAscii ? u"\u00E4x\U00010428" : u"\u00C4x\U00010400");
 }
 
 TEST(ResourceStringRegistry, EmptyOrNullLanguageChangesNothing) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "catalogues/catalogue_list.h"
 #include "host/host.h"
 #include "platform/platform.h"
 
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         ChainSummary summary;
-        if (!Walk(module.First(), summary) || summary.records != 13) {
+        if (!Walk(module.First(), summary) || summary.records != KT_CATALOGUE_COUNT) {
             std::fprintf(stderr, "cycle %d: the chain is not the thirteen catalogues\n", cycle);
             return 1;
         }

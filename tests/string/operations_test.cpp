@@ -495,7 +495,9 @@ TEST(OperationsUtf8, MalformedInputStaysInBounds) {
         EXPECT_EQ(FindNoCase(s, "Z"), -1);
         EXPECT_EQ(FindOneOf(s, "z"), -1);
         EXPECT_NE(FindFirstNotOf(s, "z"), -2);
-        ReverseFindNotOf(s, "z");
+        const char* last = ReverseFindNotOf(s, "z");
+        ASSERT_NE(last, nullptr);
+        EXPECT_TRUE(last >= s.Data() && last < s.Data() + s.Length());
         KTString<char> copy(s);
         MakeUpper(copy);
         KTString<char> copy2(s);

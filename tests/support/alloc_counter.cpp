@@ -16,7 +16,7 @@ void FailNextAllocations(bool fail) {
 }
 }  // namespace kt::test
 
-void* operator new[](std::size_t size) {
+void* operator new[](size_t size) {
     if (kt::test::failing) throw std::bad_alloc();
     ++kt::test::counts.allocations;
     kt::test::counts.lastSize = size;
@@ -25,7 +25,7 @@ void* operator new[](std::size_t size) {
 }
 // The non-throwing form the string blocks use, so that failing and counting reach it too (under
 // AddressSanitizer it would otherwise be the sanitizer's own).
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
     try {
         return operator new[](size);
     } catch (const std::bad_alloc&) {
@@ -36,7 +36,7 @@ void operator delete[](void* p) noexcept {
     if (p) ++kt::test::counts.releases;
     std::free(p);
 }
-void operator delete[](void* p, std::size_t) noexcept {
+void operator delete[](void* p, size_t) noexcept {
     operator delete[](p);
 }
 void operator delete[](void* p, const std::nothrow_t&) noexcept {

@@ -6,12 +6,12 @@
 
 namespace {
 
-std::atomic<std::size_t> liveAllocations{0};
+std::atomic<size_t> liveAllocations{0};
 std::atomic<bool> armed{false};
-std::atomic<std::size_t> successesLeft{0};
+std::atomic<size_t> successesLeft{0};
 std::atomic<bool> triggered{false};
 
-void* Allocate(std::size_t size) {
+void* Allocate(size_t size) {
     if (armed.load() && successesLeft.fetch_sub(1) == 0) {
         armed.store(false);
         triggered.store(true);
@@ -31,21 +31,21 @@ void Release(void* block) noexcept {
 
 }  // namespace
 
-void* operator new(std::size_t size) {
+void* operator new(size_t size) {
     return Allocate(size);
 }
-void* operator new[](std::size_t size) {
+void* operator new[](size_t size) {
     return Allocate(size);
 }
 // The nothrow forms too (std::stable_sort's buffer, a string block), so that every block is the probe's.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
     try {
         return Allocate(size);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept {
     return operator new(size, tag);
 }
 void operator delete(void* block) noexcept {
@@ -54,10 +54,10 @@ void operator delete(void* block) noexcept {
 void operator delete[](void* block) noexcept {
     Release(block);
 }
-void operator delete(void* block, std::size_t) noexcept {
+void operator delete(void* block, size_t) noexcept {
     Release(block);
 }
-void operator delete[](void* block, std::size_t) noexcept {
+void operator delete[](void* block, size_t) noexcept {
     Release(block);
 }
 void operator delete(void* block, const std::nothrow_t&) noexcept {
@@ -69,11 +69,11 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept {
 
 namespace kt::test {
 
-std::size_t LiveAllocations() noexcept {
+size_t LiveAllocations() noexcept {
     return liveAllocations.load();
 }
 
-FailingAllocation::FailingAllocation(std::size_t successes) noexcept {
+FailingAllocation::FailingAllocation(size_t successes) noexcept {
     successesLeft.store(successes);
     triggered.store(false);
     armed.store(true);

@@ -7,12 +7,12 @@
 namespace kt::test {
 
 // Blocks allocated and not yet released, over the whole program.
-std::size_t LiveAllocations() noexcept;
+size_t LiveAllocations() noexcept;
 
 // While alive, the allocation after `successes` successful ones throws std::bad_alloc (once).
 class FailingAllocation {
   public:
-    explicit FailingAllocation(std::size_t successes) noexcept;
+    explicit FailingAllocation(size_t successes) noexcept;
     ~FailingAllocation();
     FailingAllocation(const FailingAllocation&) = delete;
     FailingAllocation& operator=(const FailingAllocation&) = delete;

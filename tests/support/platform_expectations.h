@@ -7,17 +7,17 @@ namespace kt::test {
 // Windows, which in the "C" locale the tests run in maps A-Z alone; the POSIX layer maps by Unicode's
 // simple case mapping.
 #ifdef _WIN32
-inline constexpr bool kCaseMapsBeyondAscii = false;
+inline constexpr bool CaseMapsBeyondAscii = false;
 #else
-inline constexpr bool kCaseMapsBeyondAscii = true;
+inline constexpr bool CaseMapsBeyondAscii = true;
 #endif
 
 // MinGW's printf, the reference of the float formatting tests on Windows, writes a negative NaN as
 // "nan"; glibc's keeps the sign, as the formatter does.
 #ifdef _WIN32
-inline constexpr bool kPrintfSignsNaN = false;
+inline constexpr bool PrintfSignsNaN = false;
 #else
-inline constexpr bool kPrintfSignsNaN = true;
+inline constexpr bool PrintfSignsNaN = true;
 #endif
 
 }  // namespace kt::test

@@ -19,11 +19,11 @@ TEST(CaseFoldTable, CoversU0041ToU1044FSortedAndUnique) {
 }
 
 TEST(CaseFoldTable, FoldDiffersFromLowerInFourteenRows) {
-    std::map<std::uint32_t, std::uint32_t> folds;
+    std::map<uint32_t, uint32_t> folds;
     for (const CaseFoldRow& row : CaseFoldTable) {
         if (row.fold != row.lower) folds[row.code] = row.fold;
     }
-    const std::map<std::uint32_t, std::uint32_t> expected = {
+    const std::map<uint32_t, uint32_t> expected = {
         {0x00B5, 0x03BC}, {0x0130, 0x0130}, {0x017F, 0x0073}, {0x0345, 0x03B9}, {0x03C2, 0x03C3},
         {0x03D0, 0x03B2}, {0x03D1, 0x03B8}, {0x03D5, 0x03C6}, {0x03D6, 0x03C0}, {0x03F0, 0x03BA},
         {0x03F1, 0x03C1}, {0x03F5, 0x03B5}, {0x1E9B, 0x1E61}, {0x1FBE, 0x03B9}};
@@ -32,11 +32,11 @@ TEST(CaseFoldTable, FoldDiffersFromLowerInFourteenRows) {
 }
 
 TEST(CaseFoldTable, FollowsUnicode6Exactly) {
-    for (std::uint32_t present : {0xA790u, 0x0526u, 0x1E9Eu}) {
+    for (uint32_t present : {0xA790u, 0x0526u, 0x1E9Eu}) {
         EXPECT_NE(FindCaseRow(present), nullptr) << std::hex << present;
     }
     // Cased letters added after Unicode 6.0.
-    for (std::uint32_t absent : {0xA792u, 0x2CF2u, 0x13A0u}) {
+    for (uint32_t absent : {0xA792u, 0x2CF2u, 0x13A0u}) {
         EXPECT_EQ(FindCaseRow(absent), nullptr) << std::hex << absent;
     }
     // No titlecase mapping: the titlecase digraph maps up and down to its neighbours.
@@ -75,9 +75,9 @@ TEST(CaseFoldTable, ExtrasAreTheFixedListOnly) {
 
 TEST(CaseFoldTable, EveryRowBelongsToAClassOfTwoOrMore) {
     // Every code point a row points at has a row of its own, and every row is linked to another one.
-    std::set<std::uint32_t> linked;
+    std::set<uint32_t> linked;
     for (const CaseFoldRow& row : CaseFoldTable) {
-        for (std::uint32_t target : {row.upper, row.lower, row.fold, row.extra1, row.extra2}) {
+        for (uint32_t target : {row.upper, row.lower, row.fold, row.extra1, row.extra2}) {
             if (target == 0 || target == row.code) continue;
             EXPECT_NE(FindCaseRow(target), nullptr) << std::hex << row.code << " -> " << target;
             linked.insert(row.code);
@@ -91,8 +91,7 @@ TEST(FindCaseRow, FindsEveryRowAndNothingBetween) {
     for (const CaseFoldRow& row : CaseFoldTable) {
         ASSERT_EQ(FindCaseRow(row.code), &row) << std::hex << row.code;
     }
-    for (std::uint32_t missing :
-         {0x0000u, 0x0040u, 0x005Bu, 0x0060u, 0x00D7u, 0x10450u, 0x10FFFFu, 0xFFFFFFFFu}) {
+    for (uint32_t missing : {0x0000u, 0x0040u, 0x005Bu, 0x0060u, 0x00D7u, 0x10450u, 0x10FFFFu, 0xFFFFFFFFu}) {
         EXPECT_EQ(FindCaseRow(missing), nullptr) << std::hex << missing;
     }
 }
@@ -109,14 +108,14 @@ TEST(CaseMapping, OneCodePoint) {
     EXPECT_EQ(ToLowerCodePoint(0x005A), 0x007Au);
     EXPECT_EQ(ToLowerCodePoint(0x01C5), 0x01C6u);
     EXPECT_EQ(ToLowerCodePoint(0x1E9E), 0x00DFu);
-    for (std::uint32_t outside : {0x110000u, 0xFFFFFFFFu}) {
+    for (uint32_t outside : {0x110000u, 0xFFFFFFFFu}) {
         EXPECT_EQ(ToUpperCodePoint(outside), outside);
         EXPECT_EQ(ToLowerCodePoint(outside), outside);
     }
 }
 
 TEST(CaseMapping, AsciiShortcutAgreesWithTheTable) {
-    for (std::uint32_t c = 0; c < 0x80; ++c) {
+    for (uint32_t c = 0; c < 0x80; ++c) {
         const CaseFoldRow* row = FindCaseRow(c);
         EXPECT_EQ(ToUpperCodePoint(c), row ? row->upper : c) << c;
         EXPECT_EQ(ToLowerCodePoint(c), row ? row->lower : c) << c;

@@ -14,7 +14,7 @@
 namespace kt::test {
 namespace {
 
-constexpr std::uint32_t Max = RangeSet::MaxCodePoint;
+constexpr uint32_t Max = RangeSet::MaxCodePoint;
 
 class Bits {
   public:
@@ -23,51 +23,51 @@ class Bits {
         for (const CodePointRange& range : set.Ranges()) SetRange(range.first, range.last);
     }
 
-    void SetRange(std::uint32_t first, std::uint32_t last) {
-        for (std::uint32_t c = first; c <= last;) {
+    void SetRange(uint32_t first, uint32_t last) {
+        for (uint32_t c = first; c <= last;) {
             if (c % 64 == 0 && last - c >= 63) {
-                words_[c / 64] = ~std::uint64_t{0};
+                words_[c / 64] = ~uint64_t{0};
                 c += 64;
             } else {
                 Set(c++);
             }
         }
     }
-    void Set(std::uint32_t c) { words_[c / 64] |= std::uint64_t{1} << (c % 64); }
-    bool Test(std::uint32_t c) const { return (words_[c / 64] >> (c % 64)) & 1; }
+    void Set(uint32_t c) { words_[c / 64] |= uint64_t{1} << (c % 64); }
+    bool Test(uint32_t c) const { return (words_[c / 64] >> (c % 64)) & 1; }
     void Flip() {
         for (auto& word : words_) word = ~word;
     }
     void Remove(const Bits& other) {
-        for (std::size_t i = 0; i < words_.size(); ++i) words_[i] &= ~other.words_[i];
+        for (size_t i = 0; i < words_.size(); ++i) words_[i] &= ~other.words_[i];
     }
     // The smallest code point in both, or NoCodePoint.
-    std::uint32_t FirstCommon(const Bits& other) const {
-        for (std::size_t i = 0; i < words_.size(); ++i) {
-            if (const std::uint64_t both = words_[i] & other.words_[i]) {
-                return static_cast<std::uint32_t>(i * 64 + std::countr_zero(both));
+    uint32_t FirstCommon(const Bits& other) const {
+        for (size_t i = 0; i < words_.size(); ++i) {
+            if (const uint64_t both = words_[i] & other.words_[i]) {
+                return static_cast<uint32_t>(i * 64 + std::countr_zero(both));
             }
         }
         return RangeSet::NoCodePoint;
     }
     template <class Visit>
     void ForEach(Visit visit) const {
-        for (std::size_t i = 0; i < words_.size(); ++i) {
-            for (std::uint64_t word = words_[i]; word != 0; word &= word - 1) {
-                visit(static_cast<std::uint32_t>(i * 64 + std::countr_zero(word)));
+        for (size_t i = 0; i < words_.size(); ++i) {
+            for (uint64_t word = words_[i]; word != 0; word &= word - 1) {
+                visit(static_cast<uint32_t>(i * 64 + std::countr_zero(word)));
             }
         }
     }
     friend bool operator==(const Bits&, const Bits&) = default;
 
   private:
-    std::vector<std::uint64_t> words_;
+    std::vector<uint64_t> words_;
 };
 
 // The meaning of the case flag, one code point at a time.
-void AddCaseVariants(Bits& bits, std::uint32_t c) {
+void AddCaseVariants(Bits& bits, uint32_t c) {
     if (const CaseFoldRow* row = FindCaseRow(c)) {
-        for (std::uint32_t variant : {row->upper, row->lower, row->extra1, row->extra2}) {
+        for (uint32_t variant : {row->upper, row->lower, row->extra1, row->extra2}) {
             if (variant != 0) bits.Set(variant);
         }
     }
@@ -75,16 +75,14 @@ void AddCaseVariants(Bits& bits, std::uint32_t c) {
 
 class RandomRanges {
   public:
-    explicit RandomRanges(std::uint32_t seed) : engine_(seed) {}
+    explicit RandomRanges(uint32_t seed) : engine_(seed) {}
 
-    std::uint32_t Below(std::uint32_t bound) {
-        return std::uniform_int_distribution<std::uint32_t>(0, bound - 1)(engine_);
-    }
+    uint32_t Below(uint32_t bound) { return std::uniform_int_distribution<uint32_t>(0, bound - 1)(engine_); }
 
     // Mostly short ranges near the bottom (where the cased letters are) or the top of the code space, now
     // and then a wide one anywhere; sometimes reversed.
-    CodePointRange Next(std::uint32_t maxWidth) {
-        std::uint32_t first;
+    CodePointRange Next(uint32_t maxWidth) {
+        uint32_t first;
         switch (Below(4)) {
             case 0:
                 first = Below(0x600);
@@ -99,8 +97,8 @@ class RandomRanges {
                 first = Below(Max + 1);
                 break;
         }
-        std::uint32_t width = Below(8) == 0 ? Below(maxWidth) : Below(40);
-        std::uint32_t last = first + width > Max ? Max : first + width;
+        uint32_t width = Below(8) == 0 ? Below(maxWidth) : Below(40);
+        uint32_t last = first + width > Max ? Max : first + width;
         if (Below(20) == 0) std::swap(first, last);
         return {first, last};
     }
@@ -116,15 +114,15 @@ void Expect(const RangeSet& set, const Bits& model, const char* step, int trial)
 
 TEST(RangeSetProperty, AgreesWithABitsetModel) {
     for (int trial = 0; trial < 150; ++trial) {
-        RandomRanges random(static_cast<std::uint32_t>(trial) * 7919u + 1u);
+        RandomRanges random(static_cast<uint32_t>(trial) * 7919u + 1u);
         RangeSet a, b;
         Bits modelA, modelB;
-        for (std::uint32_t i = 0, n = random.Below(12); i < n; ++i) {
+        for (uint32_t i = 0, n = random.Below(12); i < n; ++i) {
             const CodePointRange range = random.Next(0x30000);
             a.Insert(range);
             if (range.first <= range.last) modelA.SetRange(range.first, range.last);
         }
-        for (std::uint32_t i = 0, n = random.Below(12); i < n; ++i) {
+        for (uint32_t i = 0, n = random.Below(12); i < n; ++i) {
             const CodePointRange range = random.Next(0x30000);
             b.Insert(range);
             if (range.first <= range.last) modelB.SetRange(range.first, range.last);
@@ -144,7 +142,7 @@ TEST(RangeSetProperty, AgreesWithABitsetModel) {
                 case 1: {
                     const CodePointRange range = random.Next(600);
                     a.Insert(range, true);
-                    for (std::uint32_t c = range.first; c <= range.last; ++c) {
+                    for (uint32_t c = range.first; c <= range.last; ++c) {
                         modelA.Set(c);
                         AddCaseVariants(modelA, c);
                     }
@@ -154,7 +152,7 @@ TEST(RangeSetProperty, AgreesWithABitsetModel) {
                 case 2: {
                     const bool caseInsensitive = CodePointCount(b) < 5000 && random.Below(2) == 0;
                     a.InsertAll(b, caseInsensitive);
-                    modelB.ForEach([&](std::uint32_t c) {
+                    modelB.ForEach([&](uint32_t c) {
                         modelA.Set(c);
                         if (caseInsensitive) AddCaseVariants(modelA, c);
                     });
@@ -183,22 +181,22 @@ TEST(RangeSetProperty, AgreesWithABitsetModel) {
                     break;
             }
 
-            const std::uint32_t first = modelA.FirstCommon(modelB);
+            const uint32_t first = modelA.FirstCommon(modelB);
             ASSERT_EQ(a.FirstCommon(b), first) << "trial " << trial;
             ASSERT_EQ(b.FirstCommon(a), first) << "trial " << trial;
-            const std::uint32_t n = random.Below(0xFFFFFFFFu);
-            const std::uint32_t picked = a.PickCommon(b, n);
+            const uint32_t n = random.Below(0xFFFFFFFFu);
+            const uint32_t picked = a.PickCommon(b, n);
             if (first == RangeSet::NoCodePoint) {
                 ASSERT_EQ(picked, RangeSet::NoCodePoint);
             } else {
                 // Within the run of shared code points that starts at the first one.
                 ASSERT_GE(picked, first) << "trial " << trial;
-                for (std::uint32_t c = first; c <= picked; ++c) {
+                for (uint32_t c = first; c <= picked; ++c) {
                     ASSERT_TRUE(modelA.Test(c) && modelB.Test(c)) << "trial " << trial << " n " << n;
                 }
             }
             for (int probe = 0; probe < 20; ++probe) {
-                const std::uint32_t c = random.Next(1).first;
+                const uint32_t c = random.Next(1).first;
                 ASSERT_EQ(a.Contains(c), modelA.Test(c)) << "trial " << trial << " code point " << c;
             }
         }
@@ -209,7 +207,7 @@ TEST(RangeSetProperty, AssignTableOfASetRoundTrips) {
     RandomRanges random(42);
     for (int trial = 0; trial < 50; ++trial) {
         RangeSet source;
-        for (std::uint32_t i = 0, n = random.Below(30); i < n; ++i) source.Insert(random.Next(0x30000));
+        for (uint32_t i = 0, n = random.Below(30); i < n; ++i) source.Insert(random.Next(0x30000));
         const Ranges ranges = RangesOf(source);
         RangeSet copy;
         copy.Reserve(ranges.size());

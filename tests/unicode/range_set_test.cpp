@@ -1,14 +1,15 @@
 #include "text/unicode/range_set.h"
 
 #include "tests/unicode/range_test_support.h"
+#include "text/support/kt_assert.h"
 
 #include <gtest/gtest.h>
 
 namespace kt::test {
 namespace {
 
-constexpr std::uint32_t Max = RangeSet::MaxCodePoint;
-constexpr std::uint32_t None = RangeSet::NoCodePoint;
+constexpr uint32_t Max = RangeSet::MaxCodePoint;
+constexpr uint32_t None = RangeSet::NoCodePoint;
 
 TEST(RangeSetInsert, KeepsSeparateRangesAndMergesTouchingOnes) {
     RangeSet set = SetOf({{1, 3}, {7, 9}});
@@ -54,11 +55,11 @@ TEST(RangeSetInsert, ReversedRangeChangesNothing) {
     EXPECT_EQ(RangesOf(set), (Ranges{{0x41, 0x41}}));
     RangeSet empty;
     empty.Insert({10, 2}, true);
-    EXPECT_TRUE(empty.Empty());
+    EXPECT_TRUE(empty.IsEmpty());
 }
 
 TEST(RangeSetInsert, CaseInsensitiveAddsUpperLowerAndListedExtras) {
-    const auto insensitive = [](std::uint32_t codePoint) {
+    const auto insensitive = [](uint32_t codePoint) {
         RangeSet set;
         set.InsertChar(codePoint, true);
         return RangesOf(set);
@@ -116,7 +117,33 @@ TEST(RangeSetAssignTable, CopiesTheArrayVerbatim) {
     set.AssignTable(table, 1);
     EXPECT_EQ(RangesOf(set), (Ranges{{0, 9}}));
     set.AssignTable(nullptr, 0);
-    EXPECT_TRUE(set.Empty());
+    EXPECT_TRUE(set.IsEmpty());
+}
+
+// Invariant checks are built into Debug builds (no NDEBUG) and sanitizer builds, and left out of release
+// builds, where the checks would cost time on every mutation.
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool CheckedBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool CheckedBuild = true;
+#else
+constexpr bool CheckedBuild = false;
+#endif
+#else
+constexpr bool CheckedBuild = false;
+#endif
+
+TEST(RangeSetAssignTable, ATableOutOfSetFormStopsACheckedBuild) {
+    EXPECT_EQ(AssertsEnabled, CheckedBuild);
+    if (!AssertsEnabled) GTEST_SKIP() << "invariant checks are compiled out of this build";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    static constexpr CodePointRange unsorted[] = {{10, 20}, {0, 5}};
+    static constexpr CodePointRange touching[] = {{0, 5}, {6, 9}};
+    RangeSet set;
+    EXPECT_DEATH(set.AssignTable(unsorted, 2),
+                 "range_set\\.cpp:[0-9]+: KT_ASSERT\\(IsSetForm\\(ranges_\\)\\)");
+    EXPECT_DEATH(set.AssignTable(touching, 2), "IsSetForm");
 }
 
 TEST(RangeSetComplement, OverTheWholeCodeSpace) {
@@ -124,7 +151,7 @@ TEST(RangeSetComplement, OverTheWholeCodeSpace) {
     set.Complement();
     EXPECT_EQ(RangesOf(set), (Ranges{{0, Max}}));
     set.Complement();
-    EXPECT_TRUE(set.Empty());
+    EXPECT_TRUE(set.IsEmpty());
 
     RangeSet fromZero = SetOf({{0, 5}});
     fromZero.Complement();
@@ -148,7 +175,7 @@ TEST(RangeSetSubtract, CutsSplitsAndRemoves) {
 
     RangeSet removed = SetOf({{10, 20}});
     removed.Subtract(SetOf({{0, 100}}));
-    EXPECT_TRUE(removed.Empty());
+    EXPECT_TRUE(removed.IsEmpty());
 
     RangeSet bothEnds = SetOf({{0, 9}, {20, 29}});
     bothEnds.Subtract(SetOf({{5, 24}}));
@@ -169,9 +196,9 @@ TEST(RangeSetSubtract, EmptyOperandsAndItself) {
     EXPECT_EQ(RangesOf(set), (Ranges{{1, 5}}));
     RangeSet empty;
     empty.Subtract(set);
-    EXPECT_TRUE(empty.Empty());
+    EXPECT_TRUE(empty.IsEmpty());
     set.Subtract(set);
-    EXPECT_TRUE(set.Empty());
+    EXPECT_TRUE(set.IsEmpty());
 }
 
 TEST(RangeSetFirstCommon, SmallestSharedCodePoint) {
@@ -185,7 +212,7 @@ TEST(RangeSetFirstCommon, SmallestSharedCodePoint) {
 
 TEST(RangeSetPickCommon, StaysInTheFirstOverlap) {
     const RangeSet wide = SetOf({{0, 100}});
-    for (std::uint32_t n : {0u, 1u, 7u, 1000u, 0xFFFFFFFFu}) {
+    for (uint32_t n : {0u, 1u, 7u, 1000u, 0xFFFFFFFFu}) {
         EXPECT_EQ(wide.PickCommon(SetOf({{50, 50}}), n), 50u) << n;
     }
     EXPECT_EQ(wide.PickCommon(SetOf({{10, 20}}), 3), 13u);

@@ -32,8 +32,8 @@ inline RangeSet SetOf(std::initializer_list<CodePointRange> ranges) {
     return set;
 }
 
-inline std::uint64_t CodePointCount(const RangeSet& set) {
-    std::uint64_t count = 0;
+inline uint64_t CodePointCount(const RangeSet& set) {
+    uint64_t count = 0;
     for (const CodePointRange& range : set.Ranges()) count += range.last - range.first + 1;
     return count;
 }
@@ -41,7 +41,7 @@ inline std::uint64_t CodePointCount(const RangeSet& set) {
 // Sorted, disjoint, not touching, first <= last, all within 0..0x10FFFF.
 inline bool HasSetForm(const RangeSet& set) {
     const auto ranges = set.Ranges();
-    for (std::size_t i = 0; i < ranges.size(); ++i) {
+    for (size_t i = 0; i < ranges.size(); ++i) {
         if (ranges[i].first > ranges[i].last || ranges[i].last > RangeSet::MaxCodePoint) return false;
         if (i > 0 && ranges[i - 1].last + 1 >= ranges[i].first) return false;
     }

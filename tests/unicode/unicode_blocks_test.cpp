@@ -21,7 +21,7 @@ class UnicodeBlockTableTest : public ::testing::Test {
         const UnicodeBlock* block = FindUnicodeBlock(name);
         return block ? RangesOf(block->ranges) : Ranges{};
     }
-    static std::ptrdiff_t IndexOf(std::string_view name) {
+    static ptrdiff_t IndexOf(std::string_view name) {
         return FindUnicodeBlock(name) - UnicodeBlockTable().data();
     }
 };
@@ -33,7 +33,7 @@ TEST_F(UnicodeBlockTableTest, HoldsTheEntriesInByteOrderOfTheirNames) {
     EXPECT_EQ(RangesOf(table.front().ranges), (Ranges{{0x10100, 0x1013F}}));
     EXPECT_EQ(table.back().name, "YijingHexagramSymbols");
     EXPECT_EQ(RangesOf(table.back().ranges), (Ranges{{0x4DC0, 0x4DFF}}));
-    for (std::size_t i = 1; i < table.size(); ++i) {
+    for (size_t i = 1; i < table.size(); ++i) {
         EXPECT_LT(table[i - 1].name, table[i].name) << i;
     }
     // Plain byte order: capitals before small letters, a hyphen before letters.
@@ -106,11 +106,11 @@ TEST_F(UnicodeBlockTableTest, UnicodeBlocksDoNotOverlap) {
     }
     EXPECT_EQ(all.size(), 209u);
     std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < all.size(); ++i) {
+    for (size_t i = 1; i < all.size(); ++i) {
         EXPECT_LT(all[i - 1].last, all[i].first) << std::hex << all[i].first;
     }
     // Blocks introduced after Unicode 6.0 have no entry.
-    const auto holds = [&](std::uint32_t c) {
+    const auto holds = [&](uint32_t c) {
         return std::any_of(all.begin(), all.end(),
                            [c](const auto& r) { return r.first <= c && c <= r.last; });
     };
@@ -135,21 +135,21 @@ TEST_F(UnicodeBlockTableTest, ReleaseEmptiesAndBuildRestores) {
 
     BuildUnicodeBlockTable();
     ASSERT_EQ(UnicodeBlockTable().size(), before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) {
+    for (size_t i = 0; i < before.size(); ++i) {
         EXPECT_EQ(RangesOf(UnicodeBlockTable()[i].ranges), before[i]) << i;
     }
 }
 
 TEST(UnicodeBlockTableLifetime, FailingBuildReleasesWhatItBuilt) {
     ReleaseUnicodeBlockTable();
-    const std::size_t live = LiveAllocations();
+    const size_t live = LiveAllocations();
     BuildUnicodeBlockTable();
-    const std::size_t allocations = LiveAllocations() - live;
+    const size_t allocations = LiveAllocations() - live;
     ReleaseUnicodeBlockTable();
     ASSERT_EQ(LiveAllocations(), live);
     ASSERT_GE(allocations, 213u);
 
-    for (std::size_t successes : {std::size_t{0}, std::size_t{1}, std::size_t{100}, allocations - 1}) {
+    for (size_t successes : {size_t{0}, size_t{1}, size_t{100}, allocations - 1}) {
         {
             FailingAllocation failure(successes);
             EXPECT_THROW(BuildUnicodeBlockTable(), std::bad_alloc) << successes;

@@ -8,7 +8,7 @@
 namespace kt::test {
 namespace {
 
-constexpr std::uint32_t Max = RangeSet::MaxCodePoint;
+constexpr uint32_t Max = RangeSet::MaxCodePoint;
 
 const UnicodeCharClasses& Classes() {
     static const UnicodeCharClasses classes;
@@ -28,8 +28,8 @@ RangeSet Union(std::initializer_list<UnicodeCategory> categories) {
 TEST(UnicodeCategories, RangeAndCodePointCounts) {
     struct Expected {
         std::string_view name;
-        std::size_t ranges;
-        std::uint64_t codePoints;
+        size_t ranges;
+        uint64_t codePoints;
     };
     const Expected expected[] = {
         {"C", 504, 1004868}, {"Cc", 2, 65},      {"Cf", 15, 140},   {"Cn", 501, 865147}, {"Co", 3, 137468},
@@ -41,8 +41,8 @@ TEST(UnicodeCategories, RangeAndCodePointCounts) {
         {"Sk", 27, 115},     {"Sm", 66, 948},    {"So", 164, 4398}, {"Z", 9, 20},        {"Zl", 1, 1},
         {"Zp", 1, 1},        {"Zs", 8, 18}};
     ASSERT_EQ(std::size(expected), UnicodeCategoryCount);
-    std::size_t totalRanges = 0;
-    for (std::size_t i = 0; i < UnicodeCategoryCount; ++i) {
+    size_t totalRanges = 0;
+    for (size_t i = 0; i < UnicodeCategoryCount; ++i) {
         const RangeSet& set = Classes().Category(i);
         EXPECT_EQ(UnicodeCategoryNames[i], expected[i].name) << i;
         EXPECT_TRUE(HasSetForm(set)) << expected[i].name;
@@ -56,8 +56,8 @@ TEST(UnicodeCategories, RangeAndCodePointCounts) {
 
 TEST(UnicodeCategories, TwoLetterSetsPartitionTheCodeSpace) {
     RangeSet all;
-    std::uint64_t codePoints = 0;
-    for (std::size_t i = 0; i < UnicodeCategoryCount; ++i) {
+    uint64_t codePoints = 0;
+    for (size_t i = 0; i < UnicodeCategoryCount; ++i) {
         if (UnicodeCategoryNames[i].size() != 2) continue;
         all.InsertAll(Classes().Category(i));
         codePoints += CodePointCount(Classes().Category(i));
@@ -67,11 +67,11 @@ TEST(UnicodeCategories, TwoLetterSetsPartitionTheCodeSpace) {
 }
 
 TEST(UnicodeCategories, EachGroupIsTheUnionOfItsMembers) {
-    for (std::size_t group = 0; group < UnicodeCategoryCount; ++group) {
+    for (size_t group = 0; group < UnicodeCategoryCount; ++group) {
         if (UnicodeCategoryNames[group].size() != 1) continue;
         RangeSet members;
         int memberCount = 0;
-        for (std::size_t i = 0; i < UnicodeCategoryCount; ++i) {
+        for (size_t i = 0; i < UnicodeCategoryCount; ++i) {
             if (UnicodeCategoryNames[i].size() == 2 &&
                 UnicodeCategoryNames[i][0] == UnicodeCategoryNames[group][0]) {
                 members.InsertAll(Classes().Category(i));
@@ -124,7 +124,7 @@ TEST(UnicodeCategories, TellingRows) {
                                                                {0x1FCC, 0x1FCC},
                                                                {0x1FFC, 0x1FFC}}));
     // Unassigned in Unicode 6.0, noncharacters included.
-    for (std::uint32_t c : {0xFFFEu, 0x10FFFFu, 0x0604u, 0x08A0u, 0x20BAu, 0xA792u, 0x1F600u}) {
+    for (uint32_t c : {0xFFFEu, 0x10FFFFu, 0x0604u, 0x08A0u, 0x20BAu, 0xA792u, 0x1F600u}) {
         EXPECT_TRUE(Category(UnicodeCategory::Cn).Contains(c)) << std::hex << c;
     }
 }
@@ -138,7 +138,7 @@ TEST(UnicodeEscapeClasses, SpaceAndAnyChar) {
 
 TEST(UnicodeEscapeClasses, XmlNames) {
     const RangeSet& nameStart = Classes().NameStart();
-    for (std::uint32_t c : {0x00D7u, 0x00F7u, 0x037Eu, 0x2000u, 0x3000u, 0x002Du, 0x0030u, 0xF0000u}) {
+    for (uint32_t c : {0x00D7u, 0x00F7u, 0x037Eu, 0x2000u, 0x3000u, 0x002Du, 0x0030u, 0xF0000u}) {
         EXPECT_FALSE(nameStart.Contains(c)) << std::hex << c;
     }
     EXPECT_EQ(nameStart.Ranges().back(), (CodePointRange{0x10000, 0xEFFFF}));
@@ -170,7 +170,7 @@ TEST(UnicodeEscapeClasses, WordDigitAndPrintable) {
     const RangeSet& printable = Classes().Printable();
     EXPECT_TRUE(printable.Contains(0x0020));
     EXPECT_TRUE(printable.Contains(0x00A0));
-    for (std::uint32_t c : {0x0300u, 0x0009u, 0xE000u, 0xFFFEu}) {
+    for (uint32_t c : {0x0300u, 0x0009u, 0xE000u, 0xFFFEu}) {
         EXPECT_FALSE(printable.Contains(c)) << std::hex << c;
     }
     RangeSet markOrOther = Union({UnicodeCategory::M, UnicodeCategory::C});
@@ -184,7 +184,7 @@ TEST(UnicodeEscapeClasses, XmlChar) {
         RangesOf(xmlChar),
         (Ranges{
             {0x0009, 0x000A}, {0x000D, 0x000D}, {0x0020, 0xD7FF}, {0xE000, 0xFFFD}, {0x10000, 0x10FFFF}}));
-    for (std::uint32_t c : {0x0000u, 0xFFFEu, 0xFFFFu, 0xD800u, 0xDFFFu}) {
+    for (uint32_t c : {0x0000u, 0xFFFEu, 0xFFFFu, 0xD800u, 0xDFFFu}) {
         EXPECT_FALSE(xmlChar.Contains(c)) << std::hex << c;
     }
 }
@@ -206,16 +206,15 @@ TEST(UnicodeEscapeClasses, NegatedClassesAreComplements) {
 }
 
 TEST(UnicodeCharClassesLifetime, FailingConstructionReleasesEverything) {
-    const std::size_t live = LiveAllocations();
-    std::size_t allocations = 0;
+    const size_t live = LiveAllocations();
+    size_t allocations = 0;
     {
         const UnicodeCharClasses classes;
         allocations = LiveAllocations() - live;
     }
     ASSERT_EQ(LiveAllocations(), live);
     ASSERT_GE(allocations, 54u);
-    for (std::size_t successes :
-         {std::size_t{0}, std::size_t{36}, std::size_t{37}, std::size_t{45}, allocations - 1}) {
+    for (size_t successes : {size_t{0}, size_t{36}, size_t{37}, size_t{45}, allocations - 1}) {
         FailingAllocation failure(successes);
         EXPECT_THROW(UnicodeCharClasses(), std::bad_alloc) << successes;
         EXPECT_TRUE(failure.Triggered());

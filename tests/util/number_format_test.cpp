@@ -154,7 +154,7 @@ TEST(FloatFormat, MatchesPrintfOnRandomFloats) {
     for (int i = 0; i < 100000; ++i) {
         // Half arbitrary bit patterns (huge, tiny, NaN, infinities), half everyday values.
         float value = i % 2 ? std::bit_cast<float>(bits(random)) : moderate(random);
-        if (!kt::test::kPrintfSignsNaN && std::isnan(value) && std::signbit(value)) continue;
+        if (!kt::test::PrintfSignsNaN && std::isnan(value) && std::signbit(value)) continue;
         std::snprintf(expected, sizeof expected, "%10.2f", static_cast<double>(value));
         ASSERT_EQ(Formatted<char>([&](char* out, int32_t length) { return FormatFloat(out, length, value); }),
                   expected)

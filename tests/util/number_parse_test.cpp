@@ -38,7 +38,7 @@ T Hex(const std::basic_string<Char>& text) {
     return out;
 }
 
-NumberParseOptions FallbackOptions(std::int8_t mode, std::int64_t fallback) {
+NumberParseOptions FallbackOptions(int8_t mode, int64_t fallback) {
     NumberParseOptions options;
     options.fallbackMode = mode;
     options.fallback = fallback;
@@ -275,11 +275,11 @@ TEST(NumberParse, NonAsciiUnitsAreNoDigits) {
 }
 
 template <class Char>
-void CheckHexDigitValueOverAllUnits(std::uint32_t unitCount) {
+void CheckHexDigitValueOverAllUnits(uint32_t unitCount) {
     const std::string_view digits = "0123456789abcdef";
-    for (std::uint32_t unit = 0; unit < unitCount; ++unit) {
+    for (uint32_t unit = 0; unit < unitCount; ++unit) {
         const Char c = static_cast<Char>(unit);
-        std::size_t expected = std::string_view::npos;
+        size_t expected = std::string_view::npos;
         if (unit < 0x80)
             expected = digits.find(static_cast<char>(unit >= 'A' && unit <= 'Z' ? unit + 32 : unit));
         long long value = -5;
@@ -310,8 +310,8 @@ TEST(NumberParse, UsableInConstantExpressions) {
 // Differential tests against std::from_chars over all ten target types; `long` and `unsigned long` read
 // as 32-bit integers on every platform.
 template <class T>
-using Kind = std::conditional_t<std::is_same_v<T, long>, std::int32_t,
-                                std::conditional_t<std::is_same_v<T, unsigned long>, std::uint32_t, T>>;
+using Kind = std::conditional_t<std::is_same_v<T, long>, int32_t,
+                                std::conditional_t<std::is_same_v<T, unsigned long>, uint32_t, T>>;
 template <class T>
 class NumberParseDifferentialTest : public ::testing::Test {};
 using Targets = ::testing::Types<signed char, unsigned char, short, unsigned short, int, unsigned int, long,
@@ -347,10 +347,10 @@ std::vector<std::string> DecimalSamples(std::mt19937_64& random, int count) {
     add(Limits::max());
     add(Limits::min());
     samples.push_back(samples[0] + "0");
-    for (std::size_t limit = 0; limit < 2; ++limit) {
+    for (size_t limit = 0; limit < 2; ++limit) {
         // One beyond the limit: the decimal magnitude plus one.
         std::string beyond = samples[limit];
-        std::size_t position = beyond.size();
+        size_t position = beyond.size();
         while (position > 0 && beyond[position - 1] == '9') beyond[--position] = '0';
         if (position == 0 || beyond[position - 1] == '-') {
             beyond.insert(position, "1");
@@ -372,7 +372,7 @@ std::vector<std::string> DecimalSamples(std::mt19937_64& random, int count) {
         if (sign == 0) text += '-';
         if (sign == 1) text += '+';
         const auto length = random() % 26;
-        for (std::uint64_t n = 0; n < length; ++n) text += static_cast<char>('0' + random() % 10);
+        for (uint64_t n = 0; n < length; ++n) text += static_cast<char>('0' + random() % 10);
         text += junk[random() % std::size(junk)];
         samples.push_back(text);
     }
@@ -416,21 +416,21 @@ TYPED_TEST(NumberParseDifferentialTest, ParseDigitsReportsOverflowAsFromChars) {
 TYPED_TEST(NumberParseDifferentialTest, ParseHexAgreesWithFromChars) {
     using T = Kind<TypeParam>;
     using Unsigned = std::make_unsigned_t<T>;
-    constexpr int kDigitLimit = std::numeric_limits<Unsigned>::digits / 4;
+    constexpr int DigitLimit = std::numeric_limits<Unsigned>::digits / 4;
     std::mt19937_64 random(4242);
     const std::string_view hexDigits = "0123456789abcdefABCDEF";
     for (int i = 0; i < 20000; ++i) {
         std::string text = random() % 3 == 0 ? "0x" : "";
         const auto zeros = random() % 4;
         text.append(zeros, '0');
-        const auto length = random() % (kDigitLimit + 3);
-        for (std::uint64_t n = 0; n < length; ++n) text += hexDigits[random() % hexDigits.size()];
+        const auto length = random() % (DigitLimit + 3);
+        for (uint64_t n = 0; n < length; ++n) text += hexDigits[random() % hexDigits.size()];
         if (random() % 2) text += "g7";
 
-        std::size_t first = text.compare(0, 2, "0x") == 0 ? 2 : 0;
-        const std::size_t end = text.find('g') == std::string::npos ? text.size() : text.find('g');
+        size_t first = text.compare(0, 2, "0x") == 0 ? 2 : 0;
+        const size_t end = text.find('g') == std::string::npos ? text.size() : text.find('g');
         while (first < end && text[first] == '0') ++first;
-        const std::size_t taken = std::min<std::size_t>(end - first, kDigitLimit);
+        const size_t taken = std::min<size_t>(end - first, DigitLimit);
         Unsigned pattern = 0;
         if (taken > 0) std::from_chars(text.data() + first, text.data() + first + taken, pattern, 16);
         T expected = static_cast<T>(pattern);

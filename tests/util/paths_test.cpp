@@ -280,7 +280,7 @@ TYPED_TEST(Paths, Extensions) {
     EXPECT_EQ(Units(GetExtension(this->Make("x"), extension, true)), this->T(""));
     EXPECT_EQ(Units(GetExtension(this->Make(".profile"), extension, false)), this->T("profile"));
     // 16-bit text is lower-cased by the platform; 8-bit text by the library's own tables.
-    const bool foldsUmlaut = sizeof(Char) == 1 || test::kCaseMapsBeyondAscii;
+    const bool foldsUmlaut = sizeof(Char) == 1 || test::CaseMapsBeyondAscii;
     EXPECT_EQ(Units(GetExtension(TypeParam(Encode<Char>(U"a.\u00C4B").c_str()), extension, true)),
               Encode<Char>(foldsUmlaut ? U"\u00E4b" : U"\u00C4b"));
 

@@ -17,14 +17,14 @@ template <class Char>
 class CharacterSetFilter {
   public:
     explicit CharacterSetFilter(const Char* setText);
-    bool Contains(uint32_t c) const noexcept;
+    [[nodiscard]] bool Contains(uint32_t c) const noexcept;
 
     // Filters the terminated units in place from `from` on (the first character to remove); returns the
     // new length.
-    int32_t Compact(Char* data, int32_t from) const;
+    [[nodiscard]] int32_t Compact(Char* data, int32_t from) const;
     // The unit offset of the first character not in the set, or -1 when every character is. Walks to the
     // terminator, so that a string left as it is keeps even its length cache untouched.
-    int32_t FirstRemoved(const Char* data) const;
+    [[nodiscard]] int32_t FirstRemoved(const Char* data) const;
 
   private:
     KTCodePointPattern<Char> pattern_;

@@ -75,14 +75,14 @@ struct StackCosts {
 #endif
 #endif
 #if defined(KT_REGEX_THREAD_SANITIZER)
-constexpr StackCosts kStack{640, 2560, 2048, 128 * 1024, 1024 * 1024};
+constexpr StackCosts Stack{640, 2560, 2048, 128 * 1024, 1024 * 1024};
 #elif defined(KT_REGEX_ADDRESS_SANITIZER)
-constexpr StackCosts kStack{640, 2560, 2048, 128 * 1024};
+constexpr StackCosts Stack{640, 2560, 2048, 128 * 1024};
 #else
-constexpr StackCosts kStack{192, 768, 512, 64 * 1024};
+constexpr StackCosts Stack{192, 768, 512, 64 * 1024};
 #endif
 // A thread whose stack the system cannot describe is taken to have this much left below the call.
-constexpr int64_t kUnknownStack = 256 * 1024;
+constexpr int64_t UnknownStack = 256 * 1024;
 
 // The budget, in steps. A step is one operation of the matcher on a position in the text (read, advance,
 // compare, copy): 2 to 10 nanoseconds in an optimised build. Each run of a matcher may take a floor for
@@ -90,23 +90,23 @@ constexpr int64_t kUnknownStack = 256 * 1024;
 // through a long text; common patterns take 5 to 80 steps per unit over prose, either matcher. Compiling is
 // not guarded step by step: its cost is estimated from the pattern's shape, charged in advance, and may not
 // exceed an allowance of its own.
-constexpr int64_t kStepFloor = 1'000'000;
-constexpr int64_t kStepsPerUnit = 128;
-constexpr int64_t kCompileAllowance = 20'000'000;
+constexpr int64_t StepFloor = 1'000'000;
+constexpr int64_t StepsPerUnit = 128;
+constexpr int64_t CompileAllowance = 20'000'000;
 
 // What compiling costs: a state about 256 steps (its memory dominates); a bracket expression in 8-bit
 // patterns a table of all 256 characters, each tested against all its items, where testing a character
 // costs about 40 steps (a collation key is built every time). Wide patterns test at matching time instead;
 // there reading a character is charged for the items of the longest bracket expression.
-constexpr int64_t kBracketTest = 40;
-constexpr int64_t kStepsPerState = 256;
+constexpr int64_t BracketTest = 40;
+constexpr int64_t StepsPerState = 256;
 
-constexpr int64_t kSaturated = int64_t{1} << 48;
+constexpr int64_t Saturated = int64_t{1} << 48;
 int64_t Add(int64_t a, int64_t b) {
-    return std::min(a + b, kSaturated);
+    return std::min(a + b, Saturated);
 }
 int64_t Multiply(int64_t a, int64_t b) {
-    return a != 0 && b > kSaturated / a ? kSaturated : std::min(a * b, kSaturated);
+    return a != 0 && b > Saturated / a ? Saturated : std::min(a * b, Saturated);
 }
 
 // States and unchecked states of a piece of the pattern.
@@ -211,7 +211,7 @@ template <class Char>
 PatternShape MeasurePattern(const Char* p) {
     PatternShape shape;
     RunTracker runs;
-    enum class Kind { kTop, kCapture, kPlain, kLookahead };
+    enum class Kind { Top, Capture, Plain, Lookahead };
     struct Level {
         Kind kind;
         Piece sequence;                    // of the current alternative, without its closing placeholder
@@ -220,7 +220,7 @@ PatternShape MeasurePattern(const Char* p) {
         int64_t inside;                    // compiler stack at the start of each alternative
         int64_t afterClose;  // compiler stack once the group is a term of the enclosing sequence
     };
-    std::vector<Level> levels{Level{Kind::kTop, Placeholders(0), {}, {}, 0, 0}};
+    std::vector<Level> levels{Level{Kind::Top, Placeholders(0), {}, {}, 0, 0}};
     int64_t depth = 0;
     auto deepen = [&](int64_t bytes) {
         depth = Add(depth, bytes);
@@ -233,7 +233,7 @@ PatternShape MeasurePattern(const Char* p) {
     auto term = [&](Piece piece) {
         flush(levels.back());
         levels.back().pending = piece;
-        deepen(kStack.term);
+        deepen(Stack.term);
     };
     // Ends the current alternative: each ends in a placeholder, and each "|" adds an alternative state and
     // a placeholder that every alternative before it runs through.
@@ -323,15 +323,15 @@ PatternShape MeasurePattern(const Char* p) {
             shape.longestBracket = std::max(shape.longestBracket, units);
             term(Solid({1, 0}, 0, 0));
         } else if (c == Char('(')) {
-            Kind kind = Kind::kCapture;
+            Kind kind = Kind::Capture;
             if (*p == Char('?') && p[1] != 0) {
-                kind = p[1] == Char(':') ? Kind::kPlain : Kind::kLookahead;
+                kind = p[1] == Char(':') ? Kind::Plain : Kind::Lookahead;
                 p += 2;
             }
-            if (kind == Kind::kCapture) shape.captures = Add(shape.captures, 1);
+            if (kind == Kind::Capture) shape.captures = Add(shape.captures, 1);
             flush(levels.back());
-            const int64_t afterClose = Add(depth, kStack.term);
-            deepen(kStack.group);
+            const int64_t afterClose = Add(depth, Stack.term);
+            deepen(Stack.group);
             levels.push_back(Level{kind, Placeholders(0), {}, {}, depth, afterClose});
         } else if (c == Char(')') && levels.size() > 1) {
             Level& level = levels.back();
@@ -339,12 +339,12 @@ PatternShape MeasurePattern(const Char* p) {
             Piece inner = whole(level);
             depth = level.afterClose;
             levels.pop_back();
-            if (kind == Kind::kPlain) {
+            if (kind == Kind::Plain) {
                 inner = runs.Then(Placeholders(1), inner);
             } else {
                 runs.Close(inner);  // between the group's own states
                 inner = Solid(inner.cost, 0, 0);
-                inner.cost += Cost{2, kind == Kind::kCapture ? 2 : 0};
+                inner.cost += Cost{2, kind == Kind::Capture ? 2 : 0};
             }
             levels.back().pending = inner;
         } else if (c == Char('|')) {
@@ -481,12 +481,12 @@ class ActiveGuard {
 // match, which its advance and compare costs cover; there a position copies as a plain pair of pointers, so
 // that the library moves its capture vectors as memory. Its states that only copy a position (a group's
 // begin and end, a quantifier's loop) then recurse unchecked, which the stack reserve counts.
-template <class Char, bool kCopiesAreSteps>
+template <class Char, bool CopiesAreSteps>
 class GuardedPosition {
   public:
     using iterator_category = std::bidirectional_iterator_tag;
     using value_type = RegexChar<Char>;
-    using difference_type = std::ptrdiff_t;
+    using difference_type = ptrdiff_t;
     using pointer = void;
     using reference = value_type;
 
@@ -494,14 +494,14 @@ class GuardedPosition {
         guard_->Charge(1);
     }
     GuardedPosition(const Char* at, SearchGuard& guard) : at_(at), guard_(&guard) {}
-    GuardedPosition(const GuardedPosition&) requires(!kCopiesAreSteps) = default;
-    GuardedPosition& operator=(const GuardedPosition&) requires(!kCopiesAreSteps) = default;
-    KT_REGEX_INLINE GuardedPosition(const GuardedPosition& other) requires kCopiesAreSteps
+    GuardedPosition(const GuardedPosition&) requires(!CopiesAreSteps) = default;
+    GuardedPosition& operator=(const GuardedPosition&) requires(!CopiesAreSteps) = default;
+    KT_REGEX_INLINE GuardedPosition(const GuardedPosition& other) requires CopiesAreSteps
         : at_(other.at_),
           guard_(other.guard_) {
         guard_->Step(1);
     }
-    KT_REGEX_INLINE GuardedPosition& operator=(const GuardedPosition& other) requires kCopiesAreSteps {
+    KT_REGEX_INLINE GuardedPosition& operator=(const GuardedPosition& other) requires CopiesAreSteps {
         at_ = other.at_;
         guard_ = other.guard_;
         guard_->Step(1);
@@ -554,10 +554,10 @@ struct StackRoom {
 StackRoom MeasureStackRoom() {
     const uintptr_t here = StackAddress();
     const platform::StackRange range = platform::CurrentThreadStack();
-    const uintptr_t low = range.high != 0 ? range.low : here - std::min<uintptr_t>(here, kUnknownStack);
-    uintptr_t floor = low + static_cast<uintptr_t>(kStack.reserve);
-    if (here > floor && here - floor > static_cast<uint64_t>(kStack.most))
-        floor = here - static_cast<uintptr_t>(kStack.most);
+    const uintptr_t low = range.high != 0 ? range.low : here - std::min<uintptr_t>(here, UnknownStack);
+    uintptr_t floor = low + static_cast<uintptr_t>(Stack.reserve);
+    if (here > floor && here - floor > static_cast<uint64_t>(Stack.most))
+        floor = here - static_cast<uintptr_t>(Stack.most);
     return {here, std::min(floor, here)};
 }
 
@@ -571,10 +571,10 @@ struct Charges {
 };
 template <class Char>
 Charges ChargesFor(const PatternShape& shape, bool breadthFirst) {
-    Charges charges{Add(Multiply(shape.units, 4), Multiply(shape.states, kStepsPerState)), 1, 1, 1};
+    Charges charges{Add(Multiply(shape.units, 4), Multiply(shape.states, StepsPerState)), 1, 1, 1};
     charges.compile = Add(charges.compile, Multiply(shape.states, shape.placeholderRun));
     if constexpr (std::is_same_v<Char, char>) {
-        const int64_t table = Add(Multiply(shape.brackets, kBracketTest), shape.bracketUnits);
+        const int64_t table = Add(Multiply(shape.brackets, BracketTest), shape.bracketUnits);
         charges.compile = Add(charges.compile, Multiply(256, table));
     } else {
         // Wide bracket expressions look up and transform their ranges and classes once.
@@ -604,8 +604,8 @@ using Regex = std::basic_regex<RegexChar<Char>>;
 template <class Char>
 SearchEnd Compile(const Char* pattern, const PatternShape& shape, bool breadthFirst, const StackRoom& room,
                   Regex<Char>& re) {
-    if (ChargesFor<Char>(shape, breadthFirst).compile > kCompileAllowance) return SearchEnd::kStepLimit;
-    if (shape.compileStack > room.Size()) return SearchEnd::kStackLimit;
+    if (ChargesFor<Char>(shape, breadthFirst).compile > CompileAllowance) return SearchEnd::StepLimit;
+    if (shape.compileStack > room.Size()) return SearchEnd::StackLimit;
     auto flags = std::regex::ECMAScript;
 #if defined(__GLIBCXX__)
     if (breadthFirst) flags |= std::regex_constants::__polynomial;
@@ -613,43 +613,43 @@ SearchEnd Compile(const Char* pattern, const PatternShape& shape, bool breadthFi
     try {
         re.assign(pattern, pattern + shape.units, flags);
     } catch (const std::regex_error&) {
-        return SearchEnd::kInvalidPattern;
+        return SearchEnd::InvalidPattern;
     }
-    return SearchEnd::kMatch;
+    return SearchEnd::Match;
 }
 
 // One run of a compiled pattern over the subject, under its own step budget and the stack floor.
 template <class Char>
 SearchOutcome Run(const Regex<Char>& re, const PatternShape& shape, const Char* subject, const Char* end,
                   bool wholeText, bool breadthFirst, const StackRoom& room) {
-    const int64_t unchecked = Multiply(shape.uncheckedStates, kStack.uncheckedState);
-    if (unchecked >= room.Size()) return {-1, SearchEnd::kStackLimit};
+    const int64_t unchecked = Multiply(shape.uncheckedStates, Stack.uncheckedState);
+    if (unchecked >= room.Size()) return {-1, SearchEnd::StackLimit};
     const Charges charges = ChargesFor<Char>(shape, breadthFirst);
-    SearchGuard guard(kStepFloor + kStepsPerUnit * (end - subject),
+    SearchGuard guard(StepFloor + StepsPerUnit * (end - subject),
                       room.floor + static_cast<uintptr_t>(unchecked), charges.read, charges.advance,
                       charges.compare);
     ActiveGuard active(guard);
     auto run = [&]<class Position>(Position first, Position last) -> SearchOutcome {
         if (wholeText) {
-            if (!std::regex_match(first, last, re)) return {-1, SearchEnd::kNoMatch};
-            return {0, SearchEnd::kMatch};
+            if (!std::regex_match(first, last, re)) return {-1, SearchEnd::NoMatch};
+            return {0, SearchEnd::Match};
         }
         std::match_results<Position> match;
-        if (!std::regex_search(first, last, match, re)) return {-1, SearchEnd::kNoMatch};
-        return {static_cast<int32_t>(match[0].first.Address() - subject), SearchEnd::kMatch};
+        if (!std::regex_search(first, last, match, re)) return {-1, SearchEnd::NoMatch};
+        return {static_cast<int32_t>(match[0].first.Address() - subject), SearchEnd::Match};
     };
     try {
         if (breadthFirst)
             return run(GuardedPosition<Char, true>(subject, guard), GuardedPosition<Char, true>(end, guard));
         return run(GuardedPosition<Char, false>(subject, guard), GuardedPosition<Char, false>(end, guard));
     } catch (const std::regex_error& limit) {
-        return {-1, limit.code() == std::regex_constants::error_stack ? SearchEnd::kStackLimit
-                                                                      : SearchEnd::kStepLimit};
+        return {-1, limit.code() == std::regex_constants::error_stack ? SearchEnd::StackLimit
+                                                                      : SearchEnd::StepLimit};
     }
 }
 
 bool IsLimit(SearchEnd end) {
-    return end == SearchEnd::kStepLimit || end == SearchEnd::kStackLimit;
+    return end == SearchEnd::StepLimit || end == SearchEnd::StackLimit;
 }
 
 // Turns what escapes a search into its outcome: exhausted memory and the standard library's other
@@ -659,9 +659,9 @@ SearchOutcome Guarded(Search search) {
     try {
         return search();
     } catch (const std::bad_alloc&) {
-        return {-1, SearchEnd::kNoMemory};
+        return {-1, SearchEnd::NoMemory};
     } catch (const std::exception&) {
-        return {-1, SearchEnd::kInvalidPattern};
+        return {-1, SearchEnd::InvalidPattern};
     }
 }
 
@@ -677,19 +677,19 @@ SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text
                           const Char* pattern, bool wholeText, Matchers matchers) {
     return Guarded([&]() -> SearchOutcome {
         const PatternShape shape = MeasurePattern(pattern);
-        if (shape.numberBeyondInt) return {-1, SearchEnd::kInvalidPattern};
+        if (shape.numberBeyondInt) return {-1, SearchEnd::InvalidPattern};
         const Char* subject = substitution.Apply(text, length);
         const Char* end = subject + std::char_traits<Char>::length(subject);
         const StackRoom room = MeasureStackRoom();
         auto runOnce = [&](bool breadthFirst) -> SearchOutcome {
             Regex<Char> re;
             const SearchEnd compiled = Compile(pattern, shape, breadthFirst, room, re);
-            if (compiled != SearchEnd::kMatch) return {-1, compiled};
+            if (compiled != SearchEnd::Match) return {-1, compiled};
             return Run(re, shape, subject, end, wholeText, breadthFirst, room);
         };
-        if (matchers == Matchers::kBreadthFirst) return runOnce(true);
+        if (matchers == Matchers::BreadthFirst) return runOnce(true);
         SearchOutcome outcome = runOnce(false);
-        if (IsLimit(outcome.end) && !shape.backReference && matchers == Matchers::kDepthFirstThenBreadthFirst)
+        if (IsLimit(outcome.end) && !shape.backReference && matchers == Matchers::DepthFirstThenBreadthFirst)
             outcome = runOnce(true);
         return outcome;
     });
@@ -699,7 +699,7 @@ SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text
 template <class Char>
 struct CompiledPattern {
     PatternShape shape;
-    SearchEnd compiled = SearchEnd::kInvalidPattern;  // kMatch: the depth-first automaton is there
+    SearchEnd compiled = SearchEnd::InvalidPattern;  // Match: the depth-first automaton is there
     Regex<Char> depthFirst;
     std::optional<Regex<Char>> breadthFirst;  // for patterns without back-references
 
@@ -709,14 +709,14 @@ struct CompiledPattern {
         if (shape.numberBeyondInt) return;
         const StackRoom room = MeasureStackRoom();
         compiled = Compile(pattern, shape, false, room, depthFirst);
-        if (compiled != SearchEnd::kMatch || shape.backReference) return;
+        if (compiled != SearchEnd::Match || shape.backReference) return;
         breadthFirst.emplace();
-        if (Compile(pattern, shape, true, room, *breadthFirst) != SearchEnd::kMatch) breadthFirst.reset();
+        if (Compile(pattern, shape, true, room, *breadthFirst) != SearchEnd::Match) breadthFirst.reset();
     }
 
     SearchOutcome Search(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
                          bool wholeText) const {
-        if (compiled != SearchEnd::kMatch) return {-1, compiled};
+        if (compiled != SearchEnd::Match) return {-1, compiled};
         return Guarded([&]() -> SearchOutcome {
             const Char* subject = substitution.Apply(text, length);
             const Char* end = subject + std::char_traits<Char>::length(subject);
@@ -754,14 +754,14 @@ KTPattern<Char>& KTPattern<Char>::operator=(KTPattern&&) noexcept = default;
 
 template <class Char>
 bool KTPattern<Char>::IsValid() const noexcept {
-    return compiled_ && compiled_->compiled == regex_detail::SearchEnd::kMatch;
+    return compiled_ && compiled_->compiled == regex_detail::SearchEnd::Match;
 }
 
 template <class Char>
 regex_detail::SearchOutcome KTPattern<Char>::SearchUnits(CharSubstitution<Char>& substitution,
                                                          const Char* text, int32_t length,
                                                          bool wholeText) const {
-    if (!compiled_) return {-1, regex_detail::SearchEnd::kNoMemory};
+    if (!compiled_) return {-1, regex_detail::SearchEnd::NoMemory};
     return compiled_->Search(substitution, text, length, wholeText);
 }
 

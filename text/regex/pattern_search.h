@@ -35,7 +35,7 @@ class CharSubstitution {
     const Char* Apply(const KTStringT<Char, Storage>& s) {
         return Apply(s.Data(), s.Length());
     }
-    const Char* Buffer() const noexcept { return buffer_; }
+    [[nodiscard]] const Char* Buffer() const noexcept { return buffer_; }
 
   private:
     Char ch_ = 0;
@@ -63,10 +63,10 @@ struct PatternShape {
     int64_t longestBracket = 0;   // units of the longest one
 };
 template <class Char>
-PatternShape MeasurePattern(const Char* pattern);
+[[nodiscard]] PatternShape MeasurePattern(const Char* pattern);
 
 // How a guarded search ended: the answer, or why there is none.
-enum class SearchEnd { kMatch, kNoMatch, kInvalidPattern, kStepLimit, kStackLimit, kNoMemory };
+enum class SearchEnd { Match, NoMatch, InvalidPattern, StepLimit, StackLimit, NoMemory };
 struct SearchOutcome {
     int32_t position;  // of the match in code units; -1 without one
     SearchEnd end;
@@ -74,21 +74,21 @@ struct SearchOutcome {
 
 // Which of libstdc++'s matchers run: the depth-first one, then, after a limit, the breadth-first one (what
 // the operations do), or only one of them.
-enum class Matchers { kDepthFirstThenBreadthFirst, kDepthFirst, kBreadthFirst };
+enum class Matchers { DepthFirstThenBreadthFirst, DepthFirst, BreadthFirst };
 
 // The search (wholeText: the match) itself. It applies the substitution inside the guarded region, so that
 // a failed copy also reads as no match. Exceptions not derived from std::exception pass through.
 template <class Char>
-SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
-                          const Char* pattern, bool wholeText,
-                          Matchers matchers = Matchers::kDepthFirstThenBreadthFirst);
+[[nodiscard]] SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text,
+                                        int32_t length, const Char* pattern, bool wholeText,
+                                        Matchers matchers = Matchers::DepthFirstThenBreadthFirst);
 
 template <class Char>
 struct CompiledPattern;
 
 // Where the search in characters begins in units, or -1 when the string has fewer characters or units.
 template <class Char, class Storage>
-int32_t StartUnits(const KTStringT<Char, Storage>& s, int32_t start, bool inUnits) {
+[[nodiscard]] int32_t StartUnits(const KTStringT<Char, Storage>& s, int32_t start, bool inUnits) {
     const Char* data = s.Data();
     const int32_t length = s.Length();
     if (start < 0) start = 0;
@@ -105,29 +105,29 @@ int32_t StartUnits(const KTStringT<Char, Storage>& s, int32_t start, bool inUnit
 
 // A found unit offset in the position convention of FindRegex.
 template <class Char>
-int32_t FoundPosition(const Char* data, int32_t offset, bool inUnits) {
+[[nodiscard]] int32_t FoundPosition(const Char* data, int32_t offset, bool inUnits) {
     if constexpr (std::is_same_v<Char, char>)
         if (offset > 0 && !inUnits) return UnitsToChars(data, offset);
     return offset;
 }
 
 template <class Char>
-int32_t FindRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
-                       const Char* pattern) {
+[[nodiscard]] int32_t FindRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
+                                     const Char* pattern) {
     return SearchUnits(substitution, text, length, pattern, false).position;
 }
 template <class Char>
-bool MatchesRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
-                       const Char* pattern) {
-    return SearchUnits(substitution, text, length, pattern, true).end == SearchEnd::kMatch;
+[[nodiscard]] bool MatchesRegexUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
+                                     const Char* pattern) {
+    return SearchUnits(substitution, text, length, pattern, true).end == SearchEnd::Match;
 }
 }  // namespace regex_detail
 
 // Where the first match of `pattern` begins (8-bit: characters, or bytes with inUnits), or -1. `start` is
 // checked against the length (a start beyond the end gives -1) but the search covers the whole string.
 template <class Char, class Storage>
-int32_t FindRegex(const KTStringT<Char, Storage>& s, const Char* pattern, int32_t start, bool inUnits,
-                  CharSubstitution<Char>& substitution) {
+[[nodiscard]] int32_t FindRegex(const KTStringT<Char, Storage>& s, const Char* pattern, int32_t start,
+                                bool inUnits, CharSubstitution<Char>& substitution) {
     if (pattern == nullptr || pattern[0] == 0) return -1;
     if (regex_detail::StartUnits(s, start, inUnits) < 0) return -1;
     const int32_t offset = regex_detail::FindRegexUnits(substitution, s.Data(), s.Length(), pattern);
@@ -136,8 +136,8 @@ int32_t FindRegex(const KTStringT<Char, Storage>& s, const Char* pattern, int32_
 
 // Whether the whole string matches `pattern`.
 template <class Char, class Storage>
-bool MatchesRegex(const KTStringT<Char, Storage>& s, const Char* pattern,
-                  CharSubstitution<Char>& substitution) {
+[[nodiscard]] bool MatchesRegex(const KTStringT<Char, Storage>& s, const Char* pattern,
+                                CharSubstitution<Char>& substitution) {
     if (pattern == nullptr || pattern[0] == 0) return false;
     return regex_detail::MatchesRegexUnits(substitution, s.Data(), s.Length(), pattern);
 }
@@ -160,23 +160,25 @@ class KTPattern {
     KTPattern(const KTPattern&) = delete;
     KTPattern& operator=(const KTPattern&) = delete;
 
-    bool IsValid() const noexcept;
+    [[nodiscard]] bool IsValid() const noexcept;
 
     template <class Storage>
-    int32_t Find(const KTStringT<Char, Storage>& s, int32_t start, bool inUnits,
-                 CharSubstitution<Char>& substitution) const {
+    [[nodiscard]] int32_t Find(const KTStringT<Char, Storage>& s, int32_t start, bool inUnits,
+                               CharSubstitution<Char>& substitution) const {
         if (regex_detail::StartUnits(s, start, inUnits) < 0) return -1;
         const int32_t offset = SearchUnits(substitution, s.Data(), s.Length(), false).position;
         return regex_detail::FoundPosition(s.Data(), offset, inUnits);
     }
     template <class Storage>
-    bool Matches(const KTStringT<Char, Storage>& s, CharSubstitution<Char>& substitution) const {
-        return SearchUnits(substitution, s.Data(), s.Length(), true).end == regex_detail::SearchEnd::kMatch;
+    [[nodiscard]] bool Matches(const KTStringT<Char, Storage>& s,
+                               CharSubstitution<Char>& substitution) const {
+        return SearchUnits(substitution, s.Data(), s.Length(), true).end == regex_detail::SearchEnd::Match;
     }
 
     // The search (wholeText: the match) in units, and how it ended.
-    regex_detail::SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text,
-                                            int32_t length, bool wholeText) const;
+    [[nodiscard]] regex_detail::SearchOutcome SearchUnits(CharSubstitution<Char>& substitution,
+                                                          const Char* text, int32_t length,
+                                                          bool wholeText) const;
 
   private:
     std::unique_ptr<regex_detail::CompiledPattern<Char>> compiled_;

@@ -17,10 +17,8 @@
 #include <functional>
 #include <type_traits>
 
-#include "text/string/gcc_bounds.h"
 #include "text/string/kt_string.h"
-
-KT_BOUNDS_WARNINGS_OFF
+#include "text/support/kt_assert.h"
 
 namespace kt {
 
@@ -69,7 +67,7 @@ class KTStringBuilder {
     // Steps the two-pass protocol: the first call switches to counting and returns true; the second grows
     // the target to exactly the counted size (keeping its contents), switches to writing, rewinds to the
     // start and returns true; every later call returns false.
-    bool NextPass() {
+    [[nodiscard]] bool NextPass() {
         if (pass_ >= 2) return false;
         ++pass_;
         if (pass_ == 1) {
@@ -81,12 +79,13 @@ class KTStringBuilder {
         target_->EnsureCapacity(static_cast<int32_t>(position_), true);
         position_ = start_;
         CacheBlock();  // grown, unshared or owned: writable
+        KT_ASSERT(position_ <= static_cast<uint32_t>(target_->Capacity()));
         return true;
     }
 
-    uint32_t Position() const { return position_; }
-    uint32_t StartPosition() const { return start_; }
-    bool Writing() const { return writing_ != 0; }
+    [[nodiscard]] uint32_t Position() const { return position_; }
+    [[nodiscard]] uint32_t StartPosition() const { return start_; }
+    [[nodiscard]] bool Writing() const { return writing_ != 0; }
     Target& GetTarget() const { return *target_; }
 
   private:
@@ -98,6 +97,7 @@ class KTStringBuilder {
             position_ += static_cast<uint32_t>(count);
             data_[position_] = 0;
             block::MarkLengthNotCached(data_);
+            KT_ASSERT(position_ <= capacity_);
             return *this;
         }
         return AppendGrowing(units, count);
@@ -126,6 +126,7 @@ class KTStringBuilder {
         position_ = needed;
         data_[position_] = 0;
         target_->_MarkLengthNotCached();
+        KT_ASSERT(position_ <= static_cast<uint32_t>(target_->Capacity()));
         return *this;
     }
 
@@ -140,8 +141,9 @@ class KTStringBuilder {
             // branch, which such a piece never takes, and reports reading past it.
 #if defined(__GNUC__) && !defined(__clang__)
             _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wstringop-overread\"")
+                _Pragma("GCC diagnostic ignored \"-Warray-bounds\"")
 #endif
-                std::memmove(out, in, size);
+                    std::memmove(out, in, size);
 #if defined(__GNUC__) && !defined(__clang__)
             _Pragma("GCC diagnostic pop")
 #endif
@@ -202,5 +204,3 @@ template <class Char, class Storage>
 KTStringBuilder(KTStringT<Char, Storage>&, uint32_t) -> KTStringBuilder<Char, Storage>;
 
 }  // namespace kt
-
-KT_BOUNDS_WARNINGS_ON

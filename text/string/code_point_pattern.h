@@ -20,24 +20,26 @@ class KTCodePointPattern {
     KTCodePointPattern& operator=(const KTCodePointPattern&) = delete;
 
     // The code points, terminated by 0.
-    const uint32_t* CodePoints() const noexcept { return points_; }
-    uint32_t* CodePoints() noexcept { return points_; }
-    int32_t Count() const noexcept { return count_; }
-    bool IsSingle() const noexcept { return single_; }  // one code point, or none
-    bool IsFolded() const noexcept { return folded_; }
-    bool IsEmpty() const noexcept { return count_ == 0; }
+    [[nodiscard]] const uint32_t* CodePoints() const noexcept { return points_; }
+    [[nodiscard]] uint32_t* CodePoints() noexcept { return points_; }
+    [[nodiscard]] int32_t Count() const noexcept { return count_; }
+    [[nodiscard]] bool IsSingle() const noexcept { return single_; }  // one code point, or none
+    [[nodiscard]] bool IsFolded() const noexcept { return folded_; }
+    [[nodiscard]] bool IsEmpty() const noexcept { return count_ == 0; }
 
     // The upper-case folding the pattern uses, for the text it is compared with.
-    static uint32_t Fold(uint32_t codePoint) noexcept {
+    [[nodiscard]] static uint32_t Fold(uint32_t codePoint) noexcept {
         if (codePoint < 0x80) return codePoint - 'a' < 26u ? codePoint - 0x20 : codePoint;
         return FoldBeyondAscii(codePoint);
     }
-    uint32_t Prepare(uint32_t codePoint) const noexcept { return folded_ ? Fold(codePoint) : codePoint; }
+    [[nodiscard]] uint32_t Prepare(uint32_t codePoint) const noexcept {
+        return folded_ ? Fold(codePoint) : codePoint;
+    }
     // Whether `codePoint` (already prepared) is one of the pattern's code points.
-    bool Contains(uint32_t codePoint) const noexcept;
+    [[nodiscard]] bool Contains(uint32_t codePoint) const noexcept;
 
   private:
-    static uint32_t FoldBeyondAscii(uint32_t codePoint) noexcept;
+    [[nodiscard]] static uint32_t FoldBeyondAscii(uint32_t codePoint) noexcept;
 
     uint32_t inline_[InlineRoom];
     uint32_t* points_ = inline_;

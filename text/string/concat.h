@@ -16,11 +16,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "text/string/gcc_bounds.h"
 #include "text/string/kt_string.h"
 #include "text/string/number_format.h"
-
-KT_BOUNDS_WARNINGS_OFF
 
 namespace kt {
 
@@ -56,7 +53,7 @@ class KTConcat {
     KTConcat& operator=(KTConcat&&) = delete;
 
     // Units of the whole expression.
-    uint64_t TotalSize() const {
+    [[nodiscard]] uint64_t TotalSize() const {
         uint64_t total = 0;
         for (const KTConcatNode* node = first_;; node = node->next) {
             if (Renders(*node)) total += node->size;
@@ -79,9 +76,9 @@ class KTConcat {
         if (cache_.IsNull()) cache_.Reserve(std::is_same_v<Char, char> ? 4 : 1, Terminate);
         return cache_;
     }
-    const Char* Data() const { return Result().Data(); }
-    int32_t Length() const { return Result().Length(); }
-    std::basic_string_view<Char> ToView() const { return Result().ToView(); }
+    [[nodiscard]] const Char* Data() const { return Result().Data(); }
+    [[nodiscard]] int32_t Length() const { return Result().Length(); }
+    [[nodiscard]] std::basic_string_view<Char> ToView() const { return Result().ToView(); }
 
     // The string operations behind construction from, assignment of and appending of an expression.
     template <class Storage>
@@ -225,34 +222,34 @@ KTConcatNode NumberNode(const NumberPiece& piece) {
 
 // string + string, string + text, text + string
 template <class Char, class S1, class S2>
-KTConcat<Char> operator+(const KTStringT<Char, S1>& left, const KTStringT<Char, S2>& right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTStringT<Char, S1>& left, const KTStringT<Char, S2>& right) {
     return KTConcat<Char>(detail::TextPiece(left), detail::TextPiece(right));
 }
 template <class Char, class Storage>
-KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, const Char* right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, const Char* right) {
     return KTConcat<Char>(detail::TextPiece(left), detail::TextPiece(right));
 }
 template <class Char, class Storage>
-KTConcat<Char> operator+(const Char* left, const KTStringT<Char, Storage>& right) {
+[[nodiscard]] KTConcat<Char> operator+(const Char* left, const KTStringT<Char, Storage>& right) {
     return KTConcat<Char>(detail::TextPiece(left), detail::TextPiece(right));
 }
 
 // string + character (8-bit: Latin-1), code point (a 16-bit unit counts as one), number or pointer
 template <class Char, class Storage>
-KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, char right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, char right) {
     return KTConcat<Char>(detail::TextPiece(left),
                           detail::CodePointPiece<Char>(static_cast<unsigned char>(right)));
 }
 template <class Char, class Storage>
-KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, char16_t right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, char16_t right) {
     return KTConcat<Char>(detail::TextPiece(left), detail::CodePointPiece<Char>(right));
 }
 template <class Char, class Storage>
-KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, char32_t right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, char32_t right) {
     return KTConcat<Char>(detail::TextPiece(left), detail::CodePointPiece<Char>(right));
 }
 template <class Char, class Storage, KTNumber Number>
-KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, Number right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTStringT<Char, Storage>& left, Number right) {
     return KTConcat<Char>(detail::TextPiece(left), detail::NumberNode<Char>(MakeNumberPiece(right)));
 }
 template <class Char, class Storage, class Void>
@@ -263,27 +260,27 @@ operator+(const KTStringT<Char, Storage>& left, Void* right) {
 
 // expression + any of the above
 template <class Char>
-KTConcat<Char> operator+(const KTConcat<Char>& left, const Char* right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTConcat<Char>& left, const Char* right) {
     return KTConcat<Char>(left, detail::TextPiece(right));
 }
 template <class Char, class Storage>
-KTConcat<Char> operator+(const KTConcat<Char>& left, const KTStringT<Char, Storage>& right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTConcat<Char>& left, const KTStringT<Char, Storage>& right) {
     return KTConcat<Char>(left, detail::TextPiece(right));
 }
 template <class Char>
-KTConcat<Char> operator+(const KTConcat<Char>& left, char right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTConcat<Char>& left, char right) {
     return KTConcat<Char>(left, detail::CodePointPiece<Char>(static_cast<unsigned char>(right)));
 }
 template <class Char>
-KTConcat<Char> operator+(const KTConcat<Char>& left, char16_t right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTConcat<Char>& left, char16_t right) {
     return KTConcat<Char>(left, detail::CodePointPiece<Char>(right));
 }
 template <class Char>
-KTConcat<Char> operator+(const KTConcat<Char>& left, char32_t right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTConcat<Char>& left, char32_t right) {
     return KTConcat<Char>(left, detail::CodePointPiece<Char>(right));
 }
 template <class Char, KTNumber Number>
-KTConcat<Char> operator+(const KTConcat<Char>& left, Number right) {
+[[nodiscard]] KTConcat<Char> operator+(const KTConcat<Char>& left, Number right) {
     return KTConcat<Char>(left, detail::NumberNode<Char>(MakeNumberPiece(right)));
 }
 template <class Char, class Void>
@@ -293,5 +290,3 @@ operator+(const KTConcat<Char>& left, Void* right) {
 }
 
 }  // namespace kt
-
-KT_BOUNDS_WARNINGS_ON

@@ -14,17 +14,17 @@ namespace kt {
 
 // The UTF-8 form of a terminated UTF-16 text, in a block of exactly its length (null or empty: the empty
 // string).
-KTString<char> ToUtf8(const char16_t* text);
+[[nodiscard]] KTString<char> ToUtf8(const char16_t* text);
 // The UTF-8 form of the first `count` units of `text` (null or count < 1: the empty string). The text is
 // not searched for a terminator, so the count must not exceed it.
-KTString<char> ToUtf8(const char16_t* text, int32_t count);
+[[nodiscard]] KTString<char> ToUtf8(const char16_t* text, int32_t count);
 
 template <class Storage>
-KTString<char> ToUtf8(const KTStringT<char16_t, Storage>& text) {
+[[nodiscard]] KTString<char> ToUtf8(const KTStringT<char16_t, Storage>& text) {
     return ToUtf8(text.Data(), text.Length());
 }
 
 // A copy of a terminated UTF-8 text (null or empty: the empty string).
-KTString<char> CopyUtf8(const char* text);
+[[nodiscard]] KTString<char> CopyUtf8(const char* text);
 
 }  // namespace kt

@@ -235,7 +235,7 @@ concept KTNumber = (std::integral<T> && !std::same_as<T, bool> && !std::same_as<
                    std::same_as<T, float>;
 
 template <KTNumber T>
-constexpr NumberPiece MakeNumberPiece(T value) {
+[[nodiscard]] constexpr NumberPiece MakeNumberPiece(T value) {
     if constexpr (std::is_same_v<T, float>)
         return {PieceKind::Float, std::bit_cast<uint32_t>(value)};
     else if constexpr (std::is_signed_v<T>)
@@ -243,7 +243,7 @@ constexpr NumberPiece MakeNumberPiece(T value) {
     else
         return {PieceKind::Unsigned, static_cast<uint64_t>(value)};
 }
-inline NumberPiece MakeNumberPiece(const void* pointer) {
+[[nodiscard]] inline NumberPiece MakeNumberPiece(const void* pointer) {
     return {PieceKind::Hex, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pointer))};
 }
 
@@ -271,7 +271,7 @@ int32_t FormatNumber(Char* out, int32_t outLength, const NumberPiece& piece) {
 
 // Units a number piece produces, without the terminator.
 template <class Char>
-int32_t MeasureNumber(const NumberPiece& piece) {
+[[nodiscard]] int32_t MeasureNumber(const NumberPiece& piece) {
     return FormatNumber<Char>(nullptr, 0, piece) - 1;
 }
 

@@ -1,5 +1,7 @@
 #include "text/string/operations.h"
 
+#include "text/string/detail/operations_detail.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -8,7 +10,7 @@
 #include "platform/platform.h"
 #include "text/unicode/case_fold.h"
 
-namespace kt::ops {
+namespace kt::detail {
 
 namespace {
 
@@ -345,7 +347,7 @@ KT_INSTANTIATE(char)
 KT_INSTANTIATE(char16_t)
 #undef KT_INSTANTIATE
 
-}  // namespace kt::ops
+}  // namespace kt::detail
 
 namespace kt {
 

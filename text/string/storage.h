@@ -11,8 +11,6 @@
 #include "text/string/gcc_bounds.h"
 #include "text/string/string_block.h"
 
-KT_BOUNDS_WARNINGS_OFF
-
 namespace kt {
 
 // Options of Reserve.
@@ -27,9 +25,12 @@ namespace detail {
 // block says there is one, lies directly behind it (short header, then the characters).
 template <class Char>
 struct OwnedBlock {
+    // GCC (32-bit) follows this into objects without an inline buffer, on paths that never reach it.
+    KT_BOUNDS_WARNINGS_OFF
     static Char* InlineChars(Char** slot) {
         return reinterpret_cast<Char*>(reinterpret_cast<unsigned char*>(slot + 1) + ShortHeaderSize);
     }
+    KT_BOUNDS_WARNINGS_ON
 
     static void Reserve(Char** slot, int32_t newCapacity, unsigned options) {
         Char* data = *slot;
@@ -224,7 +225,7 @@ struct SharedStorage {
 
     // Becomes one more holder of `other`'s block. False, with nothing changed, when the count is full: the
     // caller then copies, since a count that wrapped to 0 would let one release free a block others hold.
-    bool Share(const SharedStorage& other) noexcept {
+    [[nodiscard]] bool Share(const SharedStorage& other) noexcept {
         if (!IsNullData(other.data_) && block::Flags(other.data_) == MaxHolders) return false;
         data_ = other.data_;
         if (!IsNullData(data_)) block::SetFlags(data_, static_cast<uint16_t>(Holders() + 1));
@@ -387,5 +388,3 @@ struct BorrowedStorage {
 };
 
 }  // namespace kt
-
-KT_BOUNDS_WARNINGS_ON

@@ -16,8 +16,7 @@
 #include <new>
 #include <stdexcept>
 #include "text/string/gcc_bounds.h"
-
-KT_BOUNDS_WARNINGS_OFF
+#include "text/support/kt_assert.h"
 
 namespace kt {
 
@@ -42,19 +41,19 @@ template <class Char>
 struct TNullData;
 template <>
 struct TNullData<char> {
-    static constexpr char* Data() { return TNullData8 + ShortHeaderSize; }
-    static constexpr char* Block() { return TNullData8; }
+    [[nodiscard]] static constexpr char* Data() { return TNullData8 + ShortHeaderSize; }
+    [[nodiscard]] static constexpr char* Block() { return TNullData8; }
     static constexpr size_t BlockUnits = sizeof(TNullData8);
 };
 template <>
 struct TNullData<char16_t> {
-    static constexpr char16_t* Data() { return TNullData16 + ShortHeaderSize / 2; }
-    static constexpr char16_t* Block() { return TNullData16; }
+    [[nodiscard]] static constexpr char16_t* Data() { return TNullData16 + ShortHeaderSize / 2; }
+    [[nodiscard]] static constexpr char16_t* Block() { return TNullData16; }
     static constexpr size_t BlockUnits = sizeof(TNullData16) / sizeof(char16_t);
 };
 
 template <class Char>
-constexpr bool IsNullData(const Char* data) {
+[[nodiscard]] constexpr bool IsNullData(const Char* data) {
     return data == TNullData<Char>::Data();
 }
 
@@ -65,7 +64,10 @@ void VerifyNullData(const Char* block = TNullData<Char>::Block(), size_t units =
 
 namespace block {
 
-inline uint16_t Word(const void* data, int distance) {
+// The header lies in front of the data pointer, outside the object GCC thinks the pointer points into
+// (the shared empty value, a string object's inline buffer).
+KT_BOUNDS_WARNINGS_OFF
+[[nodiscard]] inline uint16_t Word(const void* data, int distance) {
     const auto* p = static_cast<const unsigned char*>(data) - distance;
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
@@ -74,14 +76,15 @@ inline void SetWord(void* data, int distance, uint16_t value) {
     p[0] = static_cast<unsigned char>(value & 0xFF);
     p[1] = static_cast<unsigned char>(value >> 8);
 }
-inline int16_t SignedWord(const void* data, int distance) {
+KT_BOUNDS_WARNINGS_ON
+[[nodiscard]] inline int16_t SignedWord(const void* data, int distance) {
     return static_cast<int16_t>(Word(data, distance));
 }
 
-inline bool IsLong(const void* data) {
+[[nodiscard]] inline bool IsLong(const void* data) {
     return SignedWord(data, 4) < 0;
 }
-inline int32_t HeaderSize(const void* data) {
+[[nodiscard]] inline int32_t HeaderSize(const void* data) {
     return IsLong(data) ? LongHeaderSize : ShortHeaderSize;
 }
 
@@ -89,14 +92,14 @@ inline int32_t Negated(uint16_t high, uint16_t low) {
     return static_cast<int32_t>(0u - ((static_cast<uint32_t>(high) << 16) | low));
 }
 
-inline int32_t Capacity(const void* data) {
+[[nodiscard]] inline int32_t Capacity(const void* data) {
     int16_t high = SignedWord(data, 4);
     if (high >= 0) return high;
     return Negated(static_cast<uint16_t>(high), Word(data, 8));
 }
 
 // The cached length, or -1 when it is not cached.
-inline int32_t CachedLength(const void* data) {
+[[nodiscard]] inline int32_t CachedLength(const void* data) {
     int16_t high = SignedWord(data, 6);
     if (high >= 0) return high;
     if (static_cast<uint16_t>(high) == LengthNotCached) return -1;
@@ -105,7 +108,9 @@ inline int32_t CachedLength(const void* data) {
 }
 
 // Stores a length in the form the capacity word dictates (long blocks store even small lengths negated).
+// Every writer of a length comes through here, so this is where a block's length <= capacity is checked.
 inline void StoreLength(void* data, int32_t length) {
+    KT_ASSERT(0 <= length && length <= Capacity(data));
     if (!IsLong(data)) {
         SetWord(data, 6, static_cast<uint16_t>(length));
         return;
@@ -119,7 +124,7 @@ inline void MarkLengthNotCached(void* data) {
     SetWord(data, 6, LengthNotCached);
 }
 
-inline uint16_t Flags(const void* data) {
+[[nodiscard]] inline uint16_t Flags(const void* data) {
     return Word(data, 2);
 }
 inline void SetFlags(void* data, uint16_t flags) {
@@ -143,7 +148,7 @@ inline void InitHeader(void* data, int32_t capacity) {
 
 // Bytes of a block: header + (capacity + 1) units, saturating so that an overflow fails to allocate.
 template <class Char>
-size_t AllocationSize(int32_t capacity) {
+[[nodiscard]] size_t AllocationSize(int32_t capacity) {
     size_t header = capacity <= MaxShortCapacity ? ShortHeaderSize : LongHeaderSize;
     size_t units = static_cast<size_t>(capacity) + 1;
     constexpr size_t max = std::numeric_limits<size_t>::max();
@@ -155,7 +160,7 @@ size_t AllocationSize(int32_t capacity) {
 // lets a failed allocation reach the string type's own error (std::runtime_error) instead of leaving as
 // std::bad_alloc; a size beyond the address space (saturated above) is std::bad_array_new_length.
 template <class Char>
-Char* Allocate(int32_t capacity) {
+[[nodiscard]] Char* Allocate(int32_t capacity) {
     const size_t size = AllocationSize<Char>(capacity);
     if (size == std::numeric_limits<size_t>::max()) throw std::bad_array_new_length();
     unsigned char* raw = new (std::nothrow) unsigned char[size];
@@ -175,5 +180,3 @@ void Free(Char* data) {
 
 }  // namespace block
 }  // namespace kt
-
-KT_BOUNDS_WARNINGS_ON

@@ -3,26 +3,26 @@
 namespace kt {
 namespace {
 template <class Char>
-constexpr Char kWhitespaceNoBreak[] = {' ', '\t', '\r', '\n', 0x00A0, 0};
+constexpr Char WhitespaceNoBreakUnits[] = {' ', '\t', '\r', '\n', 0x00A0, 0};
 template <>
-constexpr char kWhitespaceNoBreak<char>[] = " \t\r\n\xC2\xA0";
+constexpr char WhitespaceNoBreakUnits<char>[] = " \t\r\n\xC2\xA0";
 template <class Char>
-constexpr Char kLineBreak[] = {'\r', '\n', 0};
+constexpr Char LineBreakUnits[] = {'\r', '\n', 0};
 }  // namespace
 
 template <class Char>
 const KTString<Char>& StringStatics<Char>::Whitespace() {
-    static const KTString<Char> value(kWhitespaceNoBreak<Char>, 4);
+    static const KTString<Char> value(WhitespaceNoBreakUnits<Char>, 4);
     return value;
 }
 template <class Char>
 const KTString<Char>& StringStatics<Char>::WhitespaceNoBreak() {
-    static const KTString<Char> value(kWhitespaceNoBreak<Char>);
+    static const KTString<Char> value(WhitespaceNoBreakUnits<Char>);
     return value;
 }
 template <class Char>
 const KTString<Char>& StringStatics<Char>::LineBreak() {
-    static const KTString<Char> value(kLineBreak<Char>);
+    static const KTString<Char> value(LineBreakUnits<Char>);
     return value;
 }
 

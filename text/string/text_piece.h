@@ -33,13 +33,15 @@ class KTTextPiece {
     KTTextPiece(const KTConcat<Char>& expression)  // NOLINT
         : data_(expression.Data()), length_(expression.Length()) {}
 
-    const Char* Data() const noexcept { return data_; }
-    int32_t Length() const noexcept { return length_; }
-    bool IsEmpty() const noexcept { return length_ <= 0; }
-    std::basic_string_view<Char> View() const noexcept { return {data_, static_cast<size_t>(length_)}; }
+    [[nodiscard]] const Char* Data() const noexcept { return data_; }
+    [[nodiscard]] int32_t Length() const noexcept { return length_; }
+    [[nodiscard]] bool IsEmpty() const noexcept { return length_ <= 0; }
+    [[nodiscard]] std::basic_string_view<Char> View() const noexcept {
+        return {data_, static_cast<size_t>(length_)};
+    }
 
   private:
-    static int32_t Measure(const Char* text) noexcept {
+    [[nodiscard]] static int32_t Measure(const Char* text) noexcept {
         return static_cast<int32_t>(std::basic_string_view<Char>(text).size());
     }
 

@@ -8,14 +8,14 @@ namespace kt {
 
 // Number of bytes of the sequence that starts with `lead`: 1 below 0x80, else
 // 1 + (((~s >> 1) | s) >> 4 & 3) with s the byte sign-extended (2 for C0-DF, 3 for E0-EF, 4 for F0-FF).
-constexpr int Utf8SequenceLength(unsigned char lead) {
+[[nodiscard]] constexpr int Utf8SequenceLength(unsigned char lead) {
     if (lead < 0x80) return 1;
     int32_t s = static_cast<int8_t>(lead);
     return 1 + static_cast<int>(((static_cast<uint32_t>(~s) >> 1 | static_cast<uint32_t>(s)) >> 4) & 3);
 }
 
 // UTF-8 length of a code point as the converters count it: 1, 2, 3, or 4 bytes.
-constexpr int Utf8Length(uint32_t codePoint) {
+[[nodiscard]] constexpr int Utf8Length(uint32_t codePoint) {
     return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
 }
 
@@ -31,10 +31,10 @@ uint32_t DecodeUtf8(const char*& in);
 uint32_t DecodeUtf8(const char*& in, const char* end);
 
 // Steps over up to `count` characters of `text`, never past its terminator; returns the bytes stepped over.
-int32_t CharsToUnits(const char* text, int32_t count);
+[[nodiscard]] int32_t CharsToUnits(const char* text, int32_t count);
 
 // Number of characters (sequences) that start before byte offset `units`, never counting past the terminator.
-int32_t UnitsToChars(const char* text, int32_t units);
+[[nodiscard]] int32_t UnitsToChars(const char* text, int32_t units);
 
 // Decodes the sequence that ends just before `pos` and moves `pos` back to its lead byte, never before
 // `start`: continuation bytes (10xxxxxx) are collected backwards and the byte before them is the lead.
@@ -45,7 +45,7 @@ uint32_t DecodeUtf8Previous(const char* start, const char*& pos);
 // this is a byte search (strchr): an overlong form of the code point is not found, and a byte that the
 // sequence walk would take as a continuation byte is. Above, it is the first sequence of the walk that
 // decodes to `codePoint` by the bit rules of DecodeUtf8.
-const char* FindCodePoint(const char* text, uint32_t codePoint);
+[[nodiscard]] const char* FindCodePoint(const char* text, uint32_t codePoint);
 
 // The UTF-8 bytes of a terminated UTF-16 text, converted by the platform's UTF-8 code page (unpaired
 // surrogates become U+FFFD), in a buffer the object owns. Size() counts the bytes with the terminator;
@@ -71,8 +71,8 @@ class KTUtf8Buffer {
     KTUtf8Buffer(const KTUtf8Buffer&) = delete;
     KTUtf8Buffer& operator=(const KTUtf8Buffer&) = delete;
 
-    const char* Data() const { return bytes_; }
-    int32_t Size() const { return size_; }
+    [[nodiscard]] const char* Data() const { return bytes_; }
+    [[nodiscard]] int32_t Size() const { return size_; }
 
   private:
     char* bytes_ = nullptr;

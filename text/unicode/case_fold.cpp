@@ -4,9 +4,9 @@
 
 namespace kt {
 
-const CaseFoldRow* FindCaseRow(std::uint32_t codePoint) noexcept {
+const CaseFoldRow* FindCaseRow(uint32_t codePoint) noexcept {
     auto row = std::lower_bound(CaseFoldTable.begin(), CaseFoldTable.end(), codePoint,
-                                [](const CaseFoldRow& r, std::uint32_t key) { return r.code < key; });
+                                [](const CaseFoldRow& r, uint32_t key) { return r.code < key; });
     return row != CaseFoldTable.end() && row->code == codePoint ? &*row : nullptr;
 }
 

@@ -12,12 +12,12 @@ namespace kt {
 // One cased code point: its simple mappings (the code point itself where it has none) and up to two
 // further members of its case class (0 when absent; extra2 is 0 whenever extra1 is).
 struct CaseFoldRow {
-    std::uint32_t code;
-    std::uint32_t upper;
-    std::uint32_t lower;
-    std::uint32_t fold;
-    std::uint32_t extra1;
-    std::uint32_t extra2;
+    uint32_t code;
+    uint32_t upper;
+    uint32_t lower;
+    uint32_t fold;
+    uint32_t extra1;
+    uint32_t extra2;
 };
 
 // Every code point of Unicode 6.0 that shares a case class with another, sorted by code, each once.
@@ -25,16 +25,16 @@ struct CaseFoldRow {
 extern constinit const std::array<CaseFoldRow, CaseFoldRowCount> CaseFoldTable;
 
 // The row of codePoint, or null when it has none.
-const CaseFoldRow* FindCaseRow(std::uint32_t codePoint) noexcept;
+[[nodiscard]] const CaseFoldRow* FindCaseRow(uint32_t codePoint) noexcept;
 
 // Simple case mappings; code points below 0x80 are mapped without the table.
-inline std::uint32_t ToUpperCodePoint(std::uint32_t codePoint) noexcept {
+[[nodiscard]] inline uint32_t ToUpperCodePoint(uint32_t codePoint) noexcept {
     if (codePoint < 0x80) return codePoint - 0x61u < 26u ? codePoint - 0x20 : codePoint;
     const CaseFoldRow* row = FindCaseRow(codePoint);
     return row ? row->upper : codePoint;
 }
 
-inline std::uint32_t ToLowerCodePoint(std::uint32_t codePoint) noexcept {
+[[nodiscard]] inline uint32_t ToLowerCodePoint(uint32_t codePoint) noexcept {
     if (codePoint < 0x80) return codePoint - 0x41u < 26u ? codePoint + 0x20 : codePoint;
     const CaseFoldRow* row = FindCaseRow(codePoint);
     return row ? row->lower : codePoint;

@@ -1,5 +1,6 @@
 #include "text/unicode/range_set.h"
 
+#include "text/support/kt_assert.h"
 #include "text/unicode/case_fold.h"
 
 #include <algorithm>
@@ -29,6 +30,18 @@ Overlap FindFirstOverlap(std::span<const CodePointRange> left, std::span<const C
     return {};
 }
 
+#if defined(KT_ENABLE_ASSERTS)
+// The set form every operation leaves behind: ranges in 0..MaxCodePoint with first <= last, sorted, neither
+// overlapping nor touching.
+bool IsSetForm(std::span<const CodePointRange> ranges) {
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        if (ranges[i].first > ranges[i].last || ranges[i].last > RangeSet::MaxCodePoint) return false;
+        if (i > 0 && ranges[i - 1].last + 1 >= ranges[i].first) return false;
+    }
+    return true;
+}
+#endif
+
 }  // namespace
 
 void RangeSet::Insert(CodePointRange range, bool caseInsensitive) {
@@ -36,11 +49,11 @@ void RangeSet::Insert(CodePointRange range, bool caseInsensitive) {
 
     // lo: the first range that overlaps or touches range from below; hi: the first one entirely above it,
     // not touching. Everything in [lo, hi) merges with range.
-    const std::uint32_t touchBelow = range.first == 0 ? 0 : range.first - 1;
+    const uint32_t touchBelow = range.first == 0 ? 0 : range.first - 1;
     auto lo = std::lower_bound(ranges_.begin(), ranges_.end(), touchBelow,
-                               [](const CodePointRange& r, std::uint32_t key) { return r.last < key; });
+                               [](const CodePointRange& r, uint32_t key) { return r.last < key; });
     auto hi = std::upper_bound(lo, ranges_.end(), range.last + 1,
-                               [](std::uint32_t key, const CodePointRange& r) { return key < r.first; });
+                               [](uint32_t key, const CodePointRange& r) { return key < r.first; });
     if (lo == hi) {
         ranges_.insert(lo, range);
     } else {
@@ -51,6 +64,7 @@ void RangeSet::Insert(CodePointRange range, bool caseInsensitive) {
     }
 
     if (caseInsensitive) InsertCaseVariants(range);
+    KT_ASSERT(IsSetForm(ranges_));
 }
 
 void RangeSet::InsertCaseVariants(CodePointRange range) {
@@ -58,7 +72,7 @@ void RangeSet::InsertCaseVariants(CodePointRange range) {
     // code points whose lookup would succeed, in ascending order. Each row's code point is in the set
     // already; its variants go in as single points.
     auto row = std::lower_bound(CaseFoldTable.begin(), CaseFoldTable.end(), range.first,
-                                [](const CaseFoldRow& r, std::uint32_t key) { return r.code < key; });
+                                [](const CaseFoldRow& r, uint32_t key) { return r.code < key; });
     for (; row != CaseFoldTable.end() && row->code <= range.last; ++row) {
         InsertChar(row->upper);
         InsertChar(row->lower);
@@ -75,14 +89,16 @@ void RangeSet::InsertAll(const RangeSet& other, bool caseInsensitive) {
         return;
     }
     for (const CodePointRange& range : other.ranges_) Insert(range, caseInsensitive);
+    KT_ASSERT(IsSetForm(ranges_));
 }
 
-void RangeSet::AssignTable(const CodePointRange* table, std::size_t count) {
+void RangeSet::AssignTable(const CodePointRange* table, size_t count) {
     if (count == 0) {
         ranges_.clear();
         return;
     }
     ranges_.assign(table, table + count);
+    KT_ASSERT(IsSetForm(ranges_));  // the table must already be in set form
 }
 
 void RangeSet::Complement() {
@@ -90,17 +106,18 @@ void RangeSet::Complement() {
     ranges_.reserve(ranges_.size() + 1);
 
     // Each range becomes the gap in front of it; a first range starting at 0 has no gap and goes.
-    std::uint32_t next = 0;
-    for (std::size_t i = 0; i < ranges_.size();) {
+    uint32_t next = 0;
+    for (size_t i = 0; i < ranges_.size();) {
         const CodePointRange range = ranges_[i];
         if (next < range.first) {
             ranges_[i++] = {next, range.first - 1};
         } else {
-            ranges_.erase(ranges_.begin() + static_cast<std::ptrdiff_t>(i));
+            ranges_.erase(ranges_.begin() + static_cast<ptrdiff_t>(i));
         }
         next = range.last + 1;
     }
     if (next <= MaxCodePoint) Insert({next, MaxCodePoint});
+    KT_ASSERT(IsSetForm(ranges_));
 }
 
 void RangeSet::Subtract(const RangeSet& other) {
@@ -108,8 +125,8 @@ void RangeSet::Subtract(const RangeSet& other) {
         ranges_.clear();
         return;
     }
-    std::size_t a = 0;
-    std::size_t b = 0;
+    size_t a = 0;
+    size_t b = 0;
     while (a < ranges_.size() && b < other.ranges_.size()) {
         const CodePointRange mine = ranges_[a];
         const CodePointRange cut = other.ranges_[b];
@@ -125,29 +142,30 @@ void RangeSet::Subtract(const RangeSet& other) {
         } else if (mine.first < cut.first) {
             // cut lies strictly inside: split. The insertion goes first so that a failing allocation
             // leaves the set unchanged at this step.
-            ranges_.insert(ranges_.begin() + static_cast<std::ptrdiff_t>(a) + 1, {cut.last + 1, mine.last});
+            ranges_.insert(ranges_.begin() + static_cast<ptrdiff_t>(a) + 1, {cut.last + 1, mine.last});
             ranges_[a++].last = cut.first - 1;
         } else {
-            ranges_.erase(ranges_.begin() + static_cast<std::ptrdiff_t>(a));
+            ranges_.erase(ranges_.begin() + static_cast<ptrdiff_t>(a));
         }
     }
+    KT_ASSERT(IsSetForm(ranges_));
 }
 
-std::uint32_t RangeSet::FirstCommon(const RangeSet& other) const noexcept {
+uint32_t RangeSet::FirstCommon(const RangeSet& other) const noexcept {
     const Overlap overlap = FindFirstOverlap(ranges_, other.ranges_);
     if (overlap.a == nullptr) return NoCodePoint;
     return std::max(overlap.a->first, overlap.b->first);
 }
 
-std::uint32_t RangeSet::PickCommon(const RangeSet& other, std::uint32_t n) const noexcept {
+uint32_t RangeSet::PickCommon(const RangeSet& other, uint32_t n) const noexcept {
     const Overlap overlap = FindFirstOverlap(ranges_, other.ranges_);
     if (overlap.a == nullptr) return NoCodePoint;
     const CodePointRange& a = *overlap.a;
     const CodePointRange& b = *overlap.b;
-    const std::uint32_t start = std::max(a.first, b.first);
+    const uint32_t start = std::max(a.first, b.first);
     const CodePointRange& later = a.first <= b.first ? b : a;
-    const std::uint32_t width = later.last == later.first ? 1 : later.last - later.first;
-    const std::uint32_t pick = start + n % width;
+    const uint32_t width = later.last == later.first ? 1 : later.last - later.first;
+    const uint32_t pick = start + n % width;
     return pick < a.last && pick < b.last ? pick : start;
 }
 

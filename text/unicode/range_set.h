@@ -10,8 +10,8 @@ namespace kt {
 
 // An inclusive range of code points.
 struct CodePointRange {
-    std::uint32_t first;
-    std::uint32_t last;
+    uint32_t first;
+    uint32_t last;
 
     friend constexpr bool operator==(const CodePointRange&, const CodePointRange&) = default;
 };
@@ -24,27 +24,27 @@ struct CodePointRange {
 // row's upper and lower forms and its listed further case-class members (extra1, extra2); not its fold.
 class RangeSet {
   public:
-    static constexpr std::uint32_t MaxCodePoint = 0x10FFFF;
+    static constexpr uint32_t MaxCodePoint = 0x10FFFF;
     // What FirstCommon and PickCommon return for sets that share no code point.
-    static constexpr std::uint32_t NoCodePoint = 0xFFFFFFFF;
+    static constexpr uint32_t NoCodePoint = 0xFFFFFFFF;
 
     constexpr RangeSet() noexcept = default;
 
     // Adds the range (nothing when first > last); with the flag also the case variants of its code points.
     void Insert(CodePointRange range, bool caseInsensitive = false);
-    void InsertChar(std::uint32_t codePoint, bool caseInsensitive = false) {
+    void InsertChar(uint32_t codePoint, bool caseInsensitive = false) {
         Insert({codePoint, codePoint}, caseInsensitive);
     }
-    void InsertRange(std::uint32_t first, std::uint32_t last, bool caseInsensitive = false) {
+    void InsertRange(uint32_t first, uint32_t last, bool caseInsensitive = false) {
         Insert({first, last}, caseInsensitive);
     }
     // Inserts each range of other in ascending order.
     void InsertAll(const RangeSet& other, bool caseInsensitive = false);
 
     // Replaces the contents by a verbatim copy of table[0..count), which must already be in set form.
-    void AssignTable(const CodePointRange* table, std::size_t count);
+    void AssignTable(const CodePointRange* table, size_t count);
     // Makes room for count ranges without reallocating (reserves exactly that many on an empty set).
-    void Reserve(std::size_t count) { ranges_.reserve(count); }
+    void Reserve(size_t count) { ranges_.reserve(count); }
 
     // Replaces the set by every code point of 0..0x10FFFF that is not in it.
     void Complement();
@@ -52,27 +52,27 @@ class RangeSet {
     void Subtract(const RangeSet& other);
 
     // The smallest code point in both sets, or NoCodePoint.
-    std::uint32_t FirstCommon(const RangeSet& other) const noexcept;
+    [[nodiscard]] uint32_t FirstCommon(const RangeSet& other) const noexcept;
     // A code point of the first overlap of the two sets, chosen by n; NoCodePoint when they are disjoint.
     // With S the overlap's first code point and W the width (last - first, at least 1) of the range that
     // starts later, it is S + n % W when that lies below the last code point of both ranges, else S.
-    std::uint32_t PickCommon(const RangeSet& other, std::uint32_t n) const noexcept;
+    [[nodiscard]] uint32_t PickCommon(const RangeSet& other, uint32_t n) const noexcept;
 
     // Binary search for the last range that starts at or before codePoint. The halving step has no
     // data-dependent branch (the compiler emits a conditional move), which matters for unpredictable input.
-    bool Contains(std::uint32_t codePoint) const noexcept {
-        std::size_t count = ranges_.size();
+    [[nodiscard]] bool Contains(uint32_t codePoint) const noexcept {
+        size_t count = ranges_.size();
         if (count == 0) return false;
         const CodePointRange* base = ranges_.data();
         while (count > 1) {
-            const std::size_t half = count / 2;
+            const size_t half = count / 2;
             base = base[half].first <= codePoint ? base + half : base;
             count -= half;
         }
         return base->first <= codePoint && codePoint <= base->last;
     }
-    std::span<const CodePointRange> Ranges() const noexcept { return ranges_; }
-    bool Empty() const noexcept { return ranges_.empty(); }
+    [[nodiscard]] std::span<const CodePointRange> Ranges() const noexcept { return ranges_; }
+    [[nodiscard]] bool IsEmpty() const noexcept { return ranges_.empty(); }
     void Clear() noexcept { ranges_.clear(); }
 
     friend bool operator==(const RangeSet&, const RangeSet&) = default;

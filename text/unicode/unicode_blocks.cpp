@@ -13,7 +13,7 @@ namespace {
 // Raw storage rather than an array of entries: the entries' lifetime is exactly that between build and
 // release, and no destructor of this file's own can run before or after the module's release step.
 alignas(UnicodeBlock) constinit unsigned char blockStorage[sizeof(UnicodeBlock) * UnicodeBlockCount] = {};
-constinit std::size_t builtEntries = 0;
+constinit size_t builtEntries = 0;
 
 UnicodeBlock* Entries() noexcept {
     return std::launder(reinterpret_cast<UnicodeBlock*>(blockStorage));
@@ -32,7 +32,7 @@ void BuildUnicodeBlockTable() {
             // One allocation per entry: room for every listed range, though some merge.
             entry->ranges.Reserve(source.rangeCount);
             const CodePointRange* listed = UnicodeBlockRanges + source.firstRange;
-            for (std::uint32_t i = 0; i < source.rangeCount; ++i) entry->ranges.Insert(listed[i]);
+            for (uint32_t i = 0; i < source.rangeCount; ++i) entry->ranges.Insert(listed[i]);
         }
     } catch (...) {
         ReleaseUnicodeBlockTable();

@@ -25,9 +25,9 @@ void BuildUnicodeBlockTable();
 void ReleaseUnicodeBlockTable() noexcept;
 
 // The entries while the table is built; empty before BuildUnicodeBlockTable and after the release.
-std::span<const UnicodeBlock> UnicodeBlockTable() noexcept;
+[[nodiscard]] std::span<const UnicodeBlock> UnicodeBlockTable() noexcept;
 
 // The entry whose name equals name exactly (byte for byte, case-sensitive), or null; binary search.
-const UnicodeBlock* FindUnicodeBlock(std::string_view name) noexcept;
+[[nodiscard]] const UnicodeBlock* FindUnicodeBlock(std::string_view name) noexcept;
 
 }  // namespace kt

@@ -20,7 +20,7 @@ RangeSet ComplementOf(const RangeSet& set) {
 
 const RangeSet& CategorySet(const std::array<RangeSet, UnicodeCategoryCount>& categories,
                             UnicodeCategory category) {
-    return categories[static_cast<std::size_t>(category)];
+    return categories[static_cast<size_t>(category)];
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ const RangeSet& CategorySet(const std::array<RangeSet, UnicodeCategoryCount>& ca
 // The members start empty (no allocation) and are filled here in a fixed order, so that the derived
 // classes can be made from the ones before them; a throw releases every member through its destructor.
 UnicodeCharClasses::UnicodeCharClasses() {
-    for (std::size_t i = 0; i < UnicodeCategoryCount; ++i) {
+    for (size_t i = 0; i < UnicodeCategoryCount; ++i) {
         const UnicodeCategorySource& source = UnicodeCategorySources[i];
         categories_[i].Reserve(source.count);
         categories_[i].AssignTable(source.ranges, source.count);

@@ -18,30 +18,30 @@ class UnicodeCharClasses {
     UnicodeCharClasses();
 
     // The category sets, by index 0..UnicodeCategoryCount-1 (see UnicodeCategoryNames).
-    const RangeSet& Category(std::size_t index) const { return categories_[index]; }
-    const RangeSet& Category(UnicodeCategory category) const {
-        return categories_[static_cast<std::size_t>(category)];
+    [[nodiscard]] const RangeSet& Category(size_t index) const { return categories_[index]; }
+    [[nodiscard]] const RangeSet& Category(UnicodeCategory category) const {
+        return categories_[static_cast<size_t>(category)];
     }
 
-    const RangeSet& AnyChar() const noexcept { return anyChar_; }            // .
-    const RangeSet& Space() const noexcept { return space_; }                // \s
-    const RangeSet& NotSpace() const noexcept { return notSpace_; }          // \S
-    const RangeSet& NameStart() const noexcept { return nameStart_; }        // \i
-    const RangeSet& NotNameStart() const noexcept { return notNameStart_; }  // \I
-    const RangeSet& NameChar() const noexcept { return nameChar_; }          // \c
-    const RangeSet& NotNameChar() const noexcept { return notNameChar_; }    // \C
-    const RangeSet& Digit() const noexcept { return digit_; }                // \d
-    const RangeSet& NotDigit() const noexcept { return notDigit_; }          // \D
-    const RangeSet& Word() const noexcept { return word_; }                  // \w
-    const RangeSet& NotWord() const noexcept { return notWord_; }            // \W
-    const RangeSet& AsciiDigit() const noexcept { return asciiDigit_; }
-    const RangeSet& NotAsciiDigit() const noexcept { return notAsciiDigit_; }
-    const RangeSet& AsciiWord() const noexcept { return asciiWord_; }
-    const RangeSet& NotAsciiWord() const noexcept { return notAsciiWord_; }
+    [[nodiscard]] const RangeSet& AnyChar() const noexcept { return anyChar_; }            // .
+    [[nodiscard]] const RangeSet& Space() const noexcept { return space_; }                // \s
+    [[nodiscard]] const RangeSet& NotSpace() const noexcept { return notSpace_; }          // \S
+    [[nodiscard]] const RangeSet& NameStart() const noexcept { return nameStart_; }        // \i
+    [[nodiscard]] const RangeSet& NotNameStart() const noexcept { return notNameStart_; }  // \I
+    [[nodiscard]] const RangeSet& NameChar() const noexcept { return nameChar_; }          // \c
+    [[nodiscard]] const RangeSet& NotNameChar() const noexcept { return notNameChar_; }    // \C
+    [[nodiscard]] const RangeSet& Digit() const noexcept { return digit_; }                // \d
+    [[nodiscard]] const RangeSet& NotDigit() const noexcept { return notDigit_; }          // \D
+    [[nodiscard]] const RangeSet& Word() const noexcept { return word_; }                  // \w
+    [[nodiscard]] const RangeSet& NotWord() const noexcept { return notWord_; }            // \W
+    [[nodiscard]] const RangeSet& AsciiDigit() const noexcept { return asciiDigit_; }
+    [[nodiscard]] const RangeSet& NotAsciiDigit() const noexcept { return notAsciiDigit_; }
+    [[nodiscard]] const RangeSet& AsciiWord() const noexcept { return asciiWord_; }
+    [[nodiscard]] const RangeSet& NotAsciiWord() const noexcept { return notAsciiWord_; }
     // Letters, numbers, punctuation, separators and symbols.
-    const RangeSet& Printable() const noexcept { return printable_; }
+    [[nodiscard]] const RangeSet& Printable() const noexcept { return printable_; }
     // The characters XML allows in a document.
-    const RangeSet& XmlChar() const noexcept { return xmlChar_; }
+    [[nodiscard]] const RangeSet& XmlChar() const noexcept { return xmlChar_; }
 
   private:
     std::array<RangeSet, UnicodeCategoryCount> categories_;

@@ -19,18 +19,18 @@ inline constexpr uint32_t ClipboardFormatUnicodeText = 13;  // CF_UNICODETEXT
 
 // Opens the clipboard, empties it and puts `text` (with its terminator) there as `format`; false when the
 // clipboard is held by someone else or refuses the data, or when no memory block can be had.
-bool CopyToClipboard(KTTextPiece<char> text, uint32_t format);
-bool CopyToClipboard(KTTextPiece<char16_t> text, uint32_t format);
+[[nodiscard]] bool CopyToClipboard(KTTextPiece<char> text, uint32_t format);
+[[nodiscard]] bool CopyToClipboard(KTTextPiece<char16_t> text, uint32_t format);
 
 // Puts `count` units of `text` (0 or less: the whole text and its terminator; units beyond the text are
 // zeros) on the clipboard the caller holds open, as `format`; false when refused, the block then freed.
-bool SetClipboardText(KTTextPiece<char> text, uint32_t format, int32_t count = 0);
-bool SetClipboardText(KTTextPiece<char16_t> text, uint32_t format, int32_t count = 0);
+[[nodiscard]] bool SetClipboardText(KTTextPiece<char> text, uint32_t format, int32_t count = 0);
+[[nodiscard]] bool SetClipboardText(KTTextPiece<char16_t> text, uint32_t format, int32_t count = 0);
 
 // A new shared block holding `count` units of `text` as SetClipboardText counts them; the caller owns it
 // (platform::GlobalMemoryFree). Null when it cannot be allocated or locked.
-platform::GlobalMemory ToGlobalMemory(KTTextPiece<char> text, int32_t count = 0);
-platform::GlobalMemory ToGlobalMemory(KTTextPiece<char16_t> text, int32_t count = 0);
+[[nodiscard]] platform::GlobalMemory ToGlobalMemory(KTTextPiece<char> text, int32_t count = 0);
+[[nodiscard]] platform::GlobalMemory ToGlobalMemory(KTTextPiece<char16_t> text, int32_t count = 0);
 
 namespace detail {
 
@@ -89,7 +89,7 @@ bool ReadGlobalText(KTStringT<Char, Storage>& text, platform::GlobalMemory block
 // Replaces the contents of `text` with the clipboard's text of `format`; false, the string unchanged,
 // when the clipboard is held by someone else or has no data of that format.
 template <class Char, class Storage>
-bool PasteFromClipboard(KTStringT<Char, Storage>& text, uint32_t format) {
+[[nodiscard]] bool PasteFromClipboard(KTStringT<Char, Storage>& text, uint32_t format) {
     if (!platform::ClipboardOpen(nullptr)) return false;
     const detail::ClipboardCloser closer;
     const platform::GlobalMemory block = platform::ClipboardGetData(format);
@@ -99,7 +99,7 @@ bool PasteFromClipboard(KTStringT<Char, Storage>& text, uint32_t format) {
 // Replaces the contents of `text` with the text in `block`, which stays the caller's; false, the string
 // unchanged, for a null or unknown handle.
 template <class Char, class Storage>
-bool FromGlobalMemory(KTStringT<Char, Storage>& text, platform::GlobalMemory block) {
+[[nodiscard]] bool FromGlobalMemory(KTStringT<Char, Storage>& text, platform::GlobalMemory block) {
     return block != nullptr && detail::ReadGlobalText(text, block);
 }
 

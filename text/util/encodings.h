@@ -23,12 +23,13 @@ inline constexpr Char LineEndingLF[2] = {Char('\n'), Char(0)};
 
 // The first line break of `text` that is not `target`, which must be "\r", "\n" or "\r\n"; for a CR LF
 // pair the position of its CR. Null when every break matches, when there is none, or for another target.
-const char* FindForeignLineEnding(KTTextPiece<char> text, KTTextPiece<char> target);
-const char16_t* FindForeignLineEnding(KTTextPiece<char16_t> text, KTTextPiece<char16_t> target);
+[[nodiscard]] const char* FindForeignLineEnding(KTTextPiece<char> text, KTTextPiece<char> target);
+[[nodiscard]] const char16_t* FindForeignLineEnding(KTTextPiece<char16_t> text, KTTextPiece<char16_t> target);
 
 // The first line break of `text` ("\r\n", "\r" or "\n"), or a copy of `defaultEnding` when it has none.
-KTString<char> DetectLineEnding(KTTextPiece<char> text, KTTextPiece<char> defaultEnding);
-KTString<char16_t> DetectLineEnding(KTTextPiece<char16_t> text, KTTextPiece<char16_t> defaultEnding);
+[[nodiscard]] KTString<char> DetectLineEnding(KTTextPiece<char> text, KTTextPiece<char> defaultEnding);
+[[nodiscard]] KTString<char16_t> DetectLineEnding(KTTextPiece<char16_t> text,
+                                                  KTTextPiece<char16_t> defaultEnding);
 
 namespace detail {
 

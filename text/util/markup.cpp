@@ -46,8 +46,8 @@ bool ParseNamedReference(const Char* p, const Char* end, Char& character, const 
     static constexpr struct {
         const char* name;  // with its ";"
         char character;
-    } kNames[] = {{"amp;", '&'}, {"apos;", '\''}, {"gt;", '>'}, {"lt;", '<'}, {"quot;", '"'}};
-    for (const auto& entry : kNames) {
+    } Names[] = {{"amp;", '&'}, {"apos;", '\''}, {"gt;", '>'}, {"lt;", '<'}, {"quot;", '"'}};
+    for (const auto& entry : Names) {
         const int32_t length = static_cast<int32_t>(std::strlen(entry.name));
         if (end - p < length) continue;
         int32_t i = 0;
@@ -143,7 +143,7 @@ int32_t FindWholeWordUnits(const Char* text, int32_t count, KTTextPiece<Char> ne
     const int32_t length = needle.Length();
     for (;;) {
         const int32_t at = backwards ? FindLastEndingBefore(text, start, needle.Data(), length)
-                                     : FindUnits(text, count, needle.Data(), length, start);
+                                     : detail::FindUnits(text, count, needle.Data(), length, start);
         if (at < 0) return -1;
         if (IsWholeWord(text, count, at, length, delimiters)) return at;
         if (backwards) {
@@ -156,7 +156,7 @@ int32_t FindWholeWordUnits(const Char* text, int32_t count, KTTextPiece<Char> ne
                 start = at - 1;
             }
         } else {
-            start = at + CharacterUnits(text + at);
+            start = at + detail::CharacterUnits(text + at);
             if (start >= count) return -1;
         }
     }

@@ -237,8 +237,8 @@ inline bool IsExtraCharacter(const char16_t* extra, uint32_t unit) {
 // from `extraChars`); controls below 32 other than tab, CR and LF, and the characters of `extraChars`
 // (null: none), become "&#N;". `output` must not hold `input`.
 template <class Char, class R>
-bool EscapeMarkupInto(const Char* input, KTStringT<Char, R>& output, bool escapeQuotes,
-                      std::type_identity_t<const Char*> extraChars) {
+[[nodiscard]] bool EscapeMarkupInto(const Char* input, KTStringT<Char, R>& output, bool escapeQuotes,
+                                    std::type_identity_t<const Char*> extraChars) {
     if (input == nullptr) return false;
     // ASCII characters that may need escaping stop the fast scan (the terminator too); everything else is
     // looked at one character at a time.
@@ -304,8 +304,8 @@ KTStringT<Char, S>& EscapeMarkup(KTStringT<Char, S>& s, bool escapeQuotes,
 // The escaped form of `input` as a new string: a plain copy when nothing needed escaping, the empty string
 // for a null or empty input.
 template <class Char>
-KTString<Char> EscapeMarkup(const Char* input, bool escapeQuotes,
-                            std::type_identity_t<const Char*> extraChars) {
+[[nodiscard]] KTString<Char> EscapeMarkup(const Char* input, bool escapeQuotes,
+                                          std::type_identity_t<const Char*> extraChars) {
     KTString<Char> result;
     if (!EscapeMarkupInto(input, result, escapeQuotes, extraChars)) result = input;
     return result;
@@ -385,7 +385,7 @@ KTStringT<Char, S>& TextToMarkup(KTStringT<Char, S>& s, bool lineBreaksToTags) {
 }
 
 template <class Char>
-KTString<Char> TextToMarkup(const Char* input, bool lineBreaksToTags) {
+[[nodiscard]] KTString<Char> TextToMarkup(const Char* input, bool lineBreaksToTags) {
     KTString<Char> result;
     TextToMarkupInto(input, result, lineBreaksToTags);
     return result;
@@ -395,33 +395,33 @@ KTString<Char> TextToMarkup(const Char* input, bool lineBreaksToTags) {
 
 // The text after the first ":", or the whole text without one.
 template <class Char>
-KTString<Char> GetLocalName(KTTextPiece<Char> name) {
+[[nodiscard]] KTString<Char> GetLocalName(KTTextPiece<Char> name) {
     name = ops::UpToFirstZero(name);
     const int32_t colon = ops::FindUnitIn(name.Data(), name.Length(), Char(':'));
     return KTString<Char>(name.Data() + colon + 1, name.Length() - colon - 1);
 }
 template <class Char, class S>
-KTString<Char> GetLocalName(const KTStringT<Char, S>& name) {
+[[nodiscard]] KTString<Char> GetLocalName(const KTStringT<Char, S>& name) {
     return GetLocalName(KTTextPiece<Char>(name.Data()));
 }
 template <class Char>
-KTString<Char> GetLocalName(const Char* name) {
+[[nodiscard]] KTString<Char> GetLocalName(const Char* name) {
     return GetLocalName(KTTextPiece<Char>(name));
 }
 
 // The text before the first ":", or the empty string without one.
 template <class Char>
-KTString<Char> GetNamePrefix(KTTextPiece<Char> name) {
+[[nodiscard]] KTString<Char> GetNamePrefix(KTTextPiece<Char> name) {
     name = ops::UpToFirstZero(name);
     const int32_t colon = ops::FindUnitIn(name.Data(), name.Length(), Char(':'));
     return colon < 0 ? KTString<Char>() : KTString<Char>(name.Data(), colon);
 }
 template <class Char, class S>
-KTString<Char> GetNamePrefix(const KTStringT<Char, S>& name) {
+[[nodiscard]] KTString<Char> GetNamePrefix(const KTStringT<Char, S>& name) {
     return GetNamePrefix(KTTextPiece<Char>(name.Data()));
 }
 template <class Char>
-KTString<Char> GetNamePrefix(const Char* name) {
+[[nodiscard]] KTString<Char> GetNamePrefix(const Char* name) {
     return GetNamePrefix(KTTextPiece<Char>(name));
 }
 
@@ -446,9 +446,10 @@ KTStringT<Char, S>& CutToNamePrefix(KTStringT<Char, S>& s) {
 // backwards it takes the last occurrence that ends at or before `start` (negative: -1; beyond the end: the
 // end) and goes on before it. In 8-bit text `start` counts characters unless `inUnits` is set.
 template <class Char, class S>
-int32_t FindWholeWord(const KTStringT<Char, S>& s, std::type_identity_t<KTTextPiece<Char>> needle,
-                      std::type_identity_t<KTTextPiece<Char>> delimiters, int32_t start, bool inUnits,
-                      bool backwards) {
+[[nodiscard]] int32_t FindWholeWord(const KTStringT<Char, S>& s,
+                                    std::type_identity_t<KTTextPiece<Char>> needle,
+                                    std::type_identity_t<KTTextPiece<Char>> delimiters, int32_t start,
+                                    bool inUnits, bool backwards) {
     needle = ops::UpToFirstZero(needle);
     delimiters = ops::UpToFirstZero(delimiters);
     if (needle.IsEmpty() || delimiters.IsEmpty()) return -1;
@@ -468,8 +469,9 @@ int32_t FindWholeWord(const KTStringT<Char, S>& s, std::type_identity_t<KTTextPi
 }
 
 template <class Char, class S>
-int32_t FindWholeWord(const KTStringT<Char, S>& s, std::type_identity_t<KTTextPiece<Char>> needle,
-                      int32_t start = 0, bool inUnits = false, bool backwards = false) {
+[[nodiscard]] int32_t FindWholeWord(const KTStringT<Char, S>& s,
+                                    std::type_identity_t<KTTextPiece<Char>> needle, int32_t start = 0,
+                                    bool inUnits = false, bool backwards = false) {
     return FindWholeWord(s, needle, DefaultWordDelimiters<Char>, start, inUnits, backwards);
 }
 

@@ -21,12 +21,12 @@ namespace kt {
 // What ParseNumber and ParseDigits do beyond reading digits. Value-initialised (all zero) it reads plain
 // decimal text and yields 0 for a text without digits.
 struct NumberParseOptions {
-    std::uint8_t skipBlanks = 0;  // step over leading spaces and tabs first
+    uint8_t skipBlanks = 0;  // step over leading spaces and tabs first
     // What a text without digits yields: 0 gives 0; a positive mode gives `fallback` limited from above
     // (judged by its two 32-bit halves); a negative mode gives `fallback` clamped to the target's range.
-    std::int8_t fallbackMode = 0;
-    std::int64_t fallback = 0;
-    std::uint8_t allowHexPrefix = 0;  // a text starting with "0x" (lower-case x) is read by ParseHex
+    int8_t fallbackMode = 0;
+    int64_t fallback = 0;
+    uint8_t allowHexPrefix = 0;  // a text starting with "0x" (lower-case x) is read by ParseHex
 };
 
 // The two text widths.
@@ -46,32 +46,32 @@ namespace detail {
 
 // The kind whose limits a target type takes: `long` and `unsigned long` read as 32-bit integers.
 template <class T>
-using NumberKind = std::conditional_t<std::is_same_v<T, long>, std::int32_t,
-                                      std::conditional_t<std::is_same_v<T, unsigned long>, std::uint32_t, T>>;
+using NumberKind = std::conditional_t<std::is_same_v<T, long>, int32_t,
+                                      std::conditional_t<std::is_same_v<T, unsigned long>, uint32_t, T>>;
 
 template <class Char>
-inline constexpr Char kEmptyNumberText[1] = {};
+inline constexpr Char EmptyNumberText[1] = {};
 
 // The code unit as a non-negative number, so that 8-bit units from 0x80 on never look like ASCII.
 template <class Char>
-constexpr std::uint32_t NumberUnitValue(Char unit) {
+constexpr uint32_t NumberUnitValue(Char unit) {
     if constexpr (sizeof(Char) == 1) {
         return static_cast<unsigned char>(unit);
     } else {
-        return static_cast<std::uint32_t>(unit);
+        return static_cast<uint32_t>(unit);
     }
 }
 
 // 0-9 for a decimal digit, anything above 9 otherwise (the subtraction wraps below '0').
 template <class Char>
-constexpr std::uint32_t DecimalDigit(Char unit) {
+constexpr uint32_t DecimalDigit(Char unit) {
     return NumberUnitValue(unit) - '0';
 }
 
 // 0-15 for a hexadecimal digit, 16 otherwise. With bit 5 set, only 'a'-'f' and 'A'-'F' land on 'a'-'f'.
 template <class Char>
-constexpr std::uint32_t HexDigit(Char unit) {
-    const std::uint32_t value = NumberUnitValue(unit);
+constexpr uint32_t HexDigit(Char unit) {
+    const uint32_t value = NumberUnitValue(unit);
     if (value - '0' < 10) return value - '0';
     if ((value | 0x20) - 'a' < 6) return (value | 0x20) - 'a' + 10;
     return 16;
@@ -80,19 +80,20 @@ constexpr std::uint32_t HexDigit(Char unit) {
 template <class Char, class T>
 struct NumberParser {
     // Small types are accumulated in 32 bits so that no arithmetic happens in promoted `int`.
-    using Accumulator = std::conditional_t<(sizeof(T) <= 4), std::uint32_t, std::uint64_t>;
-    static constexpr T kMax = std::numeric_limits<T>::max();
-    static constexpr T kMin = std::numeric_limits<T>::min();
-    static constexpr Accumulator kMaxMagnitude = static_cast<Accumulator>(kMax);
+    using Accumulator = std::conditional_t<(sizeof(T) <= 4), uint32_t, uint64_t>;
+    static constexpr T Max = std::numeric_limits<T>::max();
+    static constexpr T Min = std::numeric_limits<T>::min();
+    static constexpr Accumulator MaxMagnitude = static_cast<Accumulator>(Max);
 
-    static constexpr bool ParseDigits(const Char* text, T& out, const NumberParseOptions& options) {
-        if (text == nullptr) text = kEmptyNumberText<Char>;
+    [[nodiscard]] static constexpr bool ParseDigits(const Char* text, T& out,
+                                                    const NumberParseOptions& options) {
+        if (text == nullptr) text = EmptyNumberText<Char>;
         const Char* const start = text;
         Accumulator value = 0;
-        for (std::uint32_t digit; (digit = DecimalDigit(*text)) <= 9; ++text) {
+        for (uint32_t digit; (digit = DecimalDigit(*text)) <= 9; ++text) {
             // value * 10 + digit > max, tested without overflowing the accumulator.
-            if (value > kMaxMagnitude / 10 || value * 10 > kMaxMagnitude - digit) {
-                out = kMax;
+            if (value > MaxMagnitude / 10 || value * 10 > MaxMagnitude - digit) {
+                out = Max;
                 return true;
             }
             value = value * 10 + digit;
@@ -102,7 +103,7 @@ struct NumberParser {
     }
 
     static constexpr void ParseNumber(const Char* text, T& out, const NumberParseOptions& options) {
-        if (text == nullptr) text = kEmptyNumberText<Char>;
+        if (text == nullptr) text = EmptyNumberText<Char>;
         if (options.skipBlanks) {
             while (*text == Char(' ') || *text == Char('\t')) ++text;
         }
@@ -127,14 +128,14 @@ struct NumberParser {
         out = 0;
         if (text == nullptr) return;
         if (text[0] == Char('0') && text[1] == Char('x')) text += 2;
-        constexpr int kMaxSignificant = std::numeric_limits<std::make_unsigned_t<T>>::digits / 4;
+        constexpr int MaxSignificant = std::numeric_limits<std::make_unsigned_t<T>>::digits / 4;
         Accumulator value = 0;
         int significant = 0;
-        for (std::uint32_t digit; (digit = HexDigit(*text)) < 16; ++text) {
+        for (uint32_t digit; (digit = HexDigit(*text)) < 16; ++text) {
             if (value == 0 && digit == 0) continue;  // leading zeros do not count
-            if (significant == kMaxSignificant) {
+            if (significant == MaxSignificant) {
                 // One digit too many: saturate towards the sign of the bit pattern read so far.
-                out = IsNegativePattern(value) ? kMin : kMax;
+                out = IsNegativePattern(value) ? Min : Max;
                 return;
             }
             ++significant;
@@ -146,14 +147,14 @@ struct NumberParser {
     static constexpr T Fallback(const NumberParseOptions& options) {
         if (options.fallbackMode == 0) return 0;
         if (options.fallbackMode > 0) {
-            const auto bits = static_cast<std::uint64_t>(options.fallback);
-            const auto high = static_cast<std::int32_t>(bits >> 32);
-            const auto low = static_cast<std::uint32_t>(bits);
-            if (high > 0 || std::cmp_greater(low, kMax)) return kMax;
+            const auto bits = static_cast<uint64_t>(options.fallback);
+            const auto high = static_cast<int32_t>(bits >> 32);
+            const auto low = static_cast<uint32_t>(bits);
+            if (high > 0 || std::cmp_greater(low, Max)) return Max;
             return static_cast<T>(low);
         }
-        if (std::cmp_greater(options.fallback, kMax)) return kMax;
-        if (std::cmp_less(options.fallback, kMin)) return kMin;
+        if (std::cmp_greater(options.fallback, Max)) return Max;
+        if (std::cmp_less(options.fallback, Min)) return Min;
         return static_cast<T>(options.fallback);
     }
 
@@ -188,7 +189,8 @@ constexpr void ParseNumber(const Char* text, T& out, const NumberParseOptions& o
 // Reads decimal digits only (no blanks, sign or prefix). Returns true when they exceed the target's max,
 // and out is then max; a text without digits gives the fallback of `options`.
 template <NumberTextUnit Char, NumberParseTarget T>
-constexpr bool ParseDigits(const Char* text, T& out, const NumberParseOptions& options) noexcept {
+[[nodiscard]] constexpr bool ParseDigits(const Char* text, T& out,
+                                         const NumberParseOptions& options) noexcept {
     detail::NumberKind<T> value = 0;
     const bool overflow =
         detail::NumberParser<Char, detail::NumberKind<T>>::ParseDigits(text, value, options);
@@ -209,8 +211,8 @@ constexpr void ParseHex(const Char* text, T& out) noexcept {
 
 // True and the digit's value (0-15) in out when `unit` is 0-9, a-f or A-F; otherwise false, out unchanged.
 template <NumberTextUnit Char, NumberParseTarget T>
-constexpr bool HexDigitValue(Char unit, T& out) noexcept {
-    const std::uint32_t digit = detail::HexDigit(unit);
+[[nodiscard]] constexpr bool HexDigitValue(Char unit, T& out) noexcept {
+    const uint32_t digit = detail::HexDigit(unit);
     if (digit >= 16) return false;
     out = static_cast<T>(digit);
     return true;

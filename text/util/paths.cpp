@@ -404,7 +404,7 @@ KTString<Char> FileUrlToPath(const Char* text) {
     if (url.size() > 7 && url[5] == Char('/') && url[6] == Char('/')) {
         size_t afterHost = 7;
         if constexpr (std::is_same_v<Char, char>)
-            afterHost += static_cast<size_t>(CharacterUnits(url.data() + 7));
+            afterHost += static_cast<size_t>(detail::CharacterUnits(url.data() + 7));
         else
             afterHost += 1;
         if (url[7] == Char('/'))

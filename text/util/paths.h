@@ -28,9 +28,9 @@ class PathHandler {
   public:
     virtual ~PathHandler() = default;
     // True when `text` is a plain path and not a URL with a scheme.
-    virtual bool IsLocalPath(const Char* text) = 0;
+    [[nodiscard]] virtual bool IsLocalPath(const Char* text) = 0;
     // True when the handler has written the extension of `text` (without its dot) into `extension`.
-    virtual bool GetExtension(const Char* text, KTString<Char>& extension) = 0;
+    [[nodiscard]] virtual bool GetExtension(const Char* text, KTString<Char>& extension) = 0;
     // Changes a base location in place before a relative path is resolved against it.
     virtual void AdjustBase(KTString<Char>& base) = 0;
 };
@@ -40,21 +40,21 @@ class PathHandler {
 template <class Char>
 PathHandler<Char>* SetPathHandler(PathHandler<Char>* handler);
 template <class Char>
-PathHandler<Char>* CurrentPathHandler();
+[[nodiscard]] PathHandler<Char>* CurrentPathHandler();
 
 // Relative: not empty, no ":" anywhere and not starting with two separators ("dir\x" and "\dir\x" are;
 // "D:\x", "http://h/x" and "\\server\x" are not).
 template <class Char>
-bool IsRelativePath(KTTextPiece<Char> text);
+[[nodiscard]] bool IsRelativePath(KTTextPiece<Char> text);
 
 // True for a usable Windows file name: not empty, at most 260 characters (code points in 8-bit text),
 // none of \ / : * ? " < > | CR LF, not made of dots only, and not a device name (CON, PRN, NUL, AUX,
 // COM1-COM9, LPT1-LPT9, CLOCK$, in any case, alone or before a dot).
 template <class Char>
-bool IsValidFileName(const Char* name);
+[[nodiscard]] bool IsValidFileName(const Char* name);
 // The eleven characters no file name may hold: \ / : * ? " < > | CR LF (built once, at first use).
 template <class Char>
-const Char* InvalidFileNameCharacters();
+[[nodiscard]] const Char* InvalidFileNameCharacters();
 
 // Removes "." (with `removeDotSegments`) and resolved ".." (with `resolveParentSegments`) segments and
 // runs of separators from the terminated path in `buffer`, in place; returns the new length. The drive or
@@ -71,9 +71,9 @@ constexpr bool IsSeparator(Char c) {
 
 // The cores work on terminated texts (null: the empty text).
 template <class Char>
-KTString<Char> PathToFileUrl(const Char* text);
+[[nodiscard]] KTString<Char> PathToFileUrl(const Char* text);
 template <class Char>
-KTString<Char> FileUrlToPath(const Char* text);
+[[nodiscard]] KTString<Char> FileUrlToPath(const Char* text);
 // False (and `out` untouched) when no byte needs escaping.
 template <class Char>
 bool PercentEscape(const Char* text, int mode, KTString<Char>& out);
@@ -117,7 +117,7 @@ KTStringT<Char, S>& PathToFileUrl(KTStringT<Char, S>& s) {
     return s;
 }
 template <class Char>
-KTString<Char> PathToFileUrl(const Char* text) {
+[[nodiscard]] KTString<Char> PathToFileUrl(const Char* text) {
     return ops::PathToFileUrl(text);
 }
 
@@ -129,7 +129,7 @@ KTStringT<Char, S>& FileUrlToPath(KTStringT<Char, S>& s) {
     return s;
 }
 template <class Char>
-KTString<Char> FileUrlToPath(const Char* text) {
+[[nodiscard]] KTString<Char> FileUrlToPath(const Char* text) {
     return ops::FileUrlToPath(text);
 }
 
@@ -167,7 +167,7 @@ KTStringT<Char, S>& PercentUnescape(KTStringT<Char, S>& s) {
 // The last "." of the text when none of space, #, %, ;, / and \ follows it ("archive.tar.gz": the dot
 // before gz; "a.b/c": none), or null.
 template <class Char, class S>
-const Char* FindExtension(const KTStringT<Char, S>& s) {
+[[nodiscard]] const Char* FindExtension(const KTStringT<Char, S>& s) {
     const int32_t dot = ops::FindExtensionUnits(s.Data(), s.Length());
     return dot < 0 ? nullptr : s.Data() + dot;
 }
@@ -210,7 +210,7 @@ KTStringT<Char, R>& WithoutExtension(const KTStringT<Char, S>& s, KTStringT<Char
 }
 
 template <class Char, class S>
-bool IsValidFileName(const KTStringT<Char, S>& s) {
+[[nodiscard]] bool IsValidFileName(const KTStringT<Char, S>& s) {
     return IsValidFileName(s.Data());
 }
 

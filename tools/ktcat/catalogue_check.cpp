@@ -128,9 +128,11 @@ std::u16string Number(int64_t value) {
     return Ascii(std::to_string(value));
 }
 
+// A report shows bytes that are not UTF-8 (in a file name from the command line) as U+FFFD, which is what
+// the conversion leaves in their place when it fails.
 std::u16string Utf16(std::string_view utf8) {
     std::u16string text;
-    host::FromUtf8(utf8, text);
+    static_cast<void>(host::FromUtf8(utf8, text));
     return text;
 }
 

@@ -114,11 +114,11 @@ std::vector<std::string> ImportProblems(const TextCatalogue& translated, const T
                    was != is) {
             problems.push_back(where + "has the placeholders " + PlaceholderList(is) +
                                "; the current text has " + PlaceholderList(was));
+        } else if (std::u16string catalogue, key, text; !host::FromUtf8(translated.name, catalogue) ||
+                                                        !host::FromUtf8(entry.key, key) ||
+                                                        !host::FromUtf8(entry.text, text)) {
+            problems.push_back(where + "is not UTF-8");  // the file readers let no such text through
         } else {
-            std::u16string catalogue, key, text;
-            host::FromUtf8(translated.name, catalogue);
-            host::FromUtf8(entry.key, key);
-            host::FromUtf8(entry.text, text);
             const auto index = static_cast<int32_t>(known->second - current.entries.data());
             for (const Finding& finding : CheckEntry(catalogue, index, {key.c_str(), text.c_str()}, messages))
                 problems.push_back(where + "breaks a convention: " + finding.message);

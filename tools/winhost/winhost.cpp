@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "catalogues/catalogue_list.h"
 #include "host/host.h"
 
 namespace {
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("catalogues on the chain: %d\n", catalogues);
-    ok = ok && catalogues == 13;
+    ok = ok && catalogues == KT_CATALOGUE_COUNT;
 
     if (FreeLibrary(module)) {
         std::printf("FreeLibrary: unloaded\n");

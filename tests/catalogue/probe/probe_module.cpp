@@ -9,6 +9,6 @@ extern "C" [[gnu::visibility("default")]] kt::ResourceStringRegistry* ProbeRegis
     return &kt::ResourceStringRegistry::Instance();
 }
 
-extern "C" [[gnu::visibility("default")]] std::size_t ProbeBlockTableSize() {
+extern "C" [[gnu::visibility("default")]] size_t ProbeBlockTableSize() {
     return kt::UnicodeBlockTable().size();
 }

@@ -11,14 +11,14 @@
 
 namespace kt {
 
-inline constexpr std::size_t CaseFoldRowCount = 2081;
-inline constexpr std::size_t UnicodeBlockCount = 213;
-inline constexpr std::size_t UnicodeCategoryCount = 37;
-inline constexpr std::size_t UnicodeCategoryRangeCount = 4687;
+inline constexpr size_t CaseFoldRowCount = 2081;
+inline constexpr size_t UnicodeBlockCount = 213;
+inline constexpr size_t UnicodeCategoryCount = 37;
+inline constexpr size_t UnicodeCategoryRangeCount = 4687;
 
 // Indexes of the general-category sets: alphabetical, each major group before its members.
 // clang-format off
-enum class UnicodeCategory : std::uint8_t {
+enum class UnicodeCategory : uint8_t {
     C, Cc, Cf, Cn, Co, Cs, L, Ll, Lm, Lo, Lt, Lu, M, Mc, Me, Mn, N, Nd, Nl, No, P, Pc, Pd, Pe, Pf, Pi, Po, Ps,
     S, Sc, Sk, Sm, So, Z, Zl, Zp, Zs,
 };

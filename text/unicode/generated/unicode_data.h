@@ -16,7 +16,7 @@ namespace kt {
 // The ranges of one general category, already sorted, disjoint and not touching.
 struct UnicodeCategorySource {
     const CodePointRange* ranges;
-    std::uint32_t count;
+    uint32_t count;
 };
 
 extern const std::array<UnicodeCategorySource, UnicodeCategoryCount> UnicodeCategorySources;
@@ -24,8 +24,8 @@ extern const std::array<UnicodeCategorySource, UnicodeCategoryCount> UnicodeCate
 // One block entry: its name and the slice of UnicodeBlockRanges inserted into its set, in order.
 struct UnicodeBlockSource {
     std::string_view name;
-    std::uint32_t firstRange;
-    std::uint32_t rangeCount;
+    uint32_t firstRange;
+    uint32_t rangeCount;
 };
 
 extern const std::array<UnicodeBlockSource, UnicodeBlockCount> UnicodeBlockSources;

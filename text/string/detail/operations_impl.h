@@ -1,14 +1,157 @@
-// Definitions of the storage-mode templates declared in operations.h.
+// Definitions of the templates declared in text/string/operations.h.
 #pragma once
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/platform.h"
-#include "text/unicode/case_fold.h"
+#include "text/string/detail/operations_detail.h"
 #include "text/string/operations.h"
+#include "text/unicode/case_fold.h"
 
 namespace kt {
+
+// ---- searching -----------------------------------------------------------------------------------------
+
+template <class Char, class S>
+int32_t Find(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start, bool inUnits) {
+    return detail::SearchPosition(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return detail::FindTerminatedUnits(d, n, pattern.Data(), pattern.Length(), from);
+    });
+}
+
+template <class Char, class S>
+const Char* FindPtr(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start,
+                    bool inUnits) {
+    int32_t hit = detail::SearchUnits(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return detail::FindTerminatedUnits(d, n, pattern.Data(), pattern.Length(), from);
+    });
+    return hit < 0 ? nullptr : s.Data() + hit;
+}
+
+template <class Char, class S>
+int32_t FindChar(const KTStringT<Char, S>& s, uint32_t codePoint, int32_t start, bool inUnits) {
+    return detail::SearchPosition(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return detail::FindCodePointUnits(d, n, codePoint, from);
+    });
+}
+
+template <class Char, class S>
+int32_t FindNoCase(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> pattern, int32_t start,
+                   bool inUnits) {
+    return detail::SearchPosition(s, start, inUnits, [&](const Char* d, int32_t n, int32_t from) {
+        return detail::FindNoCaseUnits(d, n, pattern, from);
+    });
+}
+
+template <class Char, class S>
+int32_t FindOneOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set, int32_t start, bool inUnits) {
+    return detail::FindInSet(s, set, start, inUnits, true);
+}
+template <class Char, class S>
+int32_t FindFirstNotOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set, int32_t start,
+                       bool inUnits) {
+    return detail::FindInSet(s, set, start, inUnits, false);
+}
+template <class Char, class S>
+const Char* ReverseFindOneOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set, int32_t end,
+                             bool inUnits) {
+    return detail::ReverseFindInSet(s, set, end, inUnits, true);
+}
+template <class Char, class S>
+const Char* ReverseFindNotOf(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set, int32_t end,
+                             bool inUnits) {
+    return detail::ReverseFindInSet(s, set, end, inUnits, false);
+}
+
+// ---- whitespace and trimming ---------------------------------------------------------------------------
+
+template <class Char>
+bool IsBlank(const Char* text, bool withNoBreakSpace) {
+    return detail::IsBlank(text, withNoBreakSpace);
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& TrimLeft(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set) {
+    int32_t n = s.Length();
+    if (n == 0 || set.IsEmpty()) return s;
+    int32_t first = detail::FindSetUnits(s.Data(), n, set, 0, false);
+    if (first == 0) return s;
+    if (first < 0) first = n;
+    s.MakeWritable();
+    std::memmove(s.Data(), s.Data() + first, (static_cast<size_t>(n - first) + 1) * sizeof(Char));
+    s._SetLengthCache(n - first);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& TrimRight(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set) {
+    int32_t n = s.Length();
+    if (n == 0 || set.IsEmpty()) return s;
+    int32_t last = detail::ReverseFindSetUnits(s.Data(), n, set, false);
+    int32_t end = last < 0 ? 0 : last + detail::CharacterUnits(s.Data() + last);
+    if (end >= n) return s;
+    s.MakeWritable();
+    s._SetStringEnd(end);
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& Trim(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> set) {
+    TrimLeft(s, set);
+    return TrimRight(s, set);
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& TrimLeft(KTStringT<Char, S>& s, char32_t c) {
+    return TrimLeft(s, detail::OneCharacterSet<Char>(c).units);
+}
+template <class Char, class S>
+KTStringT<Char, S>& TrimRight(KTStringT<Char, S>& s, char32_t c) {
+    return TrimRight(s, detail::OneCharacterSet<Char>(c).units);
+}
+template <class Char, class S>
+KTStringT<Char, S>& Trim(KTStringT<Char, S>& s, char32_t c) {
+    return Trim(s, detail::OneCharacterSet<Char>(c).units);
+}
+
+// ---- parsing -------------------------------------------------------------------------------------------
+
+template <class Char>
+int32_t ParseInteger(const Char*& text, NoDeduce<Char> separator) {
+    return detail::ParseInteger(text, separator);
+}
+
+// ---- replacing -----------------------------------------------------------------------------------------
+
+template <class Char, class S>
+KTStringT<Char, S>& Reverse(KTStringT<Char, S>& s, int32_t count) {
+    return Reverse(s, 0, false, count, false);
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& RemoveCharacters(KTStringT<Char, S>& s, const KTCodePointPattern<Char>& set) {
+    int32_t n = s.Length();
+    if (n == 0 || set.IsEmpty()) return s;
+    s.MakeWritable();
+    s._SetStringEnd(detail::RemoveCharactersUnits(s.Data(), n, set));
+    return s;
+}
+
+template <class Char, class S>
+KTStringT<Char, S>& RemoveEnclosed(KTStringT<Char, S>& s, const KTCodePointPattern<Char>& opening,
+                                   const KTCodePointPattern<Char>& closing, uint32_t escape, bool flat) {
+    int32_t n = s.Length();
+    if (n == 0 || opening.IsEmpty() || closing.IsEmpty()) return s;
+    s.MakeWritable();
+    s._SetStringEnd(detail::RemoveEnclosedUnits(s.Data(), n, opening, closing, escape, flat));
+    return s;
+}
+
+// ---- comparing, case, formatting, cutting, replacing --------------------------------------------------
 
 template <class Char, class S>
 bool Equals(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> other, bool caseSensitive) {
@@ -22,7 +165,7 @@ bool Equals(const KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> other, bool
     }
 }
 
-namespace ops {
+namespace detail {
 inline uint32_t MapCase(uint32_t cp, bool upper) {
     return upper ? ToUpperCodePoint(cp) : ToLowerCodePoint(cp);
 }
@@ -72,16 +215,16 @@ void MapCase(KTStringT<Char, S>& s, bool simple, bool upper) {
         s._SetStringEnd(out);
     }
 }
-}  // namespace ops
+}  // namespace detail
 
 template <class Char, class S>
 KTStringT<Char, S>& MakeLower(KTStringT<Char, S>& s, bool simple) {
-    ops::MapCase(s, simple, false);
+    detail::MapCase(s, simple, false);
     return s;
 }
 template <class Char, class S>
 KTStringT<Char, S>& MakeUpper(KTStringT<Char, S>& s, bool simple) {
-    ops::MapCase(s, simple, true);
+    detail::MapCase(s, simple, true);
     return s;
 }
 
@@ -144,7 +287,7 @@ KTStringT<Char, S>& CapitalizeWords(KTStringT<Char, S>& s) {
     return s;
 }
 
-namespace ops {
+namespace detail {
 // Grows the trial capacity by 1024 units until the bounded formatter fits, then shrinks to fit. Trials the
 // formatter has shown to be too small are skipped: after a first miss it is asked for the size it needs and
 // the trial jumps to the first multiple of 1024 that holds it (the trial the 1024 steps would end on), so
@@ -179,17 +322,17 @@ inline int FormatBounded(char* buffer, size_t capacity, const char* format, va_l
 inline int FormatBounded(char16_t* buffer, size_t capacity, const char16_t* format, va_list args) {
     return platform::FormatBounded16V(buffer, buffer ? capacity + 1 : 0, format, args);
 }
-}  // namespace ops
+}  // namespace detail
 
 template <class Char, class S>
 KTStringT<Char, S>& Format(KTStringT<Char, S>& s, NoDeduce<const Char*> format, ...) {
     if (format == nullptr) format = TNullData<Char>::Data();
     va_list args;
     va_start(args, format);
-    ops::FormatInto(s, [&](Char* buffer, size_t capacity) {
+    detail::FormatInto(s, [&](Char* buffer, size_t capacity) {
         va_list copy;
         va_copy(copy, args);
-        int result = ops::FormatBounded(buffer, capacity, format, copy);
+        int result = detail::FormatBounded(buffer, capacity, format, copy);
         va_end(copy);
         return result;
     });
@@ -208,10 +351,10 @@ KTStringT<Char, S>& Mid(KTStringT<Char, S>& s, int32_t start, bool inUnits, int3
     }
     const Char* d = s.Data();
     int32_t n = s.Length();
-    int32_t from = ops::ToUnits(d, start, inUnits);
+    int32_t from = detail::ToUnits(d, start, inUnits);
     int32_t units = 0;
     if (from < n && wanted > 0) {
-        units = count == ToEnd ? n - from : ops::ToUnits(d + from, static_cast<int32_t>(wanted), inUnits);
+        units = count == ToEnd ? n - from : detail::ToUnits(d + from, static_cast<int32_t>(wanted), inUnits);
         units = std::min(units, n - from);
     }
     if (units <= 0) {
@@ -228,22 +371,22 @@ KTStringT<Char, S>& Mid(KTStringT<Char, S>& s, int32_t start, bool inUnits, int3
     return s;
 }
 
-namespace ops {
+namespace detail {
 template <class Char, class S>
 void KeepFrom(KTStringT<Char, S>& s, int32_t from, int32_t n) {
     s.MakeWritable();
     std::memmove(s.Data(), s.Data() + from, (static_cast<size_t>(n - from) + 1) * sizeof(Char));
     s._SetLengthCache(n - from);
 }
-}  // namespace ops
+}  // namespace detail
 
 template <class Char, class S>
 KTStringT<Char, S>& RemoveFirst(KTStringT<Char, S>& s, int32_t count, bool inUnits) {
     if (count < 1) return s;
     int32_t n = s.Length();
-    int32_t from = ops::ToUnits(s.Data(), count, inUnits);
+    int32_t from = detail::ToUnits(s.Data(), count, inUnits);
     if (from >= n) return Mid(s, 0, true, 0);
-    ops::KeepFrom(s, from, n);
+    detail::KeepFrom(s, from, n);
     return s;
 }
 
@@ -257,13 +400,13 @@ KTStringT<Char, S>& KeepLast(KTStringT<Char, S>& s, int32_t count, bool inUnits)
         // Count back from the end character by character.
         const char* p = reinterpret_cast<const char*>(d) + n;
         for (int32_t i = 0; i < count && p > reinterpret_cast<const char*>(d); ++i)
-            ops::DecodePrevious(reinterpret_cast<const char*>(d), p);
+            detail::DecodePrevious(reinterpret_cast<const char*>(d), p);
         from = static_cast<int32_t>(p - reinterpret_cast<const char*>(d));
     } else {
         from = count >= n ? 0 : n - count;
     }
     if (from <= 0) return s;
-    ops::KeepFrom(s, from, n);
+    detail::KeepFrom(s, from, n);
     return s;
 }
 
@@ -275,7 +418,7 @@ KTStringT<Char, S>& Replace(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> f
     // The operands may point into the string itself, which the writes below change.
     // The search is the terminated one of Find: the text to find ends at its first zero unit, and nothing
     // behind a zero unit of the string is replaced.
-    KTString<Char> findCopy(find.Data(), ops::UnitsBeforeZero(find.Data(), find.Length()));
+    KTString<Char> findCopy(find.Data(), detail::UnitsBeforeZero(find.Data(), find.Length()));
     KTString<Char> replacementCopy(replacement.Data(), replacement.Length());
     const Char* f = findCopy.Data();
     const Char* r = replacementCopy.Data();
@@ -283,20 +426,20 @@ KTStringT<Char, S>& Replace(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> f
     int32_t k = replacementCopy.Length();
     int32_t n = s.Length();
     if (m == 0) return s;
-    const int32_t searched = ops::UnitsBeforeZero(s.Data(), n);
+    const int32_t searched = detail::UnitsBeforeZero(s.Data(), n);
     if (k == m) {
         int32_t count = 0;
-        for (int32_t at = ops::FindUnits(s.Data(), searched, f, m, 0); at >= 0 && count < maxCount;
-             at = ops::FindUnits(s.Data(), searched, f, m, at + m), ++count) {
+        for (int32_t at = detail::FindUnits(s.Data(), searched, f, m, 0); at >= 0 && count < maxCount;
+             at = detail::FindUnits(s.Data(), searched, f, m, at + m), ++count) {
             if (count == 0) s.MakeWritable();
             std::memcpy(s.Data() + at, r, static_cast<size_t>(k) * sizeof(Char));
         }
         return s;
     }
     std::vector<int32_t> hits;
-    for (int32_t at = ops::FindUnits(s.Data(), searched, f, m, 0);
+    for (int32_t at = detail::FindUnits(s.Data(), searched, f, m, 0);
          at >= 0 && static_cast<int32_t>(hits.size()) < maxCount;
-         at = ops::FindUnits(s.Data(), searched, f, m, at + m))
+         at = detail::FindUnits(s.Data(), searched, f, m, at + m))
         hits.push_back(at);
     if (hits.empty()) return s;
     int64_t newLength64 = n + static_cast<int64_t>(hits.size()) * (k - m);
@@ -339,10 +482,10 @@ KTStringT<Char, S>& ReplaceRange(KTStringT<Char, S>& s, int32_t start, int32_t c
     if (replacement.IsEmpty() || start < 0) return s;
     const Char* d = s.Data();
     int32_t n = s.Length();
-    int32_t from = ops::StartUnits(d, n, start, inUnits);
+    int32_t from = detail::StartUnits(d, n, start, inUnits);
     if (from < 0) return s;
     if (count < 0) count = 0;
-    int32_t units = count == ToEnd ? n - from : std::min(ops::ToUnits(d + from, count, inUnits), n - from);
+    int32_t units = count == ToEnd ? n - from : std::min(detail::ToUnits(d + from, count, inUnits), n - from);
     KTString<Char> piece(replacement.Data(), replacement.Length());  // may point into the string itself
     int32_t k = piece.Length();
     if (static_cast<int64_t>(n) - units + k > ToEnd) detail::ThrowTooLong();
@@ -391,12 +534,12 @@ KTStringT<Char, S>& Reverse(KTStringT<Char, S>& s, int32_t start, bool startInUn
     if (start < 0) start = 0;
     const Char* d = s.Data();
     int32_t n = s.Length();
-    int32_t from = ops::ToUnits(d, start, startInUnits);
+    int32_t from = detail::ToUnits(d, start, startInUnits);
     if (from > n) return s;
-    int32_t to = end == ToEnd ? n : std::min(ops::ToUnits(d, end, endInUnits), n);
+    int32_t to = end == ToEnd ? n : std::min(detail::ToUnits(d, end, endInUnits), n);
     if (from >= to) return s;
     s.MakeWritable();
-    ops::ReverseUnits(s.Data(), from, to);
+    detail::ReverseUnits(s.Data(), from, to);
     return s;
 }
 
