@@ -25,10 +25,6 @@ using kt::regex_detail::SearchOutcome;
 constexpr size_t MaxPattern = 255;
 constexpr size_t MaxSubject = 8192;
 
-bool IsLimit(const SearchOutcome& outcome) {
-    return outcome.end == SearchEnd::StepLimit || outcome.end == SearchEnd::StackLimit;
-}
-
 // The standard library's answer, run only where the guarded depth-first matcher got through: the plain one
 // then does the same work on a smaller stack.
 template <class Char>
@@ -63,7 +59,7 @@ std::optional<Answers> Guarded(const std::basic_string<Char>& subject,
     for (bool wholeText : {false, true}) {
         outcomes[wholeText] = kt::regex_detail::SearchUnits(
             none, subject.c_str(), static_cast<int32_t>(subject.size()), pattern.Get(), wholeText, matchers);
-        if (IsLimit(outcomes[wholeText])) return std::nullopt;
+        if (kt::regex_detail::IsLimit(outcomes[wholeText].end)) return std::nullopt;
     }
     return Answers{outcomes[0].position, outcomes[1].end == SearchEnd::Match};
 }

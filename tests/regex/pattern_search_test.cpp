@@ -109,6 +109,7 @@ TEST(PatternSearch, Substitution) {
 
 namespace {
 
+using regex_detail::IsLimit;
 using regex_detail::Matchers;
 using regex_detail::SearchEnd;
 using regex_detail::SearchOutcome;
@@ -146,10 +147,6 @@ SearchOutcome Search(const std::string& pattern, const std::string& text, bool w
     CharSubstitution<Char> none;
     return regex_detail::SearchUnits(none, wideText.c_str(), static_cast<int32_t>(wideText.size()),
                                      widePattern.c_str(), wholeText, matchers);
-}
-
-bool IsLimit(SearchEnd end) {
-    return end == SearchEnd::StepLimit || end == SearchEnd::StackLimit;
 }
 
 struct HostileCase {

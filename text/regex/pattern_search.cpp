@@ -430,7 +430,6 @@ class SearchGuard {
     }
     // Counts without checking: the next step does that.
     KT_REGEX_INLINE void Charge(int64_t cost) noexcept { steps_ += cost; }
-    int64_t Steps() const { return steps_; }
     int64_t ReadCost() const { return readCost_; }
     int64_t AdvanceCost() const { return advanceCost_; }
     int64_t CompareCost() const { return compareCost_; }
@@ -646,10 +645,6 @@ SearchOutcome Run(const Regex<Char>& re, const PatternShape& shape, const Char* 
         return {-1, limit.code() == std::regex_constants::error_stack ? SearchEnd::StackLimit
                                                                       : SearchEnd::StepLimit};
     }
-}
-
-bool IsLimit(SearchEnd end) {
-    return end == SearchEnd::StepLimit || end == SearchEnd::StackLimit;
 }
 
 // Turns what escapes a search into its outcome: exhausted memory and the standard library's other

@@ -71,6 +71,10 @@ struct SearchOutcome {
     int32_t position;  // of the match in code units; -1 without one
     SearchEnd end;
 };
+// Whether a search ended at one of its limits (steps or stack) rather than with an answer.
+[[nodiscard]] inline bool IsLimit(SearchEnd end) noexcept {
+    return end == SearchEnd::StepLimit || end == SearchEnd::StackLimit;
+}
 
 // Which of libstdc++'s matchers run: the depth-first one, then, after a limit, the breadth-first one (what
 // the operations do), or only one of them.
