@@ -1,5 +1,5 @@
-// The host's placeholder formatter, its UTF-8 helpers and entry lookup, on made-up texts and on the
-// texts of the built module.
+// The host's placeholder formatter and UTF-8 helpers on made-up texts, and its entry lookup over the keys
+// of the built module.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,13 +14,6 @@ namespace kt::host {
 namespace {
 
 using Findings = std::vector<TextFinding>;
-
-std::vector<std::u16string> PlaceholderNames(std::u16string_view text) {
-    std::vector<std::u16string> names;
-    for (const TextPiece& piece : ParseText(text).pieces)
-        if (piece.isPlaceholder) names.push_back(piece.text);
-    return names;
-}
 
 struct FormatCase {
     std::u16string_view text;
@@ -103,29 +96,6 @@ TEST(HostFormat, PiecesKeepTheirPositions) {
                   {false, u"ab", 0}, {true, u"x", 2}, {false, u"{c", 5}, {true, u"y", 8}, {true, u"y", 11}}));
 }
 
-class HostFormatModule : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(module_.Load(KT_CATALOGUE_MODULE)) << module_.Error(); }
-    const char16_t* Text(const char16_t* catalogue, const char16_t* key) {
-        ResourceStringRecord* record = FindRecord(module_.First(), catalogue);
-        const int32_t index = FindEntry(record, key);
-        return index >= 0 ? record->textAt(record, index) : nullptr;
-    }
-    CatalogueModule module_;
-};
-
-TEST_F(HostFormatModule, BomMismatchFillsBomTwice) {
-    const char16_t* text = Text(u"core", u"bom_encoding_mismatch");
-    ASSERT_NE(text, nullptr);
-    FormattedText formatted =
-        FormatText(text, {{u"BOM", u"UTF-16LE"}, {u"uri", u"file:///a.xml"}, {u"encoding", u"UTF-8"}});
-    EXPECT_TRUE(formatted.findings.empty());
-    EXPECT_EQ(formatted.text,
-              u"Die Bytefolge-Markierung UTF-16LE der Datei file:///a.xml stimmt nicht mit der angegebenen "
-              u"Kodierung UTF-8 \u00fcberein. Fallback auf die Kodierung UTF-16LE.");
-    EXPECT_EQ(PlaceholderNames(text), (std::vector<std::u16string>{u"BOM", u"uri", u"encoding", u"BOM"}));
-}
-
 TEST(HostHelpers, Utf8BothWays) {
     std::u16string out;
     EXPECT_TRUE(FromUtf8("Gr\xC3\xBCn \xF0\x9D\x84\x9E", out));
@@ -145,8 +115,10 @@ TEST(HostHelpers, Utf8BothWays) {
     EXPECT_EQ(ToUtf8(static_cast<const char16_t*>(nullptr)), "");
 }
 
-TEST_F(HostFormatModule, KeyIndexAndFindEntryFindEveryKey) {
-    for (ResourceStringRecord* record = module_.First(); record != nullptr; record = record->next) {
+TEST(HostLookup, KeyIndexAndFindEntryFindEveryKey) {
+    CatalogueModule module;
+    ASSERT_TRUE(module.Load(KT_CATALOGUE_MODULE)) << module.Error();
+    for (ResourceStringRecord* record = module.First(); record != nullptr; record = record->next) {
         const KeyIndex index(record);
         for (int32_t entry = 0; entry < record->count; ++entry) {
             const std::u16string key = record->keyAt(record, entry);

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "catalogue/resource_string_registry.h"
 #include "catalogues/catalogues.h"
@@ -46,21 +48,19 @@ TEST(ResourceStringRegistry, StartsWithEnglishAndAnEmptyChain) {
 }
 
 TEST(ResourceStringRegistry, LanguageIndexIgnoresCaseAndKnowsSixCodes) {
-    const std::pair<const char16_t*, int32_t> codes[] = {{u"en", 0},
-                                                         {u"DE", 1},
-                                                         {u"De", 1},
-                                                         {u"ja", 2},
-                                                         {u"zh-chs", 3},
-                                                         {u"ZH-CHS", 3},
-                                                         {u"Es", 4},
-                                                         {u"fR", 5},
-                                                         {u"pt", NoLanguage},
-                                                         {u"zh", NoLanguage} /* a prefix is no match */,
-                                                         {u"zh-CHS ", NoLanguage},
-                                                         {u"", NoLanguage},
-                                                         {nullptr, NoLanguage}};
-    for (const auto& [code, index] : codes)
-        EXPECT_EQ(ResourceStringRegistry::LanguageIndex(code), index) << (code ? test::Narrow(code) : "null");
+    // The codes of each index, the last NoLanguage: a prefix ("zh") or a longer text ("zh-CHS ") is no match.
+    const std::vector<const char16_t*> codes[] = {{u"en"},
+                                                  {u"DE", u"De"},
+                                                  {u"ja"},
+                                                  {u"zh-chs", u"ZH-CHS"},
+                                                  {u"Es"},
+                                                  {u"fR"},
+                                                  {u"pt", u"zh", u"zh-CHS ", u"", nullptr}};
+    static_assert(std::size(codes) == NoLanguage + 1);
+    for (int32_t index = 0; index <= NoLanguage; ++index)
+        for (const char16_t* code : codes[index])
+            EXPECT_EQ(ResourceStringRegistry::LanguageIndex(code), index)
+                << (code ? test::Narrow(code) : "null");
 }
 
 TEST(ResourceStringRegistry, SetLanguageKeepsTheNameAsGivenAndLowerCasesOnRequest) {
