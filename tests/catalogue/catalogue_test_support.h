@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -21,8 +20,8 @@ inline std::string Narrow(std::u16string_view text) {
 }
 
 // The chain as start-up leaves it (the module's records or the host's view of them): the catalogues of
-// the start-up list newest first, each with the sentinel on both sides of its entries and no key index
-// built yet.
+// the start-up list newest first, none with a key index built yet. (Their entries and sentinels are
+// checked by the ktcat_check test.)
 template <class Record>
 void ExpectStartedChain(Record* first) {
     std::vector<std::u16string> names;
@@ -31,11 +30,6 @@ void ExpectStartedChain(Record* first) {
         names.emplace_back(record->name);
         SCOPED_TRACE(Narrow(names.back()));
         EXPECT_EQ(record->version, 2u);
-        EXPECT_GT(record->count, 0);
-        for (int32_t outside : {-1, record->count, INT32_MIN, INT32_MAX})
-            EXPECT_TRUE(record->keyAt(record, outside) == nullptr &&
-                        record->textAt(record, outside) == nullptr)
-                << "index " << outside;
         EXPECT_FALSE(record->keyIndexReady.load()) << "no index is built during start-up";
         EXPECT_FALSE(record->altIndexReady.load());
     }
