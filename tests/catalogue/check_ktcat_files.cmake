@@ -91,11 +91,14 @@ elseif(CASE STREQUAL "module_path")
     string(REGEX REPLACE "(\\.so)\\.[0-9.]+$" "\\1" default_name ${module_name})
     expect_run(3 "^$" "^ktcat: the default module ${WORK}/alone/bin/../lib/${default_name} does not exist; name the module to load with --module PATH\n$" list)
 elseif(CASE STREQUAL "against")
-    # The committed reference: a change that loses, adds or renames a placeholder, or a key, fails here. A
-    # changed text with the same placeholders is shown as a note and passes.
+    # The committed reference holds every catalogue, key and text of the module in chain and index order:
+    # the module's export must be it byte for byte, and the check against it must find nothing, not even a
+    # changed text. After an intended change the reference is written anew (docs/ktcat.md).
     set(reference ${SOURCE_DIR}/tests/catalogue/reference/catalogues.json)
-    expect_run(0 "ktcat check: ${CATALOGUE_COUNT} catalogues, 431 entries, no findings(, [0-9]+ changed texts?)?\n$" "^$"
+    expect_run(0 "^ktcat check: ${CATALOGUE_COUNT} catalogues, 431 entries, no findings\n$" "^$"
                check --against ${reference})
+    execute_process(COMMAND ${KTCAT} export --format json OUTPUT_FILE ${WORK}/export.json)
+    expect_same_file(${reference} ${WORK}/export.json)
     # A reference whose placeholder differs, and one as a PO file.
     file(READ ${reference} json)
     string(REPLACE "Datei {uri} ist keine" "Datei {url} ist keine" json "${json}")
