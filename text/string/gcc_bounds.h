@@ -2,8 +2,8 @@
 // header lies in front of its data pointer, and then reports -Warray-bounds / -Wstringop-overflow for
 // accesses that are in bounds. KT_BOUNDS_WARNINGS_OFF / _ON silence exactly those two warnings around the
 // few functions where it happens (the header word helpers, the inline buffer's address, the Latin-1 encoder,
-// the capacity constructor, appending); keep them that narrow. Every such access runs under AddressSanitizer
-// in the tests.
+// the capacity constructor, appending, the key index's word loads); keep them that narrow. Every such access
+// runs under AddressSanitizer in the tests.
 #pragma once
 
 #if defined(__GNUC__) && !defined(__clang__)
