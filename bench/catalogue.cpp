@@ -6,12 +6,14 @@
 //    over the same keys; and, for reference, in the ordered map the record exposes.
 #include <benchmark/benchmark.h>
 
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "catalogue/resource_string_registry.h"
+#include "catalogues/catalogue_list.h"
 #include "host/host.h"
 #include "module/module_startup.h"
 
@@ -48,9 +50,15 @@ std::vector<std::u16string> CopiedKeys(ResourceStringLibrary* library) {
     return keys;
 }
 
+// Every catalogue of the module, by its place on the list (the benchmarks' argument).
+#define KT_CATALOGUE_NAME(Type, name) u"" name,
+constexpr const char16_t* CatalogueNames[] = {KT_CATALOGUES(KT_CATALOGUE_NAME)};
+#undef KT_CATALOGUE_NAME
+constexpr int CatalogueCount = static_cast<int>(std::size(CatalogueNames));
+
 ResourceStringLibrary* Catalogue(benchmark::State& state) {
     kt::RunModuleStartup();
-    const char16_t* name = state.range(0) == 0 ? u"xml" : state.range(0) == 1 ? u"cryptography" : u"msg";
+    const char16_t* name = CatalogueNames[state.range(0)];
     ResourceStringLibrary* library = kt::ResourceStringRegistry::Instance().FindLibrary(name);
     state.SetLabel(std::to_string(library->count) + " keys");
     return library;
@@ -65,7 +73,7 @@ void KTKeyLookup(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(keys.size()));
 }
-BENCHMARK(KTKeyLookup)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(KTKeyLookup)->DenseRange(0, CatalogueCount - 1);
 
 void StdKeyLookup(benchmark::State& state) {
     ResourceStringLibrary* library = Catalogue(state);
@@ -78,7 +86,7 @@ void StdKeyLookup(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(keys.size()));
 }
-BENCHMARK(StdKeyLookup)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(StdKeyLookup)->DenseRange(0, CatalogueCount - 1);
 
 void OrderedKeyIndexLookup(benchmark::State& state) {
     ResourceStringLibrary* library = Catalogue(state);
@@ -91,7 +99,7 @@ void OrderedKeyIndexLookup(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(keys.size()));
 }
-BENCHMARK(OrderedKeyIndexLookup)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(OrderedKeyIndexLookup)->DenseRange(0, CatalogueCount - 1);
 
 }  // namespace
 

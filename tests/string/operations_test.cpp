@@ -541,7 +541,12 @@ TEST(OperationsDifferential, AgreeWithStdString) {
         return t;
     };
     for (int round = 0; round < 3000; ++round) {
-        std::string text = randomText(24), needle = randomText(4), repl = randomText(5);
+        // Texts longer than a block of 16 starts, and needles cut from them at any offset and length.
+        std::string text = randomText(70), needle = randomText(4), repl = randomText(5);
+        if (round % 2 && !text.empty()) {
+            const size_t at = rng() % text.size();
+            needle = text.substr(at, 1 + rng() % std::min<size_t>(text.size() - at, 20));
+        }
         auto start = static_cast<int32_t>(rng() % 30) - 3;
         KTString<char> s(text.c_str());
         KTString<char16_t> w(std::u16string(text.begin(), text.end()).c_str());
@@ -607,6 +612,9 @@ TEST(OperationsDifferential, FindIsLinearOnAdversarialInput) {
     needle += 'b';
     KTString<char> s(hay.c_str());
     EXPECT_EQ(Find(s, needle.c_str()), static_cast<int32_t>(hay.size() - needle.size()));
+    // First and last units that match at every start: each start is a candidate the quick scan compares.
+    const std::string enclosed = std::string(1 << 15, 'a') + 'b' + std::string(1 << 15, 'a');
+    EXPECT_EQ(Find(s, enclosed.c_str()), -1);
 }
 
 TEST(OperationsDifferential, FormatMatchesTheCLibraryInBothWidths) {

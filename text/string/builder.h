@@ -92,61 +92,73 @@ class KTStringBuilder {
     KTStringBuilder& AppendUnits(const Char* units, size_t count) {
         if (count == 0) return *this;
         // The fast path: room in the cached block (never in counting mode, whose cached capacity is 0).
-        if (uint64_t{position_} + count <= capacity_ && !HasOtherHolders()) {
-            MoveUnits(data_ + position_, units, count);
-            position_ += static_cast<uint32_t>(count);
-            data_[position_] = 0;
-            block::MarkLengthNotCached(data_);
+        // Read into locals and written back once: the stores of units could alias the members otherwise.
+        const uint32_t at = position_;
+        Char* const data = data_;
+        if (uint64_t{at} + count <= capacity_ && !HasOtherHolders()) {
+            const auto end = static_cast<uint32_t>(at + count);
+            MoveUnits(data + at, units, count);
+            data[end] = 0;
+            block::MarkLengthNotCached(data);
+            position_ = end;
             KT_ASSERT(position_ <= capacity_);
             return *this;
         }
-        return AppendGrowing(units, count);
+        if (count > static_cast<size_t>(ToEnd) - at) detail::ThrowTooLong();
+        const auto needed = static_cast<uint32_t>(at + count);
+        if (writing_) {
+            const CachedBlock block = WriteGrowing(*target_, at, GrownCapacity(needed), units, count);
+            data_ = block.data;
+            capacity_ = block.capacity;
+        }
+        position_ = needed;
+        return *this;
     }
 
-    KTStringBuilder& AppendGrowing(const Char* units, size_t count) {
-        if (count > static_cast<size_t>(ToEnd) - position_) detail::ThrowTooLong();
-        const auto needed = static_cast<uint32_t>(position_ + count);
-        if (!writing_) {
-            position_ = needed;
-            return *this;
-        }
-        if (needed > static_cast<uint32_t>(target_->Capacity())) {
+    struct CachedBlock {
+        Char* data;
+        uint32_t capacity;
+    };
+    // The append that grows or unshares the target first. Static and out of line, so that no call takes
+    // the builder's address: the compiler may then keep its position and block in registers across a
+    // loop of appends, where an escaped builder would store and reload them at every append.
+    [[gnu::noinline]] static CachedBlock WriteGrowing(Target& target, uint32_t at, int32_t grownCapacity,
+                                                      const Char* units, size_t count) {
+        const auto needed = static_cast<uint32_t>(at + count);
+        if (needed > static_cast<uint32_t>(target.Capacity())) {
             // The units may lie in the target's own block, which growing frees.
-            const Char* data = target_->Data();
-            const bool inTarget = !target_->IsNull() && std::less_equal<const Char*>()(data, units) &&
-                                  std::less<const Char*>()(units, data + target_->Capacity() + 1);
+            const Char* data = target.Data();
+            const bool inTarget = !target.IsNull() && std::less_equal<const Char*>()(data, units) &&
+                                  std::less<const Char*>()(units, data + target.Capacity() + 1);
             const ptrdiff_t offset = units - (inTarget ? data : units);
-            target_->Reserve(GrownCapacity(needed), Preserve);
-            if (inTarget) units = target_->Data() + offset;
+            target.Reserve(grownCapacity, Preserve);
+            if (inTarget) units = target.Data() + offset;
         } else {
-            target_->MakeWritable();
+            target.MakeWritable();
         }
-        CacheBlock();
-        std::memmove(data_ + position_, units, count * sizeof(Char));
-        position_ = needed;
-        data_[position_] = 0;
-        target_->_MarkLengthNotCached();
-        KT_ASSERT(position_ <= static_cast<uint32_t>(target_->Capacity()));
-        return *this;
+        Char* data = target.Data();
+        std::memmove(data + at, units, count * sizeof(Char));
+        data[needed] = 0;
+        target._MarkLengthNotCached();
+        KT_ASSERT(needed <= static_cast<uint32_t>(target.Capacity()));
+        return {data, static_cast<uint32_t>(target.Capacity())};
     }
 
     // memmove, with pieces of up to 16 bytes moved inline: every byte is loaded before any is stored, so
     // the units may overlap the destination (a target appended to itself).
+    // GCC 12 follows a piece of known small size (a short standard string's own buffer, an encoded code
+    // point) into branches such a piece never takes, and reports reading past it.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wstringop-overread"
+#pragma GCC diagnostic ignored "-Warray-bounds"
+#endif
     static void MoveUnits(Char* to, const Char* from, size_t count) {
         const size_t size = count * sizeof(Char);
         auto* out = reinterpret_cast<unsigned char*>(to);
         const auto* in = reinterpret_cast<const unsigned char*>(from);
         if (size > 16) {
-            // GCC 12 follows a piece of known small size (a short standard string's own buffer) into this
-            // branch, which such a piece never takes, and reports reading past it.
-#if defined(__GNUC__) && !defined(__clang__)
-            _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wstringop-overread\"")
-                _Pragma("GCC diagnostic ignored \"-Warray-bounds\"")
-#endif
-                    std::memmove(out, in, size);
-#if defined(__GNUC__) && !defined(__clang__)
-            _Pragma("GCC diagnostic pop")
-#endif
+            std::memmove(out, in, size);
         } else if (size >= 8) {
             MoveEnds<uint64_t>(out, in, size);
         } else if (size >= 4) {
@@ -166,6 +178,9 @@ class KTStringBuilder {
         std::memcpy(out, &first, sizeof(Word));
         std::memcpy(out + size - sizeof(Word), &last, sizeof(Word));
     }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
     // Keeps the target's block and capacity for the fast path; call only where the block is writable.
     void CacheBlock() {
@@ -193,7 +208,7 @@ class KTStringBuilder {
     uint8_t writing_ = 1;
     int8_t pass_ = 0;
     // The target's block and capacity as the last growing append or NextPass left them; a capacity of 0
-    // sends every append through AppendGrowing (before the first write, and in counting mode).
+    // sends every append through WriteGrowing (before the first write, and in counting mode).
     Char* data_ = nullptr;
     uint32_t capacity_ = 0;
 };

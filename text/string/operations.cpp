@@ -3,9 +3,14 @@
 #include "text/string/detail/operations_detail.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "platform/platform.h"
 #include "text/unicode/case_fold.h"
@@ -22,21 +27,48 @@ const Char* FindUnit(const Char* p, const Char* end, Char unit) {
         return std::char_traits<Char>::find(p, static_cast<size_t>(end - p), unit);
 }
 
-// The first zero unit in [p, end), or null. The 16-bit width tests 16 units at a time with the compiler's
-// vector extension (SSE2 where the target has it), then finds the unit in the block that holds one.
+// 16 bytes of units as one value: GCC and Clang turn the operations on it into SSE2 instructions on x86 and
+// into plain code elsewhere. A comparison gives a lane of all ones where it holds.
+template <class Char>
+using LaneUnit = std::conditional_t<sizeof(Char) == 1, uint8_t, uint16_t>;
+using ByteBlock = uint8_t __attribute__((vector_size(16)));
+using UnitPairBlock = uint16_t __attribute__((vector_size(16)));
+template <class Char>
+using UnitBlock = std::conditional_t<sizeof(Char) == 1, ByteBlock, UnitPairBlock>;
+
+template <class Char>
+UnitBlock<Char> LoadBlock(const Char* p) {
+    UnitBlock<Char> block;
+    std::memcpy(&block, p, sizeof block);
+    return block;
+}
+
+// Bit i set where lane i of a comparison holds.
+template <class Lanes>
+uint32_t LaneMask(Lanes lanes) {
+    constexpr int LaneCount = sizeof(Lanes) / sizeof(lanes[0]);
+#ifdef __SSE2__
+    __m128i bytes;
+    std::memcpy(&bytes, &lanes, sizeof bytes);
+    if constexpr (LaneCount == 8) bytes = _mm_packs_epi16(bytes, _mm_setzero_si128());  // a byte per lane
+    return static_cast<uint32_t>(_mm_movemask_epi8(bytes));
+#else
+    uint64_t halves[2];
+    std::memcpy(halves, &lanes, sizeof halves);
+    if ((halves[0] | halves[1]) == 0) return 0;  // the usual case: no lane holds
+    uint32_t mask = 0;
+    for (int i = 0; i < LaneCount; ++i) mask |= static_cast<uint32_t>(lanes[i] != 0) << i;
+    return mask;
+#endif
+}
+
+// The first zero unit in [p, end), or null. The 16-bit width tests 16 units at a time, then finds the unit
+// in the block that holds one.
 template <class Char>
 const Char* FindZero(const Char* p, const Char* end) {
-    if constexpr (std::is_same_v<Char, char16_t>) {
-        using Units8 = uint16_t __attribute__((vector_size(16)));
-        for (Units8 low, high; end - p >= 16; p += 16) {
-            std::memcpy(&low, p, sizeof low);
-            std::memcpy(&high, p + 8, sizeof high);
-            const auto zeros = (low == 0) | (high == 0);
-            uint64_t any[2];
-            std::memcpy(any, &zeros, sizeof any);
-            if (any[0] | any[1]) break;
-        }
-    }
+    if constexpr (std::is_same_v<Char, char16_t>)
+        for (; end - p >= 16; p += 16)
+            if (LaneMask((LoadBlock(p) == 0) | (LoadBlock(p + 8) == 0)) != 0) break;
     return FindUnit(p, end, Char(0));
 }
 
@@ -79,15 +111,39 @@ int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int
     if (m <= 0 || from < 0 || from > n || m > n - from) return -1;
     const Char* end = hay + n - m + 1;  // last possible start + 1
     int64_t budget = static_cast<int64_t>(n) * 2 + 64;
-    for (const Char* p = hay + from; p < end;) {
+    const Char* p = hay + from;
+    // Compares the candidate at q unit by unit and charges the budget; past it, the linear search takes over.
+    int32_t fallback = -1;
+    const auto matchesAt = [&](const Char* q) {
+        int32_t k = 1;
+        while (k < m && q[k] == needle[k]) ++k;
+        if (k == m) return true;
+        budget -= k;
+        if (budget < 0) fallback = static_cast<int32_t>(q - hay) + 1;
+        return false;
+    };
+    if (m > 1) {
+        // A block of starts at once: only those whose first and last units both match are candidates, so
+        // that a needle whose first unit is common in the text (a letter in prose) still goes 16 bytes a
+        // step.
+        using Block = UnitBlock<Char>;
+        constexpr int32_t Lanes = sizeof(Block) / sizeof(Char);
+        const auto first = static_cast<LaneUnit<Char>>(needle[0]);
+        const auto last = static_cast<LaneUnit<Char>>(needle[m - 1]);
+        for (; end - p >= Lanes; p += Lanes) {
+            for (uint32_t candidates = LaneMask((LoadBlock(p) == first) & (LoadBlock(p + m - 1) == last));
+                 candidates != 0; candidates &= candidates - 1) {
+                const Char* q = p + std::countr_zero(candidates);
+                if (matchesAt(q)) return static_cast<int32_t>(q - hay);
+                if (fallback >= 0) return FindKmp(hay, n, needle, m, fallback);
+            }
+        }
+    }
+    for (; p < end; ++p) {
         p = FindUnit(p, end, needle[0]);
         if (p == nullptr) return -1;
-        int32_t k = 1;
-        while (k < m && p[k] == needle[k]) ++k;
-        if (k == m) return static_cast<int32_t>(p - hay);
-        budget -= k;
-        if (budget < 0) return FindKmp(hay, n, needle, m, static_cast<int32_t>(p - hay) + 1);
-        ++p;
+        if (matchesAt(p)) return static_cast<int32_t>(p - hay);
+        if (fallback >= 0) return FindKmp(hay, n, needle, m, fallback);
     }
     return -1;
 }
