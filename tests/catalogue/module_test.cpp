@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "catalogue/resource_string_registry.h"
 #include "host/host.h"
@@ -39,7 +40,19 @@ TEST(CatalogueModule, LoadsWalksUnloadsAndLoadsAgain) {
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
         host::CatalogueModule module;
-        ASSERT_TRUE(module.Load(path)) << module.Error();
+        if (round == 1) {
+            ASSERT_TRUE(module.Load(path)) << module.Error();
+        } else {
+            // Moving hands the loaded module over, by construction and by assignment.
+            host::CatalogueModule loading;
+            ASSERT_TRUE(loading.Load(path)) << loading.Error();
+            host::CatalogueModule moved(std::move(loading));
+            module = std::move(moved);
+            EXPECT_FALSE(loading.IsLoaded());
+            EXPECT_FALSE(moved.IsLoaded());
+            EXPECT_EQ(moved.First(), nullptr);
+        }
+        ASSERT_TRUE(module.IsLoaded());
         EXPECT_TRUE(platform::IsModuleLoaded(path.c_str()));
         EXPECT_TRUE(Mapped(fileName));
         host::ResourceStringRecord* first = module.First();
