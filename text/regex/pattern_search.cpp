@@ -660,13 +660,21 @@ SearchOutcome Guarded(Search search) {
     }
 }
 
-}  // namespace
-
 // The depth-first matcher is the library's own answer and the fastest on ordinary lines; when it runs into
 // a limit, a pattern without back-references gets a second run of the breadth-first matcher, with a
 // budget of its own. That one needs stack only per automaton state, not per character, and no time
 // exponential in the text, so long matches and nested quantifiers still find their answer. Both decide
 // whether a match begins at a position alike; neither yields anything else here.
+template <class RunMatcher>
+SearchOutcome DepthFirstThenBreadthFirst(RunMatcher run, bool breadthFirstAllowed) {
+    SearchOutcome outcome = run(false);
+    if (IsLimit(outcome.end) && breadthFirstAllowed) outcome = run(true);
+    return outcome;
+}
+
+}  // namespace
+
+// Compiles the pattern for each run it needs.
 template <class Char>
 SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
                           const Char* pattern, bool wholeText, Matchers matchers) {
@@ -683,10 +691,8 @@ SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text
             return Run(re, shape, subject, end, wholeText, breadthFirst, room);
         };
         if (matchers == Matchers::BreadthFirst) return runOnce(true);
-        SearchOutcome outcome = runOnce(false);
-        if (IsLimit(outcome.end) && !shape.backReference && matchers == Matchers::DepthFirstThenBreadthFirst)
-            outcome = runOnce(true);
-        return outcome;
+        return DepthFirstThenBreadthFirst(
+            runOnce, !shape.backReference && matchers == Matchers::DepthFirstThenBreadthFirst);
     });
 }
 
@@ -716,10 +722,12 @@ struct CompiledPattern {
             const Char* subject = substitution.Apply(text, length);
             const Char* end = subject + std::char_traits<Char>::length(subject);
             const StackRoom room = MeasureStackRoom();
-            SearchOutcome outcome = Run(depthFirst, shape, subject, end, wholeText, false, room);
-            if (IsLimit(outcome.end) && breadthFirst)
-                outcome = Run(*breadthFirst, shape, subject, end, wholeText, true, room);
-            return outcome;
+            return DepthFirstThenBreadthFirst(
+                [&](bool breadthFirstRun) {
+                    return Run(breadthFirstRun ? *breadthFirst : depthFirst, shape, subject, end, wholeText,
+                               breadthFirstRun, room);
+                },
+                breadthFirst.has_value());
         });
     }
 };
