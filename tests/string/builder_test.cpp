@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/support/alloc_counter.h"
+#include "tests/support/allocation_probe.h"
 #include "tests/support/text_literals.h"
 #include "text/string/builder.h"
 #include "text/string/kt_string.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/support/alloc_counter.h"
+#include "tests/support/allocation_probe.h"
 #include "text/string/convert.h"
 #include "text/string/kt_string.h"
 #include "text/string/utf8.h"

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/alloc_counter.h"
+#include "tests/support/allocation_probe.h"
 #include "tests/support/text_literals.h"
 #include "text/string/convert.h"
 
