@@ -22,10 +22,7 @@ class Builder : public ::testing::Test {
     static bool IsInline(const S& s) { return !s.IsNull() && block::Flags(s.Data()) & NotOwned; }
 };
 
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(Builder, AllModes);
+TYPED_TEST_SUITE(Builder, kt::test::AllModes);
 
 }  // namespace
 

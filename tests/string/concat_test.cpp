@@ -26,10 +26,7 @@ class Concat : public ::testing::Test {
     }
 };
 
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(Concat, AllModes);
+TYPED_TEST_SUITE(Concat, kt::test::AllModes);
 
 // Extends `left` and materialises both: the extension must not change what `left` renders.
 template <class S, class Char>
