@@ -40,7 +40,7 @@ TEST(CaseFoldTable, FollowsUnicode6Exactly) {
     EXPECT_EQ(FindCaseRow(0x0130)->lower, 0x0069u);
 }
 
-TEST(CaseFoldTable, ExtrasAreTheFixedListOnly) {
+TEST(CaseFoldTable, ExtrasOfTheFixedList) {
     for (const CaseFoldRow& row : CaseFoldTable) EXPECT_FALSE(row.extra1 == 0 && row.extra2 != 0) << row.code;
     const struct {
         uint32_t code, extra1, extra2;
