@@ -14,10 +14,7 @@
 
 namespace {
 
-template <class Char>
-std::basic_string<Char> Contents(const kt::KTString<Char>& s) {
-    return std::basic_string<Char>(s.Data(), s.Length());
-}
+using kt::fuzz::Contents;
 
 // The characters of a text as the width reads them: UTF-8 sequences decoded by the lead-byte rule (the
 // reference of utf8_fuzz covers that decoder), or 16-bit units.

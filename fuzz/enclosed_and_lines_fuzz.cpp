@@ -10,10 +10,7 @@
 
 namespace {
 
-template <class Char>
-std::basic_string<Char> Contents(const kt::KTString<Char>& s) {
-    return std::basic_string<Char>(s.Data(), s.Length());
-}
+using kt::fuzz::Contents;
 
 template <class Char>
 std::u32string CharactersOf(const std::basic_string<Char>& text) {

@@ -69,24 +69,31 @@ class Input {
     size_t position_ = 0;
 };
 
-// A terminated copy of a text in a heap block of exactly its size: a read past the terminator is a
-// heap-buffer-overflow under AddressSanitizer.
+// A terminated copy of a text at the end of a heap block (behind `offset` spare units, to start it at any
+// alignment): a read past the terminator is a heap-buffer-overflow under AddressSanitizer.
 template <class Char>
 class ExactText {
   public:
-    explicit ExactText(std::basic_string_view<Char> text)
-        : units_(new Char[text.size() + 1]), size_(text.size()) {
-        text.copy(units_.get(), text.size());
+    explicit ExactText(std::basic_string_view<Char> text, size_t offset = 0)
+        : block_(new Char[offset + text.size() + 1]), units_(block_.get() + offset), size_(text.size()) {
+        text.copy(units_, text.size());
         units_[text.size()] = 0;
     }
-    const Char* Get() const { return units_.get(); }
-    Char* Get() { return units_.get(); }
+    const Char* Get() const { return units_; }
+    Char* Get() { return units_; }
     size_t Size() const { return size_; }
 
   private:
-    std::unique_ptr<Char[]> units_;
+    std::unique_ptr<Char[]> block_;
+    Char* units_;
     size_t size_;
 };
+
+// The units of a string of the library (any width and storage mode) as a standard string.
+template <class S>
+std::basic_string<typename S::CharType> Contents(const S& s) {
+    return std::basic_string<typename S::CharType>(s.Data(), static_cast<size_t>(s.Length()));
+}
 
 // Well-formed UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
 inline bool IsValidUtf8(std::string_view text) {

@@ -1,8 +1,11 @@
 // ParseNumber, ParseDigits, ParseHex and HexDigitValue for both widths and all ten integer types, against
-// a reference that compares the digits as decimal text with the limits and applies the documented saturation,
-// fallback and sign rules (long and unsigned long with the 32-bit limits).
+// std::from_chars with the documented saturation, fallback and sign rules applied (long and unsigned long
+// with the 32-bit limits).
+#include <algorithm>
+#include <charconv>
 #include <limits>
 #include <string>
+#include <system_error>
 #include <type_traits>
 #include <utility>
 
@@ -40,41 +43,42 @@ T ReferenceFallback(const kt::NumberParseOptions& options) {
     return static_cast<T>(options.fallback);
 }
 
-// Digits from `p`: the value (saturated at max) and whether it went beyond max; no digits: the fallback.
-// The digits are compared as a decimal text with the text of max, so no arithmetic can overflow here.
-template <class T, class Char>
-T ReferenceDigits(const Char* p, const kt::NumberParseOptions& options, bool& overflow) {
-    constexpr T max = std::numeric_limits<T>::max();
-    overflow = false;
-    if (!IsDigit(*p)) return ReferenceFallback<T>(options);
-    std::string digits;
-    for (; IsDigit(*p); ++p)
-        if (!digits.empty() || *p != Char('0')) digits.push_back(static_cast<char>(*p));
-    const std::string maxDigits = std::to_string(max);
-    if (digits.size() > maxDigits.size() || (digits.size() == maxDigits.size() && digits > maxDigits)) {
-        overflow = true;
-        return max;
-    }
-    return digits.empty() ? T(0) : static_cast<T>(std::stoull(digits));
+// The run of units from `p` that `accept` takes, as ASCII text.
+template <class Char, class Accept>
+std::string RunOf(const Char* p, Accept accept) {
+    std::string run;
+    for (; accept(*p); ++p) run.push_back(static_cast<char>(*p));
+    return run;
 }
 
+// Digits from `p`, read by std::from_chars: the value (saturated at max) and whether it went beyond max;
+// no digits: the fallback.
+template <class T, class Char>
+T ReferenceDigits(const Char* p, const kt::NumberParseOptions& options, bool& overflow) {
+    const std::string digits = RunOf(p, IsDigit<Char>);
+    overflow = false;
+    if (digits.empty()) return ReferenceFallback<T>(options);
+    T value = 0;
+    overflow = std::from_chars(digits.data(), digits.data() + digits.size(), value).ec ==
+               std::errc::result_out_of_range;
+    return overflow ? std::numeric_limits<T>::max() : value;
+}
+
+// std::from_chars in base 16 on the unsigned type: the pattern when the significant digits fit, else
+// saturation decided by the bit pattern of the digits that did fit.
 template <class T, class Char>
 T ReferenceHex(const Char* p) {
     using Unsigned = std::make_unsigned_t<T>;
-    constexpr int maxDigits = std::numeric_limits<Unsigned>::digits / 4;
+    constexpr size_t maxDigits = std::numeric_limits<Unsigned>::digits / 4;
     if (p[0] == Char('0') && p[1] == Char('x')) p += 2;
     while (*p == Char('0')) ++p;
-    Unsigned value = 0;
-    for (int digits = 0; HexValue(*p) >= 0; ++p, ++digits) {
-        if (digits == maxDigits) {
-            if constexpr (std::is_signed_v<T>)
-                return static_cast<T>(value) < 0 ? std::numeric_limits<T>::min()
-                                                 : std::numeric_limits<T>::max();
-            return std::numeric_limits<T>::max();
-        }
-        value = static_cast<Unsigned>(value * 16 + HexValue(*p));
-    }
-    return static_cast<T>(value);
+    const std::string digits = RunOf(p, [](Char c) { return HexValue(c) >= 0; });
+    const size_t taken = std::min(digits.size(), maxDigits);
+    Unsigned pattern = 0;
+    std::from_chars(digits.data(), digits.data() + taken, pattern, 16);
+    const auto value = static_cast<T>(pattern);
+    if (digits.size() == taken) return value;
+    return std::cmp_less(value, 0) ? std::numeric_limits<T>::min() : std::numeric_limits<T>::max();
 }
 
 template <class T, class Char>

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/support/alloc_counter.h"
+#include "tests/support/allocation_probe.h"
 #include "tests/support/text_literals.h"
 #include "text/string/builder.h"
 #include "text/string/kt_string.h"
@@ -22,10 +22,7 @@ class Builder : public ::testing::Test {
     static bool IsInline(const S& s) { return !s.IsNull() && block::Flags(s.Data()) & NotOwned; }
 };
 
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(Builder, AllModes);
+TYPED_TEST_SUITE(Builder, kt::test::AllModes);
 
 }  // namespace
 

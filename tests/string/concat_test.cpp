@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/support/alloc_counter.h"
+#include "tests/support/allocation_probe.h"
 #include "tests/support/text_literals.h"
 #include "text/string/concat.h"
 #include "text/string/kt_string.h"
@@ -26,10 +26,7 @@ class Concat : public ::testing::Test {
     }
 };
 
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(Concat, AllModes);
+TYPED_TEST_SUITE(Concat, kt::test::AllModes);
 
 // Extends `left` and materialises both: the extension must not change what `left` renders.
 template <class S, class Char>

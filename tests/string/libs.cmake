@@ -1,1 +1,1 @@
-set(area_extra_sources ${CMAKE_CURRENT_SOURCE_DIR}/support/alloc_counter.cpp)
+set(area_extra_sources ${CMAKE_CURRENT_SOURCE_DIR}/support/allocation_probe.cpp)

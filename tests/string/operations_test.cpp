@@ -20,10 +20,7 @@ class Operations : public ::testing::Test {
     static S Make(const char* ascii) { return S(Ascii<Char>(ascii).c_str()); }
     static std::basic_string<Char> T(const char* ascii) { return Ascii<Char>(ascii); }
 };
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(Operations, AllModes);
+TYPED_TEST_SUITE(Operations, kt::test::AllModes);
 
 TYPED_TEST(Operations, Searches) {
     auto s = this->Make("hello");

@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <functional>
 #include <limits>
-#include <memory>
 #include <new>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "tests/support/alloc_counter.h"
+#include "tests/support/allocation_probe.h"
 #include "tests/support/text_literals.h"
 #include "text/string/kt_string.h"
 #include "text/string/string_statics.h"
@@ -49,10 +45,7 @@ class StringModes : public ::testing::Test {
     std::basic_string<Char> L(const char* ascii) { return Ascii<Char>(ascii); }
 };
 
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(StringModes, AllModes);
+TYPED_TEST_SUITE(StringModes, kt::test::AllModes);
 
 TYPED_TEST(StringModes, EmptyFormsAllocateNothing) {
     using Char = typename TypeParam::CharType;
@@ -282,8 +275,7 @@ TYPED_TEST(StringModes, FailedAllocationRaisesTheStringErrorAndKeepsTheString) {
 
 template <class Char>
 class Header : public ::testing::Test {};
-using Widths = ::testing::Types<char, char16_t>;
-TYPED_TEST_SUITE(Header, Widths);
+TYPED_TEST_SUITE(Header, kt::test::Widths);
 
 TYPED_TEST(Header, ShortAndLongForms) {
     using Char = TypeParam;
@@ -569,133 +561,6 @@ TEST(BorrowedMode, EmptyForeignTextAndNull) {
     e.Clear();  // taking ownership of nothing gives the empty value
     EXPECT_TRUE(IsNullData(e.Data()));
     EXPECT_TRUE(e.Owned());
-}
-
-// ---- 8-bit specifics ----------------------------------------------------------------------------------
-
-TEST(Utf8Width, CharacterCountsAndCapacities) {
-    KTString<char> e9('\xE9');
-    EXPECT_EQ(e9.Length(), 2);
-    EXPECT_EQ(e9.Capacity(), 2);
-    KTString<char> three(KTCapacity{3}, false);
-    EXPECT_EQ(three.Capacity(), 12);
-    // "aäb": a count of 2 characters covers 3 bytes.
-    KTString<char> two(
-        "a\xC3\xA4"
-        "b",
-        2, false);
-    EXPECT_EQ(two.ToView(), "a\xC3\xA4");
-    KTString<char16_t> wide(u"abc", 2, false);  // the flag means nothing in the 16-bit width
-    EXPECT_EQ(wide.ToView(), u"ab");
-}
-
-TEST(Utf8Width, CodePointAssignmentLengths) {
-    KTString<char> s;
-    const std::pair<char32_t, int> cases[] = {{0x7F, 1},   {0x80, 2},    {0x7FF, 2},   {0x800, 3},
-                                              {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
-    for (auto [cp, bytes] : cases) {
-        s = cp;
-        EXPECT_EQ(s.Length(), bytes) << std::hex << static_cast<uint32_t>(cp);
-    }
-    s = U'\x110000';
-    EXPECT_EQ(s.Length(), 0);
-    s = U'\0';
-    EXPECT_EQ(s.Length(), 0);
-}
-
-TEST(Utf8Width, CharsToUnitsNeverStepsPastTheTerminator) {
-    EXPECT_EQ(CharsToUnits("a\xC3\xA4"
-                           "bc",
-                           3),
-              4);
-    EXPECT_EQ(CharsToUnits("abc", 0), 0);
-    EXPECT_EQ(CharsToUnits("abc", 99), 3);
-    EXPECT_EQ(CharsToUnits("ab\xF0", 5), 3) << "a lead byte promising 3 more bytes at the end";
-    EXPECT_EQ(CharsToUnits("ab\xE2\x82", 5), 4);
-    EXPECT_EQ(CharsToUnits(nullptr, 5), 0);
-    EXPECT_EQ(UnitsToChars("a\xC3\xA4"
-                           "bc",
-                           3),
-              2);
-    EXPECT_EQ(UnitsToChars("a\xC3\xA4"
-                           "bc",
-                           2),
-              2)
-        << "an offset inside a sequence counts that sequence";
-    EXPECT_EQ(UnitsToChars("\xF0", 10), 1);
-}
-
-// The counts take many bytes at a time where the text allows it; the byte-by-byte lead-byte walk is the
-// reference. Random texts of all byte kinds (ASCII, continuation bytes, leads of every length, zeros), at
-// every alignment, each in a block of its exact size so that a read past the terminator is reported.
-TEST(Utf8Width, CountsAgreeWithTheByteWalkOnAnyBytes) {
-    const unsigned char kinds[][2] = {{0x20, 0x7F}, {0x20, 0x7F}, {0x20, 0x7F}, {0xC0, 0xDF},
-                                      {0xE0, 0xEF}, {0xF0, 0xFF}, {0x80, 0xBF}, {0x00, 0x00}};
-    std::mt19937 random(2024);
-    for (int round = 0; round < 1200; ++round) {
-        // Every third text is bytes of any kind. The others are well-formed sequences, so that long
-        // stretches are counted whole, with one byte of another kind (no zero) every 50 sequences.
-        const bool anyBytes = round % 3 == 0;
-        std::string bytes;
-        for (size_t i = 0, length = random() % 300; i < length; ++i) {
-            const bool wellFormed = !anyBytes && i % 50 != 49;
-            const auto& kind = kinds[random() % (anyBytes ? 8 : wellFormed ? 6 : 7)];
-            bytes += static_cast<char>(kind[0] + random() % (kind[1] - kind[0] + 1));
-            if (wellFormed)
-                for (int k = 1; k < Utf8SequenceLength(kind[0]); ++k)
-                    bytes += static_cast<char>(0x80 + random() % 64);
-        }
-        const size_t alignment = static_cast<size_t>(round) % 8;
-        std::unique_ptr<char[]> block(new char[alignment + bytes.size() + 1]);
-        char* text = block.get() + alignment;
-        std::memcpy(text, bytes.c_str(), bytes.size() + 1);
-        // The reference walk: where each sequence starts, and where the walk ends (at the terminator).
-        std::vector<int32_t> starts;
-        const char* p = text;
-        while (*p != 0) {
-            starts.push_back(static_cast<int32_t>(p - text));
-            const int length = Utf8SequenceLength(static_cast<unsigned char>(*p++));
-            for (int k = 1; k < length && *p != 0; ++k) ++p;
-        }
-        const auto end = static_cast<int32_t>(p - text), count = static_cast<int32_t>(starts.size());
-        SCOPED_TRACE(::testing::PrintToString(bytes));
-        for (int32_t units = -1; units <= end + 9; ++units) {
-            const int32_t limit = units > end + 8 ? ToEnd : units;  // sequences that start before it
-            ASSERT_EQ(UnitsToChars(text, limit),
-                      std::lower_bound(starts.begin(), starts.end(), limit) - starts.begin())
-                << limit;
-        }
-        for (int32_t chars = -1; chars <= count + 2; ++chars) {
-            const int32_t limit = chars > count + 1 ? ToEnd : chars;
-            ASSERT_EQ(CharsToUnits(text, limit), limit <= 0       ? 0
-                                                 : limit >= count ? end
-                                                                  : starts[limit])
-                << limit;
-        }
-    }
-}
-
-TEST(Utf8Width, SequenceLengthsFromLeadBytes) {
-    EXPECT_EQ(Utf8SequenceLength(0x41), 1);
-    EXPECT_EQ(Utf8SequenceLength(0x80), 4) << "the bit rule applies to stray continuation bytes too";
-    EXPECT_EQ(Utf8SequenceLength(0xBF), 4);
-    EXPECT_EQ(Utf8SequenceLength(0xC0), 2);
-    EXPECT_EQ(Utf8SequenceLength(0xDF), 2);
-    EXPECT_EQ(Utf8SequenceLength(0xE0), 3);
-    EXPECT_EQ(Utf8SequenceLength(0xEF), 3);
-    EXPECT_EQ(Utf8SequenceLength(0xF0), 4);
-    EXPECT_EQ(Utf8SequenceLength(0xFF), 4);
-}
-
-TEST(Utf8Width, DecodeStopsAtTerminator) {
-    const char truncated[] = "\xE2\x82";
-    const char* p = truncated;
-    DecodeUtf8(p);
-    EXPECT_EQ(p, truncated + 2);
-    const char euro[] = "\xE2\x82\xAC";
-    p = euro;
-    EXPECT_EQ(DecodeUtf8(p), 0x20ACu);
-    EXPECT_EQ(p, euro + 3);
 }
 
 TEST(StaticValues, HoldTheirTexts) {

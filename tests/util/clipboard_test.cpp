@@ -74,10 +74,7 @@ class ClipboardText : public ClipboardTest {
     using Char = typename S::CharType;
     static S Make(std::string_view ascii) { return S(Ascii<Char>(ascii).c_str()); }
 };
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(ClipboardText, AllModes);
+TYPED_TEST_SUITE(ClipboardText, kt::test::AllModes);
 
 TYPED_TEST(ClipboardText, CopyAndPasteRoundTrip) {
     using Char = typename TestFixture::Char;

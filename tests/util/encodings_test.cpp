@@ -32,10 +32,7 @@ class LineEndings : public ::testing::Test {
     static S Make(std::string_view ascii) { return S(Ascii<Char>(ascii).c_str()); }
     static std::basic_string<Char> W(std::string_view ascii) { return Ascii<Char>(ascii); }
 };
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(LineEndings, AllModes);
+TYPED_TEST_SUITE(LineEndings, kt::test::AllModes);
 
 TYPED_TEST(LineEndings, EveryBreakBecomesTheTarget) {
     using Char = typename TestFixture::Char;
@@ -180,8 +177,7 @@ TYPED_TEST(LineEndingsOwnership, SharedAndBorrowedCharactersStayIntact) {
 
 template <class Char>
 class LineBreakSearch : public ::testing::Test {};
-using Widths = ::testing::Types<char, char16_t>;
-TYPED_TEST_SUITE(LineBreakSearch, Widths);
+TYPED_TEST_SUITE(LineBreakSearch, kt::test::Widths);
 
 TYPED_TEST(LineBreakSearch, FindForeignLineEnding) {
     using Char = TypeParam;
@@ -267,9 +263,7 @@ class QuotedPrintable : public ::testing::Test {
         return Units(s);
     }
 };
-using Modes16 = ::testing::Types<KTString<char16_t>, KTStringInline<char16_t, 8>, KTStringShared<char16_t>,
-                                 KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(QuotedPrintable, Modes16);
+TYPED_TEST_SUITE(QuotedPrintable, kt::test::Modes16);
 
 TYPED_TEST(QuotedPrintable, EscapesAndLineBreaks) {
     EXPECT_EQ(this->Encode(u"plain text, 1+1 <ok>\tend"), u"plain text, 1+1 <ok>\tend");

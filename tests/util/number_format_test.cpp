@@ -51,8 +51,7 @@ std::string Hex(uint64_t value, int32_t size, bool uppercase, const Char* prefix
 
 template <class Char>
 class Widths : public ::testing::Test {};
-using BothWidths = ::testing::Types<char, char16_t>;
-TYPED_TEST_SUITE(Widths, BothWidths);
+TYPED_TEST_SUITE(Widths, kt::test::Widths);
 
 }  // namespace
 
@@ -177,10 +176,7 @@ TEST(FloatFormat, MatchesPrintfOnRandomFloats) {
 
 template <class S>
 class NumberAppends : public ::testing::Test {};
-using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringInline<char, 8>,
-                                  KTStringInline<char16_t, 8>, KTStringShared<char>, KTStringShared<char16_t>,
-                                  KTStringBorrowed<char>, KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(NumberAppends, AllModes);
+TYPED_TEST_SUITE(NumberAppends, kt::test::AllModes);
 
 TYPED_TEST(NumberAppends, TextFormsOfEachType) {
     using Char = typename TypeParam::CharType;

@@ -2,27 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <charconv>
+#include "tests/support/text_literals.h"
+
 #include <cstdint>
 #include <limits>
-#include <random>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <type_traits>
-#include <utility>
-#include <vector>
 
 namespace {
 
 using kt::NumberParseOptions;
-
-// The ASCII text `ascii` in the code units of width Char.
-template <class Char>
-std::basic_string<Char> Widen(std::string_view ascii) {
-    return std::basic_string<Char>(ascii.begin(), ascii.end());
-}
 
 template <class T, class Char>
 T Number(const std::basic_string<Char>& text, const NumberParseOptions& options = {}) {
@@ -49,10 +38,9 @@ NumberParseOptions FallbackOptions(int8_t mode, int64_t fallback) {
 template <class Char>
 class NumberParseTest : public ::testing::Test {
   protected:
-    static std::basic_string<Char> T(std::string_view ascii) { return Widen<Char>(ascii); }
+    static std::basic_string<Char> T(std::string_view ascii) { return kt::test::Ascii<Char>(ascii); }
 };
-using Widths = ::testing::Types<char, char16_t>;
-TYPED_TEST_SUITE(NumberParseTest, Widths);
+TYPED_TEST_SUITE(NumberParseTest, kt::test::Widths);
 
 TYPED_TEST(NumberParseTest, BlanksAndSigns) {
     NumberParseOptions skip;
@@ -305,142 +293,6 @@ TEST(NumberParse, UsableInConstantExpressions) {
     }();
     static_assert(parsed == -128);
     EXPECT_EQ(parsed, -128);
-}
-
-// Differential tests against std::from_chars over all ten target types; `long` and `unsigned long` read
-// as 32-bit integers on every platform.
-template <class T>
-using Kind = std::conditional_t<std::is_same_v<T, long>, int32_t,
-                                std::conditional_t<std::is_same_v<T, unsigned long>, uint32_t, T>>;
-template <class T>
-class NumberParseDifferentialTest : public ::testing::Test {};
-using Targets = ::testing::Types<signed char, unsigned char, short, unsigned short, int, unsigned int, long,
-                                 unsigned long, long long, unsigned long long>;
-TYPED_TEST_SUITE(NumberParseDifferentialTest, Targets);
-
-// What ParseNumber must give for `text` (no blanks, no prefix, fallback mode 0), from std::from_chars:
-// its value when in range, else the saturated limit; a text without digits gives 0.
-template <class T>
-T ReferenceNumber(const std::string& text) {
-    const bool negative = !text.empty() && text[0] == '-';
-    std::string digits = text;
-    if (!digits.empty() && digits[0] == '+') digits.erase(0, 1);  // from_chars takes no '+'
-    if (!std::is_signed_v<T> && negative) return 0;               // '-' is no digit for unsigned targets
-    T value = 0;
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (result.ec == std::errc::result_out_of_range)
-        return negative ? std::numeric_limits<T>::min() : std::numeric_limits<T>::max();
-    if (result.ec != std::errc{}) return 0;
-    return value;
-}
-
-// Decimal texts: in-range values of every magnitude, the limits and one beyond them, and random
-// digit runs (with leading zeros, signs and trailing junk) far out of range.
-template <class T>
-std::vector<std::string> DecimalSamples(std::mt19937_64& random, int count) {
-    using Limits = std::numeric_limits<T>;
-    std::vector<std::string> samples;
-    auto add = [&](auto value) {
-        char buffer[48];
-        samples.emplace_back(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-    };
-    add(Limits::max());
-    add(Limits::min());
-    samples.push_back(samples[0] + "0");
-    for (size_t limit = 0; limit < 2; ++limit) {
-        // One beyond the limit: the decimal magnitude plus one.
-        std::string beyond = samples[limit];
-        size_t position = beyond.size();
-        while (position > 0 && beyond[position - 1] == '9') beyond[--position] = '0';
-        if (position == 0 || beyond[position - 1] == '-') {
-            beyond.insert(position, "1");
-        } else {
-            ++beyond[position - 1];
-        }
-        samples.push_back(beyond);
-    }
-    for (int i = 0; i < count; ++i) {
-        // Random bits of a random width, so that short numbers are as common as long ones.
-        const int width = static_cast<int>(random() % Limits::digits) + 1;
-        auto bits = static_cast<std::make_unsigned_t<T>>(random() >> (64 - width));
-        add(static_cast<T>(random() % 2 && std::is_signed_v<T> ? 0u - bits : bits));
-    }
-    const std::string_view junk[] = {"", "", "x", " 1", "-", ".5", "\xC2\xB3"};
-    for (int i = 0; i < count; ++i) {
-        std::string text;
-        const auto sign = random() % 4;
-        if (sign == 0) text += '-';
-        if (sign == 1) text += '+';
-        const auto length = random() % 26;
-        for (uint64_t n = 0; n < length; ++n) text += static_cast<char>('0' + random() % 10);
-        text += junk[random() % std::size(junk)];
-        samples.push_back(text);
-    }
-    return samples;
-}
-
-TYPED_TEST(NumberParseDifferentialTest, ParseNumberAgreesWithFromChars) {
-    using T = TypeParam;
-    std::mt19937_64 random(20240601);
-    // Samples around the limits of both, so that a 64-bit long read beyond the 32-bit ones shows.
-    std::vector<std::string> samples = DecimalSamples<T>(random, 20000);
-    for (const std::string& text : DecimalSamples<Kind<T>>(random, 1000)) samples.push_back(text);
-    for (const std::string& text : samples) {
-        const auto expected = static_cast<T>(ReferenceNumber<Kind<T>>(text));
-        ASSERT_EQ(Number<T>(text), expected) << text;
-        ASSERT_EQ(Number<T>(Widen<char16_t>(text)), expected) << text;
-    }
-}
-
-TYPED_TEST(NumberParseDifferentialTest, ParseDigitsReportsOverflowAsFromChars) {
-    using T = TypeParam;
-    std::mt19937_64 random(77);
-    for (const std::string& text : DecimalSamples<Kind<T>>(random, 5000)) {
-        if (text.empty() || text[0] < '0' || text[0] > '9') continue;  // digits only
-        Kind<T> kindValue = 0;
-        const auto result = std::from_chars(text.data(), text.data() + text.size(), kindValue);
-        const bool overflow = result.ec == std::errc::result_out_of_range;
-        const auto expected = static_cast<T>(overflow ? std::numeric_limits<Kind<T>>::max() : kindValue);
-        T value = 99;
-        ASSERT_EQ(kt::ParseDigits(text.c_str(), value, NumberParseOptions{}), overflow) << text;
-        ASSERT_EQ(value, expected) << text;
-        value = 99;
-        ASSERT_EQ(kt::ParseDigits(Widen<char16_t>(text).c_str(), value, NumberParseOptions{}), overflow)
-            << text;
-        ASSERT_EQ(value, expected) << text;
-    }
-}
-
-// ParseHex against std::from_chars in base 16 on the unsigned type: the pattern when the significant
-// digits fit, else saturation decided by the bit pattern of the digits that did fit.
-TYPED_TEST(NumberParseDifferentialTest, ParseHexAgreesWithFromChars) {
-    using T = Kind<TypeParam>;
-    using Unsigned = std::make_unsigned_t<T>;
-    constexpr int DigitLimit = std::numeric_limits<Unsigned>::digits / 4;
-    std::mt19937_64 random(4242);
-    const std::string_view hexDigits = "0123456789abcdefABCDEF";
-    for (int i = 0; i < 20000; ++i) {
-        std::string text = random() % 3 == 0 ? "0x" : "";
-        const auto zeros = random() % 4;
-        text.append(zeros, '0');
-        const auto length = random() % (DigitLimit + 3);
-        for (uint64_t n = 0; n < length; ++n) text += hexDigits[random() % hexDigits.size()];
-        if (random() % 2) text += "g7";
-
-        size_t first = text.compare(0, 2, "0x") == 0 ? 2 : 0;
-        const size_t end = text.find('g') == std::string::npos ? text.size() : text.find('g');
-        while (first < end && text[first] == '0') ++first;
-        const size_t taken = std::min<size_t>(end - first, DigitLimit);
-        Unsigned pattern = 0;
-        if (taken > 0) std::from_chars(text.data() + first, text.data() + first + taken, pattern, 16);
-        T expected = static_cast<T>(pattern);
-        if (end - first > taken)
-            expected =
-                std::cmp_less(expected, 0) ? std::numeric_limits<T>::min() : std::numeric_limits<T>::max();
-
-        ASSERT_EQ(Hex<TypeParam>(text), expected) << text;
-        ASSERT_EQ(Hex<TypeParam>(Widen<char16_t>(text)), expected) << text;
-    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/text_literals.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -33,9 +35,7 @@ void ExpectSystemMessage(const std::u16string& text, int code) {
 
 template <class S>
 class SystemErrorText : public ::testing::Test {};
-using Modes16 = ::testing::Types<KTString<char16_t>, KTStringInline<char16_t, 8>, KTStringShared<char16_t>,
-                                 KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(SystemErrorText, Modes16);
+TYPED_TEST_SUITE(SystemErrorText, kt::test::Modes16);
 
 TYPED_TEST(SystemErrorText, KnownCodesGiveTheSystemMessage) {
     TypeParam s(u"previous");

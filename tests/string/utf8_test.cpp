@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/text_literals.h"
+
 #include <cstring>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/support/alloc_counter.h"
+#include "tests/support/allocation_probe.h"
 #include "text/string/convert.h"
 #include "text/string/kt_string.h"
 #include "text/string/utf8.h"
@@ -121,7 +122,6 @@ TEST(Utf8CodePage, SizeQueryTerminatorAndFailures) {
 
 TEST(Utf8CodePage, ExactBuffersAcrossTheWordPath) {
     // Lengths around the eight-byte ASCII words, with a multi-byte character at every position.
-    std::mt19937 random(7);
     for (int length = 0; length < 40; ++length) {
         for (int at = 0; at <= length; ++at) {
             std::string bytes(static_cast<size_t>(length), 'a');
@@ -140,6 +140,34 @@ TEST(Utf8CodePage, ExactBuffersAcrossTheWordPath) {
     }
 }
 
+// ---- character counts of 8-bit strings ---------------------------------------------------------------
+
+TEST(Utf8Width, CharacterCountsAndCapacities) {
+    KTString<char> e9('\xE9');
+    EXPECT_EQ(e9.Length(), 2);
+    EXPECT_EQ(e9.Capacity(), 2);
+    KTString<char> three(KTCapacity{3}, false);
+    EXPECT_EQ(three.Capacity(), 12);
+    // "aäb": a count of 2 characters covers 3 bytes.
+    KTString<char> two(
+        "a\xC3\xA4"
+        "b",
+        2, false);
+    EXPECT_EQ(two.ToView(), "a\xC3\xA4");
+    KTString<char16_t> wide(u"abc", 2, false);  // the flag means nothing in the 16-bit width
+    EXPECT_EQ(wide.ToView(), u"ab");
+}
+
+TEST(Utf8Width, CharsToUnitsNeverStepsPastTheTerminator) {
+    EXPECT_EQ(CharsToUnits("ab\xF0", 5), 3) << "a lead byte promising 3 more bytes at the end";
+    EXPECT_EQ(CharsToUnits(nullptr, 5), 0);
+    EXPECT_EQ(UnitsToChars("a\xC3\xA4"
+                           "bc",
+                           2),
+              2)
+        << "an offset inside a sequence counts that sequence";
+}
+
 // ---- the library's own UTF-8 primitives --------------------------------------------------------------
 
 TEST(Utf8Primitives, EncodeLengthsAndRefusals) {
@@ -152,6 +180,9 @@ TEST(Utf8Primitives, EncodeLengthsAndRefusals) {
         EXPECT_EQ(end - bytes, length) << std::hex << cp;
         const char* in = bytes;
         EXPECT_EQ(DecodeUtf8(in), cp);
+        KTString<char> assigned;
+        assigned = static_cast<char32_t>(cp);
+        EXPECT_EQ(Bytes(assigned), std::string(bytes, end));
     }
     for (uint32_t cp : {0xD800u, 0xDFFFu, 0x110000u}) {
         char bytes[4];
@@ -159,53 +190,23 @@ TEST(Utf8Primitives, EncodeLengthsAndRefusals) {
         EXPECT_FALSE(EncodeUtf8(end, cp));
         EXPECT_EQ(end, bytes);
     }
+    KTString<char> s("x");
+    s = U'\x110000';
+    EXPECT_EQ(s.Length(), 0);
+    s = U'\0';
+    EXPECT_EQ(s.Length(), 0);
 }
 
-TEST(Utf8Primitives, DecodePreviousWalksBackToTheLead) {
-    const char text[] = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
-    const char* pos = text + std::strlen(text);
-    EXPECT_EQ(DecodeUtf8Previous(text, pos), 0x1F600u);
-    EXPECT_EQ(pos, text + 6);
-    EXPECT_EQ(DecodeUtf8Previous(text, pos), 0x20ACu);
-    EXPECT_EQ(pos, text + 3);
-    EXPECT_EQ(DecodeUtf8Previous(text, pos), 0xE9u);
-    EXPECT_EQ(pos, text + 1);
-    // Forward and backward agree on C3 A9.
-    const char* forward = text + 1;
-    EXPECT_EQ(DecodeUtf8(forward), 0xE9u);
-    EXPECT_EQ(DecodeUtf8Previous(text, pos), uint32_t{'a'});
-    EXPECT_EQ(pos, text);
-    EXPECT_EQ(DecodeUtf8Previous(text, pos), 0u) << "nothing before the start";
-    EXPECT_EQ(pos, text);
-
-    // Continuation bytes up to the start: the walk stops there and takes that byte as the lead.
-    const char stray[] = "\xA9\xA9";
-    const char* end = stray + 2;
-    DecodeUtf8Previous(stray, end);
-    EXPECT_EQ(end, stray);
-    // A long run of continuation bytes decodes without undefined shifts.
-    const char run[] = "x\x80\x80\x80\x80\x80\x80\x80\xBF";
-    const char* runEnd = run + 9;
-    DecodeUtf8Previous(run, runEnd);
-    EXPECT_EQ(runEnd, run);
-}
-
-TEST(Utf8Primitives, FindCodePoint) {
-    const char text[] =
-        "ab\xC3\xA9"
-        "c\xE2\x82\xAC\xF0\x9F\x98\x80";
-    EXPECT_EQ(FindCodePoint(text, 'c'), text + 4);
-    EXPECT_EQ(FindCodePoint(text, 0xE9), text + 2);
-    EXPECT_EQ(FindCodePoint(text, 0x20AC), text + 5);
-    EXPECT_EQ(FindCodePoint(text, 0x1F600), text + 8);
-    EXPECT_EQ(FindCodePoint(text, 0xE8), nullptr);
-    EXPECT_EQ(FindCodePoint(text, 'z'), nullptr);
-    EXPECT_EQ(FindCodePoint(text, 0), nullptr);
+TEST(Utf8Primitives, SequenceLengthsAndTheTerminator) {
+    // The bit rule applies to stray continuation bytes too.
+    const std::pair<unsigned char, int> leads[] = {{0x41, 1}, {0x80, 4}, {0xBF, 4}, {0xC0, 2}, {0xDF, 2},
+                                                   {0xE0, 3}, {0xEF, 3}, {0xF0, 4}, {0xFF, 4}};
+    for (auto [lead, length] : leads) EXPECT_EQ(Utf8SequenceLength(lead), length) << int{lead};
+    const char truncated[] = "\xE2\x82";
+    const char* p = truncated;
+    DecodeUtf8(p);
+    EXPECT_EQ(p, truncated + 2) << "decoding stops at the terminator";
     EXPECT_EQ(FindCodePoint(nullptr, 'a'), nullptr);
-    // Sequences are matched whole, never from their middle: A9 is no character here.
-    EXPECT_EQ(FindCodePoint("\xC3\xA9", 0x29), nullptr);
-    // The decoder's bit rules accept an overlong form of U+00E9.
-    EXPECT_STREQ(FindCodePoint("x\xE0\x83\xA9", 0xE9), "\xE0\x83\xA9");
 }
 
 // ---- UTF-16 to new UTF-8 strings ----------------------------------------------------------------------
@@ -226,20 +227,6 @@ TEST(ToUtf8, TerminatedAndCountedForms) {
     EXPECT_EQ(Bytes(ToUtf8(shared)), Bytes(all));
 }
 
-TEST(ToUtf8, SurrogatesCombineByTheirLowBits) {
-    // The pair rule does not check the halves: D83D followed by 'A' combines all the same.
-    const char16_t odd[] = {0xD83D, u'A', 0};
-    uint32_t expected = ((0x3Du << 10) | (u'A' & 0x3FF)) + 0x10000;
-    char bytes[4];
-    char* end = bytes;
-    EncodeUtf8(end, expected);
-    EXPECT_EQ(Bytes(ToUtf8(odd)), std::string(bytes, end));
-    // A surrogate as the last unit never reaches for the terminator.
-    const char16_t last[] = {u'x', 0xD83D, 0};
-    EXPECT_EQ(Bytes(ToUtf8(last)), "x\xEF\xBF\xBD");
-    EXPECT_EQ(Bytes(ToUtf8(odd, 1)), "\xEF\xBF\xBD");
-}
-
 TEST(ToUtf8, OneAllocationAndAnEightBitCopy) {
     ResetAllocations();
     KTString<char> s = ToUtf8(u"ein l\u00E4ngerer Text mit Umlauten: \u00F6\u00FC\u00DF");
@@ -257,9 +244,7 @@ TEST(ToUtf8, OneAllocationAndAnEightBitCopy) {
 
 template <class S>
 class Utf16Modes : public ::testing::Test {};
-using Modes16 = ::testing::Types<KTString<char16_t>, KTStringInline<char16_t, 8>, KTStringShared<char16_t>,
-                                 KTStringBorrowed<char16_t>>;
-TYPED_TEST_SUITE(Utf16Modes, Modes16);
+TYPED_TEST_SUITE(Utf16Modes, kt::test::Modes16);
 
 TYPED_TEST(Utf16Modes, ConvertFromUtf8InThreeForms) {
     TypeParam s;
