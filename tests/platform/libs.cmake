@@ -1,1 +1,0 @@
-set(area_libs ktplatform kttext_unicode kttext_string)

@@ -1,1 +1,0 @@
-set(area_libs kttext)

@@ -1,1 +1,0 @@
-set(area_extra_sources ${CMAKE_CURRENT_SOURCE_DIR}/support/allocation_probe.cpp)

@@ -1,2 +1,0 @@
-set(area_libs kttext)
-set(area_extra_sources ${CMAKE_CURRENT_SOURCE_DIR}/support/allocation_probe.cpp)
