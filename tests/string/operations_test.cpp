@@ -614,43 +614,6 @@ TEST(OperationsDifferential, FindIsLinearOnAdversarialInput) {
     EXPECT_EQ(Find(s, enclosed.c_str()), -1);
 }
 
-TEST(OperationsDifferential, FormatMatchesTheCLibraryInBothWidths) {
-    struct Case {
-        const char* format;
-        double number;
-        int integer;
-    };
-    const Case cases[] = {
-        {"%d|%5.2f", 1.5, -42},          {"%+08.3f and %x", -0.0005, 255}, {"%e %i", 123456.789, 0},
-        {"%-10g|%o", 1e-300, 8},         {"%G %X", 1e300, 0xBEEF},         {"%a %u", 0.1, 7},
-        {"%.0f %%%d", 2.5, -2147483647}, {"%#.3g %05d", 100.0, 12},        {"%10.2f %c", 3.14159, 'Q'},
-    };
-    for (const auto& c : cases) {
-        char expected[256];
-        // The argument order in the table's formats: an int first where %d comes first, else a double.
-        bool intFirst = std::strchr("dioxXuc", c.format[std::strcspn(c.format, "dioxXucfeEgGaA")]) != nullptr;
-        KTString<char> narrow;
-        KTString<char16_t> wide;
-        std::u16string wideFormat(c.format, c.format + std::strlen(c.format));
-        if (intFirst) {
-            std::snprintf(expected, sizeof expected, c.format, c.integer, c.number);
-            Format(narrow, c.format, c.integer, c.number);
-            Format(wide, wideFormat.c_str(), c.integer, c.number);
-        } else {
-            std::snprintf(expected, sizeof expected, c.format, c.number, c.integer);
-            Format(narrow, c.format, c.number, c.integer);
-            Format(wide, wideFormat.c_str(), c.number, c.integer);
-        }
-        EXPECT_EQ(narrow.ToView(), expected) << c.format;
-        std::string wideAsUtf8;
-        for (char16_t unit : wide.ToView()) {
-            ASSERT_LT(unit, 0x80);
-            wideAsUtf8 += static_cast<char>(unit);
-        }
-        EXPECT_EQ(wideAsUtf8, expected) << c.format;
-    }
-}
-
 TEST(KeepCharactersFilter, WritesNothingWhenEverythingIsKept) {
     KTStringShared<char> a("abc");
     KTStringShared<char> b(a);
