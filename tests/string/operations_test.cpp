@@ -375,33 +375,19 @@ TYPED_TEST(Operations, FormatRejectsInvalidFormatsWithTheEmptyString) {
 }
 
 TEST(OperationsUtf8, CharacterPositions) {
-    KTString<char> s(
-        "\xC3\xA4"
-        "bc");
+    KTString<char> s("\u00E4bc");
     EXPECT_EQ(Find(s, "c"), 2);
     EXPECT_EQ(Find(s, "c", 0, true), 3);
     EXPECT_EQ(Find(s, "b", 1), 1);
     EXPECT_EQ(Find(s, "b", 2, true), 2);
     EXPECT_EQ(FindChar(s, 0xE4), 0);
-    EXPECT_EQ(FindNoCase(s,
-                         "\xC3\x84"
-                         "B"),
-              0);
-    KTString<char> r(
-        "a\xC3\xA9"
-        "b");
+    EXPECT_EQ(FindNoCase(s, "\u00C4B"), 0);
+    KTString<char> r("a\u00E9b");
     Reverse(r);
-    EXPECT_EQ(r.ToView(),
-              "b\xC3\xA9"
-              "a");
-    KTString<char> upper(
-        "stra\xC3\x9f"
-        "e \xC3\xA4");
+    EXPECT_EQ(r.ToView(), "b\u00E9a");
+    KTString<char> upper("stra\u00DFe \xC3\xA4");
     MakeUpper(upper);
-    EXPECT_EQ(upper.ToView(),
-              "STRA\xC3\x9F"
-              "E \xC3\x84")
-        << "sharp s has no simple upper-case mapping";
+    EXPECT_EQ(upper.ToView(), "STRA\u00DFE \xC3\x84") << "sharp s has no simple upper-case mapping";
     KTString<char> wide("\xC8\xBA");  // U+023A, whose lower case U+2C65 needs 3 bytes
     MakeLower(wide, true);
     EXPECT_EQ(wide.ToView(), "\xC8\xBA") << "the simple form keeps byte lengths";
@@ -410,14 +396,10 @@ TEST(OperationsUtf8, CharacterPositions) {
     EXPECT_EQ(CompareNoCase("\xC3\x84x", "\xC3\xA4X"), 0);
     EXPECT_EQ(CompareNoCase("a", "ab"), -1);
     EXPECT_EQ(CompareNoCase("b", "a"), 1);
-    KTString<char> keep(
-        "\xC3\x84"
-        "aB");
+    KTString<char> keep("\u00C4aB");
     KeepCharacters(keep, "a..z");
     EXPECT_EQ(keep.ToView(), "a");
-    KTString<char> latin(
-        "\xC3\x84"
-        "aB");
+    KTString<char> latin("\u00C4aB");
     KeepCharacters(latin, "\xC3\x80..\xC3\xBF");
     EXPECT_EQ(latin.ToView(), "\xC3\x84");
     EXPECT_FALSE(IsBlank("\xC2\xA0"));
@@ -458,21 +440,13 @@ TEST(OperationsUtf8, KeptAndMappedCharactersAreReencoded) {
 }
 
 TEST(OperationsUtf8, ReplaceRangeCountsCharacters) {
-    KTString<char> s(
-        "\xC3\xA4"
-        "bcd");  // four characters in five bytes
+    KTString<char> s("\u00E4bcd");  // four characters in five bytes
     ReplaceRange(s, 5, 0, false, "Q");
-    EXPECT_EQ(s.ToView(),
-              "\xC3\xA4"
-              "bcd");
+    EXPECT_EQ(s.ToView(), "\u00E4bcd");
     ReplaceRange(s, 4, 0, false, "Q");
-    EXPECT_EQ(s.ToView(),
-              "\xC3\xA4"
-              "bcdQ");
+    EXPECT_EQ(s.ToView(), "\u00E4bcdQ");
     ReplaceRange(s, 6, 0, true, "R");
-    EXPECT_EQ(s.ToView(),
-              "\xC3\xA4"
-              "bcdQR");
+    EXPECT_EQ(s.ToView(), "\u00E4bcdQR");
 }
 
 TEST(OperationsUtf8, CountedTextsEndAtTheirCount) {

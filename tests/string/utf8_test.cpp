@@ -149,10 +149,7 @@ TEST(Utf8Width, CharacterCountsAndCapacities) {
     KTString<char> three(KTCapacity{3}, false);
     EXPECT_EQ(three.Capacity(), 12);
     // "aäb": a count of 2 characters covers 3 bytes.
-    KTString<char> two(
-        "a\xC3\xA4"
-        "b",
-        2, false);
+    KTString<char> two("a\u00E4b", 2, false);
     EXPECT_EQ(two.ToView(), "a\xC3\xA4");
     KTString<char16_t> wide(u"abc", 2, false);  // the flag means nothing in the 16-bit width
     EXPECT_EQ(wide.ToView(), u"ab");
@@ -161,11 +158,7 @@ TEST(Utf8Width, CharacterCountsAndCapacities) {
 TEST(Utf8Width, CharsToUnitsNeverStepsPastTheTerminator) {
     EXPECT_EQ(CharsToUnits("ab\xF0", 5), 3) << "a lead byte promising 3 more bytes at the end";
     EXPECT_EQ(CharsToUnits(nullptr, 5), 0);
-    EXPECT_EQ(UnitsToChars("a\xC3\xA4"
-                           "bc",
-                           2),
-              2)
-        << "an offset inside a sequence counts that sequence";
+    EXPECT_EQ(UnitsToChars("a\u00E4bc", 2), 2) << "an offset inside a sequence counts that sequence";
 }
 
 // ---- the library's own UTF-8 primitives --------------------------------------------------------------
