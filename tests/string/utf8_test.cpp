@@ -9,36 +9,21 @@
 
 #include "platform/platform.h"
 #include "tests/support/allocation_probe.h"
+#include "tests/support/platform_utf.h"
 #include "text/string/convert.h"
 #include "text/string/kt_string.h"
 #include "text/string/utf8.h"
 
 using namespace kt;
 using kt::test::Allocations;
+using kt::test::PlatformToUtf16;
+using kt::test::PlatformToUtf8;
 using kt::test::ResetAllocations;
 
 namespace {
 
 std::string Bytes(const KTString<char>& s) {
     return std::string(s.Data(), static_cast<size_t>(s.Length()));
-}
-
-// The platform converters into a std:: container, through their size query.
-std::u16string PlatformToUtf16(const std::string& bytes) {
-    int32_t needed = platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), nullptr, 0);
-    std::u16string out(static_cast<size_t>(needed), u'\0');
-    int32_t written =
-        platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), out.data(), needed);
-    EXPECT_EQ(written, needed);
-    return out;
-}
-std::string PlatformToUtf8(const std::u16string& units) {
-    int32_t needed = platform::Utf16ToUtf8(units.data(), static_cast<int32_t>(units.size()), nullptr, 0);
-    std::string out(static_cast<size_t>(needed), '\0');
-    int32_t written =
-        platform::Utf16ToUtf8(units.data(), static_cast<int32_t>(units.size()), out.data(), needed);
-    EXPECT_EQ(written, needed);
-    return out;
 }
 
 // U+0000..U+10FFFF without the surrogates, as UTF-16 (NUL left out) and as UTF-8 from EncodeUtf8.
