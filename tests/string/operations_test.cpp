@@ -19,6 +19,21 @@ class Operations : public ::testing::Test {
     using Char = typename S::CharType;
     static S Make(const char* ascii) { return S(Ascii<Char>(ascii).c_str()); }
     static std::basic_string<Char> T(const char* ascii) { return Ascii<Char>(ascii); }
+
+    // A table row: an edit, the text it is made on and what it must leave.
+    struct Edit {
+        const char* text;
+        void (*edit)(S&);
+        const char* expected;
+    };
+    static void ExpectEdits(std::initializer_list<Edit> edits) {
+        for (const Edit& e : edits) {
+            S s = Make(e.text);
+            e.edit(s);
+            EXPECT_EQ(std::basic_string<Char>(s.ToView()), T(e.expected)) << e.text << " -> " << e.expected;
+            EXPECT_EQ(s.Length(), static_cast<int32_t>(std::strlen(e.expected))) << e.text;
+        }
+    }
 };
 TYPED_TEST_SUITE(Operations, kt::test::AllModes);
 
@@ -100,104 +115,60 @@ TYPED_TEST(Operations, EqualsAndBlank) {
     EXPECT_FALSE(IsBlank(this->T(" x").c_str()));
 }
 
-TYPED_TEST(Operations, Trims) {
-    auto s = this->Make(" \ta b\r\n");
-    Trim(s);
-    EXPECT_TRUE(s == this->T("a b").c_str());
-    EXPECT_EQ(s.Length(), 3);
-    auto x = this->Make("abcxx");
-    TrimRight(x, this->T("x").c_str());
-    EXPECT_TRUE(x == this->T("abc").c_str());
-    auto all = this->Make("   ");
-    Trim(all);
-    EXPECT_EQ(all.Length(), 0);
-    auto c = this->Make("--a--");
-    Trim(c, U'-');
-    EXPECT_TRUE(c == this->T("a").c_str());
-    c = this->Make("--a--");
-    TrimLeft(c, U'-');
-    EXPECT_TRUE(c == this->T("a--").c_str());
-    TrimRight(c, U'-');
-    EXPECT_TRUE(c == this->T("a").c_str());
-    TrimRight(c, U'\0');
-    TrimLeft(c, U'\xD800');  // refused by the encoder: an empty set
-    EXPECT_TRUE(c == this->T("a").c_str());
+TYPED_TEST(Operations, TrimsAndCuts) {
+    using S = TypeParam;
+    this->ExpectEdits({
+        {" \ta b\r\n", [](S& s) { Trim(s); }, "a b"},
+        {"   ", [](S& s) { Trim(s); }, ""},
+        {"abcxx", [](S& s) { TrimRight(s, TestFixture::T("x").c_str()); }, "abc"},
+        {"--a--", [](S& s) { Trim(s, U'-'); }, "a"},
+        {"--a--", [](S& s) { TrimLeft(s, U'-'); }, "a--"},
+        {"--a--", [](S& s) { TrimRight(s, U'-'); }, "--a"},
+        {"a", [](S& s) { TrimRight(s, U'\0'); }, "a"},
+        {"a", [](S& s) { TrimLeft(s, U'\xD800'); }, "a"},  // refused by the encoder: an empty set
+        {"abcdefg", [](S& s) { Mid(s, -2, false, 5); }, "abc"},
+        {"abcdefg", [](S& s) { Mid(s, 2, false, 3); }, "cde"},
+        {"abcdefg", [](S& s) { Mid(s, 7, false, 3); }, ""},
+        {"abcd", [](S& s) { RemoveFirst(s, 2); }, "cd"},
+        {"abcd", [](S& s) { KeepLast(s, 3); }, "bcd"},
+        {"abcd", [](S& s) { KeepLast(s, 9); }, "abcd"},
+        {"abcd", [](S& s) { KeepLast(s, -1); }, ""},
+    });
 }
 
-TYPED_TEST(Operations, Cutting) {
-    auto s = this->Make("abcdefg");
-    Mid(s, -2, false, 5);
-    EXPECT_TRUE(s == this->T("abc").c_str());
-    s = this->Make("abcdefg");
-    Mid(s, 2, false, 3);
-    EXPECT_TRUE(s == this->T("cde").c_str());
-    s = this->Make("abcdefg");
-    Mid(s, 7, false, 3);
-    EXPECT_EQ(s.Length(), 0);
-    s = this->Make("abcd");
-    RemoveFirst(s, 2);
-    EXPECT_TRUE(s == this->T("cd").c_str());
-    s = this->Make("abcd");
-    KeepLast(s, 3);
-    EXPECT_TRUE(s == this->T("bcd").c_str());
-    KeepLast(s, 9);
-    EXPECT_TRUE(s == this->T("bcd").c_str());
-    KeepLast(s, -1);
-    EXPECT_EQ(s.Length(), 0);
-}
-
-TYPED_TEST(Operations, Replacing) {
-    auto s = this->Make("abcab");
-    Replace(s, this->T("ab").c_str(), this->T("xyz").c_str());
-    EXPECT_TRUE(s == this->T("xyzcxyz").c_str());
-    EXPECT_EQ(s.Length(), 7);
-    s = this->Make("abcab");
-    Replace(s, this->T("ab").c_str(), this->T("xyz").c_str(), 1);
-    EXPECT_TRUE(s == this->T("xyzcab").c_str());
-    s = this->Make("abcab");
-    Replace(s, this->T("ab").c_str(), this->T("x").c_str());
-    EXPECT_TRUE(s == this->T("xcx").c_str());
-    Replace(s, this->T("").c_str(), this->T("q").c_str());
-    EXPECT_TRUE(s == this->T("xcx").c_str());
-
-    s = this->Make("abcd");
-    ReplaceRange(s, 1, 2, false, this->T("Q").c_str());
-    EXPECT_TRUE(s == this->T("aQd").c_str());
-    s = this->Make("abcd");
-    ReplaceRange(s, 1, 2, false, this->T("QRS").c_str());
-    EXPECT_TRUE(s == this->T("aQRSd").c_str());
-    // A start at the end appends; one beyond it changes nothing, in characters and in units.
-    for (bool inUnits : {false, true}) {
-        s = this->Make("abcd");
-        ReplaceRange(s, 5, 0, inUnits, this->T("Q").c_str());
-        EXPECT_TRUE(s == this->T("abcd").c_str());
-        ReplaceRange(s, 4, 3, inUnits, this->T("Q").c_str());
-        EXPECT_TRUE(s == this->T("abcdQ").c_str());
-    }
-
-    s = this->Make("xyz");
-    WriteRepeated(s, this->T("ab").c_str(), 3, 1);
-    EXPECT_TRUE(s == this->T("xababab").c_str());
-
-    s = this->Make("a b\tc");
-    KTCodePointPattern<typename TestFixture::Char> blanks(this->T(" \t").c_str());
-    RemoveCharacters(s, blanks);
-    EXPECT_TRUE(s == this->T("abc").c_str());
-
-    s = this->Make("aabbcc");
-    KTCodePointPattern<typename TestFixture::Char> from(this->T("abc").c_str()), to(this->T("xy").c_str());
-    Translate(s, from, to);
-    EXPECT_TRUE(s == this->T("xxyy").c_str());
-}
-
-TYPED_TEST(Operations, CaseAndCapitalising) {
-    auto s = this->Make("HELLO wORLD");
-    CapitalizeWords(s);
-    EXPECT_TRUE(s == this->T("Hello World").c_str());
-    MakeUpper(s, true);
-    EXPECT_TRUE(s == this->T("HELLO WORLD").c_str());
-    MakeLower(s);
-    EXPECT_TRUE(s == this->T("hello world").c_str());
+TYPED_TEST(Operations, ReplacesMapsAndFilters) {
+    using S = TypeParam;
+    using Char = typename TestFixture::Char;
+    static auto T = [](const char* ascii) { return TestFixture::T(ascii); };
+    this->ExpectEdits({
+        {"abcab", [](S& s) { Replace(s, T("ab").c_str(), T("xyz").c_str()); }, "xyzcxyz"},
+        {"abcab", [](S& s) { Replace(s, T("ab").c_str(), T("xyz").c_str(), 1); }, "xyzcab"},
+        {"abcab", [](S& s) { Replace(s, T("ab").c_str(), T("x").c_str()); }, "xcx"},
+        {"xcx", [](S& s) { Replace(s, T("").c_str(), T("q").c_str()); }, "xcx"},
+        {"abcd", [](S& s) { ReplaceRange(s, 1, 2, false, T("Q").c_str()); }, "aQd"},
+        {"abcd", [](S& s) { ReplaceRange(s, 1, 2, false, T("QRS").c_str()); }, "aQRSd"},
+        // A start at the end appends; one beyond it changes nothing, in characters and in units.
+        {"abcd", [](S& s) { ReplaceRange(s, 5, 0, false, T("Q").c_str()); }, "abcd"},
+        {"abcd", [](S& s) { ReplaceRange(s, 5, 0, true, T("Q").c_str()); }, "abcd"},
+        {"abcd", [](S& s) { ReplaceRange(s, 4, 3, false, T("Q").c_str()); }, "abcdQ"},
+        {"abcd", [](S& s) { ReplaceRange(s, 4, 3, true, T("Q").c_str()); }, "abcdQ"},
+        {"xyz", [](S& s) { WriteRepeated(s, T("ab").c_str(), 3, 1); }, "xababab"},
+        {"a b\tc", [](S& s) { RemoveCharacters(s, KTCodePointPattern<Char>(T(" \t").c_str())); }, "abc"},
+        {"aabbcc",
+         [](S& s) {
+             Translate(s, KTCodePointPattern<Char>(T("abc").c_str()),
+                       KTCodePointPattern<Char>(T("xy").c_str()));
+         },
+         "xxyy"},
+        {"HELLO wORLD", [](S& s) { CapitalizeWords(s); }, "Hello World"},
+        {"Hello World", [](S& s) { MakeUpper(s, true); }, "HELLO WORLD"},
+        {"HELLO WORLD", [](S& s) { MakeLower(s); }, "hello world"},
+        {"Hello, World", [](S& s) { KeepCharacters(s, T("a..z").c_str()); }, "elloorld"},
+        {"v1.2.3-beta", [](S& s) { KeepCharacters(s, T("0..9.").c_str()); }, "1.2.3"},
+        {"banana..", [](S& s) { KeepCharacters(s, T("a..").c_str()); }, "aaa.."},
+        {"abc", [](S& s) { KeepCharacters(s, T("z..a").c_str()); }, ""},
+        {"abc", [](S& s) { KeepCharacters(s, T("").c_str()); }, ""},
+    });
 }
 
 TYPED_TEST(Operations, RemoveEnclosed) {
@@ -316,24 +287,6 @@ TYPED_TEST(Operations, FirstLines) {
     EXPECT_EQ(out.ToView(), this->T("a\r\nb"));
     FirstLines(crlf, out, 10, false, false, static_cast<const Char*>(nullptr));
     EXPECT_EQ(out.ToView(), this->T("a\r\n\r\nb"));
-}
-
-TYPED_TEST(Operations, KeepCharacters) {
-    auto s = this->Make("Hello, World");
-    KeepCharacters(s, this->T("a..z").c_str());
-    EXPECT_TRUE(s == this->T("elloorld").c_str());
-    s = this->Make("v1.2.3-beta");
-    KeepCharacters(s, this->T("0..9.").c_str());
-    EXPECT_TRUE(s == this->T("1.2.3").c_str());
-    s = this->Make("banana..");
-    KeepCharacters(s, this->T("a..").c_str());
-    EXPECT_TRUE(s == this->T("aaa..").c_str());
-    s = this->Make("abc");
-    KeepCharacters(s, this->T("z..a").c_str());
-    EXPECT_EQ(s.Length(), 0);
-    s = this->Make("abc");
-    KeepCharacters(s, this->T("").c_str());
-    EXPECT_EQ(s.Length(), 0);
 }
 
 TYPED_TEST(Operations, FormatGrowsBy1024) {
