@@ -171,23 +171,14 @@ TYPED_TEST(Operations, ReplacesMapsAndFilters) {
     });
 }
 
+// Both walks are checked against models on fuzzed text; here they run on every storage mode, and the
+// room FirstLines gives its result is checked.
 TYPED_TEST(Operations, RemoveEnclosed) {
     using Char = typename TestFixture::Char;
     KTCodePointPattern<Char> open(this->T("(").c_str()), close(this->T(")").c_str());
-    auto run = [&](const char* text, bool flat) {
-        auto s = this->Make(text);
-        RemoveEnclosed(s, open, close, '\\', flat);
-        return std::basic_string<Char>(s.ToView());
-    };
-    EXPECT_EQ(run("a(b)c", false), this->T("ac"));
-    EXPECT_EQ(run("a(b(c)d)e", false), this->T("ae"));
-    EXPECT_EQ(run("a(b(c)d)e", true), this->T("ad)e"));
-    EXPECT_EQ(run("a\\(b)c", false), this->T("a\\(b)c"));
-    EXPECT_EQ(run("a(bc", false), this->T("a"));
-    KTCodePointPattern<Char> quote(this->T("\"").c_str());
-    auto s = this->Make("x\"y\"z");
-    RemoveEnclosed(s, quote, quote, 0, false);
-    EXPECT_TRUE(s == this->T("xz").c_str());
+    auto s = this->Make("a(b(c)d)e\\(f)");
+    RemoveEnclosed(s, open, close, '\\', false);
+    EXPECT_EQ(std::basic_string<Char>(s.ToView()), this->T("ae\\(f)"));
 }
 
 // Starts, counts and ends at the extremes of their type: every operation that adds or subtracts them gives
@@ -268,25 +259,14 @@ TYPED_TEST(Operations, ExtremeStartsAndCounts) {
 
 TYPED_TEST(Operations, FirstLines) {
     using Char = typename TestFixture::Char;
-    auto dots = this->T("...");
     KTString<Char> out;
-    auto s = this->Make("a\nb\nc");
-    FirstLines(s, out, 2, false, false, dots.c_str());
-    EXPECT_EQ(out.ToView(), this->T("a\nb..."));
-    FirstLines(s, out, 3, false, false, dots.c_str());
-    EXPECT_EQ(out.ToView(), this->T("a\nb\nc"));
-    FirstLines(s, out, 0, false, false, dots.c_str());
-    EXPECT_EQ(out.ToView(), this->T("..."));
+    FirstLines(this->Make("a\r\n\r\nb\nc"), out, 2, true, false, this->T("...").c_str());
+    EXPECT_EQ(out.ToView(), this->T("a\r\nb..."));
     // The result grows to the length it needs + 64 units, for the suffix as for the lines.
     auto longLine = this->Make((std::string(70, 'x') + "\nmore").c_str());
     FirstLines(longLine, out, 1, false, false, std::basic_string<Char>(100, '.').c_str());
     EXPECT_EQ(out.Length(), 170);
     EXPECT_EQ(out.Capacity(), 170 + 64);
-    auto crlf = this->Make("a\r\n\r\nb");
-    FirstLines(crlf, out, 10, true, false, static_cast<const Char*>(nullptr));
-    EXPECT_EQ(out.ToView(), this->T("a\r\nb"));
-    FirstLines(crlf, out, 10, false, false, static_cast<const Char*>(nullptr));
-    EXPECT_EQ(out.ToView(), this->T("a\r\n\r\nb"));
 }
 
 TYPED_TEST(Operations, FormatGrowsBy1024) {
