@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -478,13 +479,11 @@ TEST(OperationsDifferential, AgreeWithStdString) {
         ASSERT_EQ(r.Length(), static_cast<int32_t>(replaced.size()));
 
         auto count = static_cast<int32_t>(rng() % 30) - 3;
-        std::string mid = text;
-        {
-            int32_t st = start, cnt = count;
-            if (st < 0) cnt += st, st = 0;
-            mid = (st >= int32_t(text.size()) || cnt <= 0) ? std::string()
-                                                           : text.substr(size_t(st), size_t(cnt));
-        }
+        // Mid: a negative start eats into the count.
+        const int32_t midStart = std::max(start, 0), midCount = count + std::min(start, 0);
+        const std::string mid = midStart >= int32_t(text.size()) || midCount <= 0
+                                    ? std::string()
+                                    : text.substr(size_t(midStart), size_t(midCount));
         KTString<char> m(s);
         Mid(m, start, false, count);
         ASSERT_EQ(m.ToView(), mid);
