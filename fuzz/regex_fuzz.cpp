@@ -1,9 +1,9 @@
 // FindRegex and MatchesRegex with fuzzed patterns and long subjects: every failure of the standard
 // library's regex (invalid pattern, the search's step and stack limits) reads as "no match" and never
 // escapes. Found positions lie within the string; a whole-string match is also found at 0; 8-bit character
-// positions agree with byte positions; a substitution keeps positions; a KTPattern answers alike. Where the
-// depth-first matcher stays within the limits, it and the breadth-first one give the standard library's own
-// answers (in both widths, so ASCII gives the same answers in both).
+// positions agree with byte positions; a substitution keeps positions; a KTPattern answers alike, with and
+// without a substitution. Where the depth-first matcher stays within the limits, it and the breadth-first
+// one give the standard library's own answers (in both widths, so ASCII gives the same answers in both).
 //
 // Limits: patterns of at most 255 units, any content; subjects of at most 8,192 units, the input's own or a
 // short run of units repeated (the first byte's top bits choose 1, 8, 64 or 512 copies). The library's
@@ -123,6 +123,8 @@ Outcome<Char> Search(const std::basic_string<Char>& subject, const std::basic_st
     if (!subject.empty()) {
         kt::CharSubstitution<Char> present(subject[0], replacement);
         const int32_t substituted = kt::FindRegex(s, pattern.Get(), start, true, present);
+        KT_FUZZ_CHECK(compiled.Find(s, start, true, present) == substituted);
+        KT_FUZZ_CHECK(compiled.Matches(s, present) == kt::MatchesRegex(s, pattern.Get(), present));
         KT_FUZZ_CHECK(substituted == -1 || (substituted >= 0 && substituted <= s.Length()));
         const Char* copy = present.Buffer();
         KT_FUZZ_CHECK(copy == nullptr || std::basic_string<Char>(copy).size() == subject.size());

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <locale>
-#include <random>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,9 +25,7 @@ TEST(PatternSearch, FindRegexPositions) {
     EXPECT_EQ(FindRegex(s, "c", 7, false, none), -1) << "a start beyond the end";
     EXPECT_EQ(FindRegex(s, "c", -3, false, none), 2);
 
-    KTString<char> umlaut(
-        "\xC3\xA4"
-        "bc");
+    KTString<char> umlaut("\u00E4bc");
     EXPECT_EQ(FindRegex(umlaut, "b", 0, false, none), 1);
     EXPECT_EQ(FindRegex(umlaut, "b", 0, true, none), 2);
     KTStringShared<char> shared(umlaut);
@@ -288,109 +284,6 @@ TEST(PatternSearchLimits, SmallAndUsedStacks) {
 
 namespace {
 
-// Random patterns over a small alphabet with every construct of the grammar, and texts to try them on.
-class PatternMaker {
-  public:
-    explicit PatternMaker(unsigned seed) : random_(seed) {}
-
-    std::string Pattern() {
-        std::string pattern = Sequence(3);
-        if (Below(4) == 0) pattern += "|" + Sequence(2);
-        return pattern;
-    }
-    std::string Text() {
-        std::string text;
-        for (uint32_t i = Below(10); i > 0; --i) text += "abcx -"[Below(6)];
-        return text;
-    }
-
-  private:
-    uint32_t Below(uint32_t bound) { return random_() % bound; }
-    std::string Sequence(int depth) {
-        std::string sequence;
-        for (uint32_t i = Below(4); i > 0; --i) sequence += Atom(depth);
-        return sequence;
-    }
-    std::string Atom(int depth) {
-        static const char* const Assertions[] = {"^", "$", "\\b", "\\B"};
-        static const char* const Atoms[] = {"a",   "b",   "c", ".",     "[ab]", "[^a]", "[a-c]", "\\w",
-                                            "\\d", "\\s", "x", "\\x61", "-",    "(?:)", "\\1",   "\\u0062"};
-        static const char* const Quantifiers[] = {"*",   "+",     "?",    "*?",     "+?", "??",
-                                                  "{2}", "{0,2}", "{1,}", "{1,3}?", "{0}"};
-        static const char* const Groups[] = {"(", "(?:", "(?=", "(?!"};
-        if (Below(8) == 0) return Assertions[Below(4)];
-        std::string atom;
-        if (depth > 0 && Below(3) == 0) {
-            atom = Groups[Below(4)] + Sequence(depth - 1);
-            if (Below(2) == 0) atom += "|" + Sequence(depth - 1);
-            atom += ")";
-        } else {
-            atom = Atoms[Below(16)];
-        }
-        if (Below(3) == 0) atom += Quantifiers[Below(11)];
-        return atom;
-    }
-
-    std::mt19937 random_;
-};
-
-// The standard library's own answer, with its failures as "no match".
-template <class Char>
-SearchOutcome Unguarded(const std::string& pattern, const std::string& text, bool wholeText) {
-    using Regex = std::conditional_t<sizeof(Char) == 1, std::regex, std::wregex>;
-    using Text = std::basic_string<typename Regex::value_type>;
-    const Text widePattern(pattern.begin(), pattern.end());
-    const Text wideText(text.begin(), text.end());
-    try {
-        const Regex re(widePattern, std::regex::ECMAScript);
-        std::match_results<typename Text::const_iterator> match;
-        if (wholeText) return {std::regex_match(wideText, re) ? 0 : -1, SearchEnd::Match};
-        if (!std::regex_search(wideText, match, re)) return {-1, SearchEnd::NoMatch};
-        return {static_cast<int32_t>(match.position(0)), SearchEnd::Match};
-    } catch (const std::regex_error&) {
-        return {-1, SearchEnd::InvalidPattern};
-    }
-}
-
-template <class Char>
-void ExpectSameAnswers(const std::string& pattern, const std::string& text, int& limited) {
-    for (bool wholeText : {false, true}) {
-        const SearchOutcome depthFirst = Search<Char>(pattern, text, wholeText, Matchers::DepthFirst);
-        if (IsLimit(depthFirst.end)) {
-            ++limited;  // the plain library might take ages here
-            continue;
-        }
-        const SearchOutcome expected = Unguarded<Char>(pattern, text, wholeText);
-        const std::string where = "/" + pattern + "/ on \"" + text + "\", width " +
-                                  std::to_string(sizeof(Char)) + (wholeText ? ", whole" : "");
-        EXPECT_EQ(depthFirst.position, expected.position) << where;
-        EXPECT_EQ(depthFirst.end == SearchEnd::InvalidPattern, expected.end == SearchEnd::InvalidPattern)
-            << where;
-        if (regex_detail::MeasurePattern(pattern.c_str()).backReference) continue;  // depth-first only
-        const SearchOutcome breadthFirst = Search<Char>(pattern, text, wholeText, Matchers::BreadthFirst);
-        EXPECT_EQ(breadthFirst.position, expected.position) << where << ", breadth-first";
-    }
-}
-
-}  // namespace
-
-// Within the limits the guarded search answers as the standard library does, with either matcher: where a
-// match begins, and whether the whole text matches.
-TEST(PatternSearchLimits, AgreesWithTheStandardLibrary) {
-    PatternMaker maker(2024);
-    int limited = 0;
-    constexpr int Cases = 3000;
-    for (int i = 0; i < Cases; ++i) {
-        const std::string pattern = maker.Pattern();
-        const std::string text = maker.Text();
-        ExpectSameAnswers<char>(pattern, text, limited);
-        ExpectSameAnswers<char16_t>(pattern, text, limited);
-    }
-    EXPECT_LT(limited, Cases / 50) << "most cases stay within the budget";
-}
-
-namespace {
-
 struct ForeignFailure {};  // not derived from std::exception
 
 template <class Char>
@@ -446,20 +339,10 @@ void ExpectCompiledAnswers(const std::string& pattern8, const std::string& text8
 
 }  // namespace
 
+// Fuzzed patterns check the compiled path against FindRegex and MatchesRegex; here the inputs that only
+// fixed cases reach: character positions in 8-bit text, and hostile input under the same limits.
 TEST(CompiledPattern, AgreesWithTheOperations) {
-    PatternMaker maker(7);
-    for (int i = 0; i < 1000; ++i) {
-        const std::string pattern = maker.Pattern();
-        const std::string text = maker.Text();
-        const auto start = static_cast<int32_t>(i % 13) - 2;
-        ExpectCompiledAnswers<char>(pattern, text, start);
-        ExpectCompiledAnswers<char16_t>(pattern, text, start);
-    }
-    // Character positions in 8-bit text, and hostile input under the same limits.
-    ExpectCompiledAnswers<char>("\xC3\xA4+b",
-                                "x\xC3\xA4\xC3\xA4"
-                                "b",
-                                1);
+    ExpectCompiledAnswers<char>("\xC3\xA4+b", "x\u00E4\u00E4b", 1);
     for (const HostileCase& c : HostileCases())
         if (c.pattern.size() < 1000 && c.text.size() <= 30000)
             ExpectCompiledAnswers<char>(c.pattern, c.text, 0);

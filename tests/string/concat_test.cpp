@@ -69,25 +69,18 @@ TYPED_TEST(Concat, PiecesMaterialiseWithOneAllocation) {
 }
 
 TYPED_TEST(Concat, NumbersAndCodePointsRenderAsAppendsWriteThem) {
-    TypeParam left(this->L("n=").c_str());
-    ResetAllocations();
-    TypeParam joined = left + 42 + ' ' + -7LL + U'\x20AC' + 3.14159f + reinterpret_cast<const void*>(255) +
-                       '\xE9' + 18446744073709551615ull + U'\xD800' + static_cast<short>(-5);
-    EXPECT_EQ(Allocations().allocations, 1);
-
-    TypeParam appended(this->L("n=").c_str());
-    appended += 42;
-    appended += ' ';
-    appended += -7LL;
-    appended += U'\x20AC';
-    appended += 3.14159f;
-    appended += reinterpret_cast<const void*>(255);
-    appended += '\xE9';
-    appended += 18446744073709551615ull;
-    appended += U'\xD800';
-    appended += static_cast<short>(-5);
-    EXPECT_TRUE(joined == appended);
-    EXPECT_EQ(joined.Length(), appended.Length());
+    auto expectSame = [this](auto... values) {
+        const TypeParam left(this->L("n=").c_str());
+        ResetAllocations();
+        const TypeParam joined = (left + ... + values);
+        EXPECT_EQ(Allocations().allocations, 1);
+        TypeParam appended(left);
+        (appended += ... += values);
+        EXPECT_TRUE(joined == appended);
+        EXPECT_EQ(joined.Length(), appended.Length());
+    };
+    expectSame(42, ' ', -7LL, U'\x20AC', 3.14159f, reinterpret_cast<const void*>(255), '\xE9',
+               18446744073709551615ull, U'\xD800', static_cast<short>(-5));
 }
 
 TYPED_TEST(Concat, ExtendingAnExpressionLeavesItAsItWas) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -19,6 +20,21 @@ class Operations : public ::testing::Test {
     using Char = typename S::CharType;
     static S Make(const char* ascii) { return S(Ascii<Char>(ascii).c_str()); }
     static std::basic_string<Char> T(const char* ascii) { return Ascii<Char>(ascii); }
+
+    // A table row: an edit, the text it is made on and what it must leave.
+    struct Edit {
+        const char* text;
+        void (*edit)(S&);
+        const char* expected;
+    };
+    static void ExpectEdits(std::initializer_list<Edit> edits) {
+        for (const Edit& e : edits) {
+            S s = Make(e.text);
+            e.edit(s);
+            EXPECT_EQ(std::basic_string<Char>(s.ToView()), T(e.expected)) << e.text << " -> " << e.expected;
+            EXPECT_EQ(s.Length(), static_cast<int32_t>(std::strlen(e.expected))) << e.text;
+        }
+    }
 };
 TYPED_TEST_SUITE(Operations, kt::test::AllModes);
 
@@ -100,123 +116,70 @@ TYPED_TEST(Operations, EqualsAndBlank) {
     EXPECT_FALSE(IsBlank(this->T(" x").c_str()));
 }
 
-TYPED_TEST(Operations, Trims) {
-    auto s = this->Make(" \ta b\r\n");
-    Trim(s);
-    EXPECT_TRUE(s == this->T("a b").c_str());
-    EXPECT_EQ(s.Length(), 3);
-    auto x = this->Make("abcxx");
-    TrimRight(x, this->T("x").c_str());
-    EXPECT_TRUE(x == this->T("abc").c_str());
-    auto all = this->Make("   ");
-    Trim(all);
-    EXPECT_EQ(all.Length(), 0);
-    auto c = this->Make("--a--");
-    Trim(c, U'-');
-    EXPECT_TRUE(c == this->T("a").c_str());
-    c = this->Make("--a--");
-    TrimLeft(c, U'-');
-    EXPECT_TRUE(c == this->T("a--").c_str());
-    TrimRight(c, U'-');
-    EXPECT_TRUE(c == this->T("a").c_str());
-    TrimRight(c, U'\0');
-    TrimLeft(c, U'\xD800');  // refused by the encoder: an empty set
-    EXPECT_TRUE(c == this->T("a").c_str());
+TYPED_TEST(Operations, TrimsAndCuts) {
+    using S = TypeParam;
+    this->ExpectEdits({
+        {" \ta b\r\n", [](S& s) { Trim(s); }, "a b"},
+        {"   ", [](S& s) { Trim(s); }, ""},
+        {"abcxx", [](S& s) { TrimRight(s, TestFixture::T("x").c_str()); }, "abc"},
+        {"--a--", [](S& s) { Trim(s, U'-'); }, "a"},
+        {"--a--", [](S& s) { TrimLeft(s, U'-'); }, "a--"},
+        {"--a--", [](S& s) { TrimRight(s, U'-'); }, "--a"},
+        {"a", [](S& s) { TrimRight(s, U'\0'); }, "a"},
+        {"a", [](S& s) { TrimLeft(s, U'\xD800'); }, "a"},  // refused by the encoder: an empty set
+        {"abcdefg", [](S& s) { Mid(s, -2, false, 5); }, "abc"},
+        {"abcdefg", [](S& s) { Mid(s, 2, false, 3); }, "cde"},
+        {"abcdefg", [](S& s) { Mid(s, 7, false, 3); }, ""},
+        {"abcd", [](S& s) { RemoveFirst(s, 2); }, "cd"},
+        {"abcd", [](S& s) { KeepLast(s, 3); }, "bcd"},
+        {"abcd", [](S& s) { KeepLast(s, 9); }, "abcd"},
+        {"abcd", [](S& s) { KeepLast(s, -1); }, ""},
+    });
 }
 
-TYPED_TEST(Operations, Cutting) {
-    auto s = this->Make("abcdefg");
-    Mid(s, -2, false, 5);
-    EXPECT_TRUE(s == this->T("abc").c_str());
-    s = this->Make("abcdefg");
-    Mid(s, 2, false, 3);
-    EXPECT_TRUE(s == this->T("cde").c_str());
-    s = this->Make("abcdefg");
-    Mid(s, 7, false, 3);
-    EXPECT_EQ(s.Length(), 0);
-    s = this->Make("abcd");
-    RemoveFirst(s, 2);
-    EXPECT_TRUE(s == this->T("cd").c_str());
-    s = this->Make("abcd");
-    KeepLast(s, 3);
-    EXPECT_TRUE(s == this->T("bcd").c_str());
-    KeepLast(s, 9);
-    EXPECT_TRUE(s == this->T("bcd").c_str());
-    KeepLast(s, -1);
-    EXPECT_EQ(s.Length(), 0);
+TYPED_TEST(Operations, ReplacesMapsAndFilters) {
+    using S = TypeParam;
+    using Char = typename TestFixture::Char;
+    static auto T = [](const char* ascii) { return TestFixture::T(ascii); };
+    this->ExpectEdits({
+        {"abcab", [](S& s) { Replace(s, T("ab").c_str(), T("xyz").c_str()); }, "xyzcxyz"},
+        {"abcab", [](S& s) { Replace(s, T("ab").c_str(), T("xyz").c_str(), 1); }, "xyzcab"},
+        {"abcab", [](S& s) { Replace(s, T("ab").c_str(), T("x").c_str()); }, "xcx"},
+        {"xcx", [](S& s) { Replace(s, T("").c_str(), T("q").c_str()); }, "xcx"},
+        {"abcd", [](S& s) { ReplaceRange(s, 1, 2, false, T("Q").c_str()); }, "aQd"},
+        {"abcd", [](S& s) { ReplaceRange(s, 1, 2, false, T("QRS").c_str()); }, "aQRSd"},
+        // A start at the end appends; one beyond it changes nothing, in characters and in units.
+        {"abcd", [](S& s) { ReplaceRange(s, 5, 0, false, T("Q").c_str()); }, "abcd"},
+        {"abcd", [](S& s) { ReplaceRange(s, 5, 0, true, T("Q").c_str()); }, "abcd"},
+        {"abcd", [](S& s) { ReplaceRange(s, 4, 3, false, T("Q").c_str()); }, "abcdQ"},
+        {"abcd", [](S& s) { ReplaceRange(s, 4, 3, true, T("Q").c_str()); }, "abcdQ"},
+        {"xyz", [](S& s) { WriteRepeated(s, T("ab").c_str(), 3, 1); }, "xababab"},
+        {"a b\tc", [](S& s) { RemoveCharacters(s, KTCodePointPattern<Char>(T(" \t").c_str())); }, "abc"},
+        {"aabbcc",
+         [](S& s) {
+             Translate(s, KTCodePointPattern<Char>(T("abc").c_str()),
+                       KTCodePointPattern<Char>(T("xy").c_str()));
+         },
+         "xxyy"},
+        {"HELLO wORLD", [](S& s) { CapitalizeWords(s); }, "Hello World"},
+        {"Hello World", [](S& s) { MakeUpper(s, true); }, "HELLO WORLD"},
+        {"HELLO WORLD", [](S& s) { MakeLower(s); }, "hello world"},
+        {"Hello, World", [](S& s) { KeepCharacters(s, T("a..z").c_str()); }, "elloorld"},
+        {"v1.2.3-beta", [](S& s) { KeepCharacters(s, T("0..9.").c_str()); }, "1.2.3"},
+        {"banana..", [](S& s) { KeepCharacters(s, T("a..").c_str()); }, "aaa.."},
+        {"abc", [](S& s) { KeepCharacters(s, T("z..a").c_str()); }, ""},
+        {"abc", [](S& s) { KeepCharacters(s, T("").c_str()); }, ""},
+    });
 }
 
-TYPED_TEST(Operations, Replacing) {
-    auto s = this->Make("abcab");
-    Replace(s, this->T("ab").c_str(), this->T("xyz").c_str());
-    EXPECT_TRUE(s == this->T("xyzcxyz").c_str());
-    EXPECT_EQ(s.Length(), 7);
-    s = this->Make("abcab");
-    Replace(s, this->T("ab").c_str(), this->T("xyz").c_str(), 1);
-    EXPECT_TRUE(s == this->T("xyzcab").c_str());
-    s = this->Make("abcab");
-    Replace(s, this->T("ab").c_str(), this->T("x").c_str());
-    EXPECT_TRUE(s == this->T("xcx").c_str());
-    Replace(s, this->T("").c_str(), this->T("q").c_str());
-    EXPECT_TRUE(s == this->T("xcx").c_str());
-
-    s = this->Make("abcd");
-    ReplaceRange(s, 1, 2, false, this->T("Q").c_str());
-    EXPECT_TRUE(s == this->T("aQd").c_str());
-    s = this->Make("abcd");
-    ReplaceRange(s, 1, 2, false, this->T("QRS").c_str());
-    EXPECT_TRUE(s == this->T("aQRSd").c_str());
-    // A start at the end appends; one beyond it changes nothing, in characters and in units.
-    for (bool inUnits : {false, true}) {
-        s = this->Make("abcd");
-        ReplaceRange(s, 5, 0, inUnits, this->T("Q").c_str());
-        EXPECT_TRUE(s == this->T("abcd").c_str());
-        ReplaceRange(s, 4, 3, inUnits, this->T("Q").c_str());
-        EXPECT_TRUE(s == this->T("abcdQ").c_str());
-    }
-
-    s = this->Make("xyz");
-    WriteRepeated(s, this->T("ab").c_str(), 3, 1);
-    EXPECT_TRUE(s == this->T("xababab").c_str());
-
-    s = this->Make("a b\tc");
-    KTCodePointPattern<typename TestFixture::Char> blanks(this->T(" \t").c_str());
-    RemoveCharacters(s, blanks);
-    EXPECT_TRUE(s == this->T("abc").c_str());
-
-    s = this->Make("aabbcc");
-    KTCodePointPattern<typename TestFixture::Char> from(this->T("abc").c_str()), to(this->T("xy").c_str());
-    Translate(s, from, to);
-    EXPECT_TRUE(s == this->T("xxyy").c_str());
-}
-
-TYPED_TEST(Operations, CaseAndCapitalising) {
-    auto s = this->Make("HELLO wORLD");
-    CapitalizeWords(s);
-    EXPECT_TRUE(s == this->T("Hello World").c_str());
-    MakeUpper(s, true);
-    EXPECT_TRUE(s == this->T("HELLO WORLD").c_str());
-    MakeLower(s);
-    EXPECT_TRUE(s == this->T("hello world").c_str());
-}
-
+// Both walks are checked against models on fuzzed text; here they run on every storage mode, and the
+// room FirstLines gives its result is checked.
 TYPED_TEST(Operations, RemoveEnclosed) {
     using Char = typename TestFixture::Char;
     KTCodePointPattern<Char> open(this->T("(").c_str()), close(this->T(")").c_str());
-    auto run = [&](const char* text, bool flat) {
-        auto s = this->Make(text);
-        RemoveEnclosed(s, open, close, '\\', flat);
-        return std::basic_string<Char>(s.ToView());
-    };
-    EXPECT_EQ(run("a(b)c", false), this->T("ac"));
-    EXPECT_EQ(run("a(b(c)d)e", false), this->T("ae"));
-    EXPECT_EQ(run("a(b(c)d)e", true), this->T("ad)e"));
-    EXPECT_EQ(run("a\\(b)c", false), this->T("a\\(b)c"));
-    EXPECT_EQ(run("a(bc", false), this->T("a"));
-    KTCodePointPattern<Char> quote(this->T("\"").c_str());
-    auto s = this->Make("x\"y\"z");
-    RemoveEnclosed(s, quote, quote, 0, false);
-    EXPECT_TRUE(s == this->T("xz").c_str());
+    auto s = this->Make("a(b(c)d)e\\(f)");
+    RemoveEnclosed(s, open, close, '\\', false);
+    EXPECT_EQ(std::basic_string<Char>(s.ToView()), this->T("ae\\(f)"));
 }
 
 // Starts, counts and ends at the extremes of their type: every operation that adds or subtracts them gives
@@ -297,43 +260,14 @@ TYPED_TEST(Operations, ExtremeStartsAndCounts) {
 
 TYPED_TEST(Operations, FirstLines) {
     using Char = typename TestFixture::Char;
-    auto dots = this->T("...");
     KTString<Char> out;
-    auto s = this->Make("a\nb\nc");
-    FirstLines(s, out, 2, false, false, dots.c_str());
-    EXPECT_EQ(out.ToView(), this->T("a\nb..."));
-    FirstLines(s, out, 3, false, false, dots.c_str());
-    EXPECT_EQ(out.ToView(), this->T("a\nb\nc"));
-    FirstLines(s, out, 0, false, false, dots.c_str());
-    EXPECT_EQ(out.ToView(), this->T("..."));
+    FirstLines(this->Make("a\r\n\r\nb\nc"), out, 2, true, false, this->T("...").c_str());
+    EXPECT_EQ(out.ToView(), this->T("a\r\nb..."));
     // The result grows to the length it needs + 64 units, for the suffix as for the lines.
     auto longLine = this->Make((std::string(70, 'x') + "\nmore").c_str());
     FirstLines(longLine, out, 1, false, false, std::basic_string<Char>(100, '.').c_str());
     EXPECT_EQ(out.Length(), 170);
     EXPECT_EQ(out.Capacity(), 170 + 64);
-    auto crlf = this->Make("a\r\n\r\nb");
-    FirstLines(crlf, out, 10, true, false, static_cast<const Char*>(nullptr));
-    EXPECT_EQ(out.ToView(), this->T("a\r\nb"));
-    FirstLines(crlf, out, 10, false, false, static_cast<const Char*>(nullptr));
-    EXPECT_EQ(out.ToView(), this->T("a\r\n\r\nb"));
-}
-
-TYPED_TEST(Operations, KeepCharacters) {
-    auto s = this->Make("Hello, World");
-    KeepCharacters(s, this->T("a..z").c_str());
-    EXPECT_TRUE(s == this->T("elloorld").c_str());
-    s = this->Make("v1.2.3-beta");
-    KeepCharacters(s, this->T("0..9.").c_str());
-    EXPECT_TRUE(s == this->T("1.2.3").c_str());
-    s = this->Make("banana..");
-    KeepCharacters(s, this->T("a..").c_str());
-    EXPECT_TRUE(s == this->T("aaa..").c_str());
-    s = this->Make("abc");
-    KeepCharacters(s, this->T("z..a").c_str());
-    EXPECT_EQ(s.Length(), 0);
-    s = this->Make("abc");
-    KeepCharacters(s, this->T("").c_str());
-    EXPECT_EQ(s.Length(), 0);
 }
 
 TYPED_TEST(Operations, FormatGrowsBy1024) {
@@ -375,33 +309,19 @@ TYPED_TEST(Operations, FormatRejectsInvalidFormatsWithTheEmptyString) {
 }
 
 TEST(OperationsUtf8, CharacterPositions) {
-    KTString<char> s(
-        "\xC3\xA4"
-        "bc");
+    KTString<char> s("\u00E4bc");
     EXPECT_EQ(Find(s, "c"), 2);
     EXPECT_EQ(Find(s, "c", 0, true), 3);
     EXPECT_EQ(Find(s, "b", 1), 1);
     EXPECT_EQ(Find(s, "b", 2, true), 2);
     EXPECT_EQ(FindChar(s, 0xE4), 0);
-    EXPECT_EQ(FindNoCase(s,
-                         "\xC3\x84"
-                         "B"),
-              0);
-    KTString<char> r(
-        "a\xC3\xA9"
-        "b");
+    EXPECT_EQ(FindNoCase(s, "\u00C4B"), 0);
+    KTString<char> r("a\u00E9b");
     Reverse(r);
-    EXPECT_EQ(r.ToView(),
-              "b\xC3\xA9"
-              "a");
-    KTString<char> upper(
-        "stra\xC3\x9f"
-        "e \xC3\xA4");
+    EXPECT_EQ(r.ToView(), "b\u00E9a");
+    KTString<char> upper("stra\u00DFe \xC3\xA4");
     MakeUpper(upper);
-    EXPECT_EQ(upper.ToView(),
-              "STRA\xC3\x9F"
-              "E \xC3\x84")
-        << "sharp s has no simple upper-case mapping";
+    EXPECT_EQ(upper.ToView(), "STRA\u00DFE \xC3\x84") << "sharp s has no simple upper-case mapping";
     KTString<char> wide("\xC8\xBA");  // U+023A, whose lower case U+2C65 needs 3 bytes
     MakeLower(wide, true);
     EXPECT_EQ(wide.ToView(), "\xC8\xBA") << "the simple form keeps byte lengths";
@@ -410,14 +330,10 @@ TEST(OperationsUtf8, CharacterPositions) {
     EXPECT_EQ(CompareNoCase("\xC3\x84x", "\xC3\xA4X"), 0);
     EXPECT_EQ(CompareNoCase("a", "ab"), -1);
     EXPECT_EQ(CompareNoCase("b", "a"), 1);
-    KTString<char> keep(
-        "\xC3\x84"
-        "aB");
+    KTString<char> keep("\u00C4aB");
     KeepCharacters(keep, "a..z");
     EXPECT_EQ(keep.ToView(), "a");
-    KTString<char> latin(
-        "\xC3\x84"
-        "aB");
+    KTString<char> latin("\u00C4aB");
     KeepCharacters(latin, "\xC3\x80..\xC3\xBF");
     EXPECT_EQ(latin.ToView(), "\xC3\x84");
     EXPECT_FALSE(IsBlank("\xC2\xA0"));
@@ -458,21 +374,13 @@ TEST(OperationsUtf8, KeptAndMappedCharactersAreReencoded) {
 }
 
 TEST(OperationsUtf8, ReplaceRangeCountsCharacters) {
-    KTString<char> s(
-        "\xC3\xA4"
-        "bcd");  // four characters in five bytes
+    KTString<char> s("\u00E4bcd");  // four characters in five bytes
     ReplaceRange(s, 5, 0, false, "Q");
-    EXPECT_EQ(s.ToView(),
-              "\xC3\xA4"
-              "bcd");
+    EXPECT_EQ(s.ToView(), "\u00E4bcd");
     ReplaceRange(s, 4, 0, false, "Q");
-    EXPECT_EQ(s.ToView(),
-              "\xC3\xA4"
-              "bcdQ");
+    EXPECT_EQ(s.ToView(), "\u00E4bcdQ");
     ReplaceRange(s, 6, 0, true, "R");
-    EXPECT_EQ(s.ToView(),
-              "\xC3\xA4"
-              "bcdQR");
+    EXPECT_EQ(s.ToView(), "\u00E4bcdQR");
 }
 
 TEST(OperationsUtf8, CountedTextsEndAtTheirCount) {
@@ -571,13 +479,11 @@ TEST(OperationsDifferential, AgreeWithStdString) {
         ASSERT_EQ(r.Length(), static_cast<int32_t>(replaced.size()));
 
         auto count = static_cast<int32_t>(rng() % 30) - 3;
-        std::string mid = text;
-        {
-            int32_t st = start, cnt = count;
-            if (st < 0) cnt += st, st = 0;
-            mid = (st >= int32_t(text.size()) || cnt <= 0) ? std::string()
-                                                           : text.substr(size_t(st), size_t(cnt));
-        }
+        // Mid: a negative start eats into the count.
+        const int32_t midStart = std::max(start, 0), midCount = count + std::min(start, 0);
+        const std::string mid = midStart >= int32_t(text.size()) || midCount <= 0
+                                    ? std::string()
+                                    : text.substr(size_t(midStart), size_t(midCount));
         KTString<char> m(s);
         Mid(m, start, false, count);
         ASSERT_EQ(m.ToView(), mid);
@@ -612,43 +518,6 @@ TEST(OperationsDifferential, FindIsLinearOnAdversarialInput) {
     // First and last units that match at every start: each start is a candidate the quick scan compares.
     const std::string enclosed = std::string(1 << 15, 'a') + 'b' + std::string(1 << 15, 'a');
     EXPECT_EQ(Find(s, enclosed.c_str()), -1);
-}
-
-TEST(OperationsDifferential, FormatMatchesTheCLibraryInBothWidths) {
-    struct Case {
-        const char* format;
-        double number;
-        int integer;
-    };
-    const Case cases[] = {
-        {"%d|%5.2f", 1.5, -42},          {"%+08.3f and %x", -0.0005, 255}, {"%e %i", 123456.789, 0},
-        {"%-10g|%o", 1e-300, 8},         {"%G %X", 1e300, 0xBEEF},         {"%a %u", 0.1, 7},
-        {"%.0f %%%d", 2.5, -2147483647}, {"%#.3g %05d", 100.0, 12},        {"%10.2f %c", 3.14159, 'Q'},
-    };
-    for (const auto& c : cases) {
-        char expected[256];
-        // The argument order in the table's formats: an int first where %d comes first, else a double.
-        bool intFirst = std::strchr("dioxXuc", c.format[std::strcspn(c.format, "dioxXucfeEgGaA")]) != nullptr;
-        KTString<char> narrow;
-        KTString<char16_t> wide;
-        std::u16string wideFormat(c.format, c.format + std::strlen(c.format));
-        if (intFirst) {
-            std::snprintf(expected, sizeof expected, c.format, c.integer, c.number);
-            Format(narrow, c.format, c.integer, c.number);
-            Format(wide, wideFormat.c_str(), c.integer, c.number);
-        } else {
-            std::snprintf(expected, sizeof expected, c.format, c.number, c.integer);
-            Format(narrow, c.format, c.number, c.integer);
-            Format(wide, wideFormat.c_str(), c.number, c.integer);
-        }
-        EXPECT_EQ(narrow.ToView(), expected) << c.format;
-        std::string wideAsUtf8;
-        for (char16_t unit : wide.ToView()) {
-            ASSERT_LT(unit, 0x80);
-            wideAsUtf8 += static_cast<char>(unit);
-        }
-        EXPECT_EQ(wideAsUtf8, expected) << c.format;
-    }
 }
 
 TEST(KeepCharactersFilter, WritesNothingWhenEverythingIsKept) {

@@ -21,11 +21,6 @@ using kt::test::ResetAllocations;
 namespace {
 
 template <class S>
-uint16_t HeaderWord(const S& s, int distance) {
-    return block::Word(s.Data(), distance);
-}
-
-template <class S>
 bool NullDataIsZero() {
     using Char = typename S::CharType;
     const Char* b = TNullData<Char>::Block();
@@ -213,7 +208,6 @@ TYPED_TEST(StringModes, MoveLeavesSourceEmpty) {
 }
 
 TYPED_TEST(StringModes, ClearKeepsBlockEmptyDropsIt) {
-    using Char = typename TypeParam::CharType;
     auto text = this->L("some text that is long");
     TypeParam s(text.c_str());
     s.Clear();
@@ -222,7 +216,6 @@ TYPED_TEST(StringModes, ClearKeepsBlockEmptyDropsIt) {
     s.Empty();
     EXPECT_EQ(s.Length(), 0);
     EXPECT_EQ(s.Capacity() == 0, IsNullData(s.Data()));
-    (void)sizeof(Char);
 }
 
 // Every way to a block of one's own ends, when the allocation fails, in the string type's own error, and
@@ -283,28 +276,28 @@ TYPED_TEST(Header, ShortAndLongForms) {
     ResetAllocations();
     small._AllocateStorage(32767);
     EXPECT_EQ(Allocations().lastSize, 6 + 32768 * sizeof(Char));
-    EXPECT_EQ(HeaderWord(small, 4), 32767);
-    EXPECT_EQ(HeaderWord(small, 6), LengthNotCached);
-    EXPECT_EQ(HeaderWord(small, 2), 0);
+    EXPECT_EQ(block::Word(small.Data(), 4), 32767);
+    EXPECT_EQ(block::Word(small.Data(), 6), LengthNotCached);
+    EXPECT_EQ(block::Word(small.Data(), 2), 0);
     small._SetStringEnd(0);
-    EXPECT_EQ(HeaderWord(small, 6), 0);
+    EXPECT_EQ(block::Word(small.Data(), 6), 0);
 
     KTString<Char> large;
     large._AllocateStorage(32768);
     EXPECT_EQ(Allocations().lastSize, 10 + 32769 * sizeof(Char));
-    EXPECT_EQ(HeaderWord(large, 4), 0xFFFF);  // -32768 = 0xFFFF8000: high word
-    EXPECT_EQ(HeaderWord(large, 8), 0x8000);  // low word
+    EXPECT_EQ(block::Word(large.Data(), 4), 0xFFFF);  // -32768 = 0xFFFF8000: high word
+    EXPECT_EQ(block::Word(large.Data(), 8), 0x8000);  // low word
     EXPECT_EQ(large.Capacity(), 32768);
-    EXPECT_EQ(HeaderWord(large, 2), 0);
+    EXPECT_EQ(block::Word(large.Data(), 2), 0);
     large._SetStringEnd(0);
-    EXPECT_EQ(HeaderWord(large, 6), 0);
-    EXPECT_EQ(HeaderWord(large, 10), 0);
+    EXPECT_EQ(block::Word(large.Data(), 6), 0);
+    EXPECT_EQ(block::Word(large.Data(), 10), 0);
     large.Data()[0] = 'x';
     large._SetStringEnd(1);
-    EXPECT_EQ(HeaderWord(large, 6), 0xFFFF);
-    EXPECT_EQ(HeaderWord(large, 10), 0xFFFF);
+    EXPECT_EQ(block::Word(large.Data(), 6), 0xFFFF);
+    EXPECT_EQ(block::Word(large.Data(), 10), 0xFFFF);
     large._SetStringEnd(5);
-    EXPECT_EQ(HeaderWord(large, 10), 0xFFFB);
+    EXPECT_EQ(block::Word(large.Data(), 10), 0xFFFB);
     EXPECT_EQ(large.Length(), 5);
     // Raw little-endian bytes: the capacity's high word sits 4 bytes before the data.
     const auto* bytes = reinterpret_cast<const unsigned char*>(large.Data());
@@ -340,7 +333,7 @@ TYPED_TEST(Header, FreshBlockScansThenCaches) {
     s.Data()[1] = 'b';
     s.Data()[2] = 0;
     EXPECT_EQ(s.Length(), 2);
-    EXPECT_EQ(HeaderWord(s, 6), 2);  // the scan stored its result
+    EXPECT_EQ(block::Word(s.Data(), 6), 2);  // the scan stored its result
     s.Data()[2] = 'c';
     s._SetStringEnd(3);
     EXPECT_EQ(s.Length(), 3);
@@ -361,7 +354,7 @@ TYPED_TEST(Header, ReserveRules) {
     s.Reserve(5, Exact | Preserve);
     EXPECT_NE(s.Data(), nullptr);
     EXPECT_EQ(s.Capacity(), 5);
-    EXPECT_EQ(HeaderWord(s, 6), 4) << "the cached length is carried over without a rescan";
+    EXPECT_EQ(block::Word(s.Data(), 6), 4) << "the cached length is carried over without a rescan";
     EXPECT_TRUE(s == four);
     s.Reserve(0, Terminate);
     EXPECT_EQ(s.Length(), 0);
