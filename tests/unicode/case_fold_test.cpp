@@ -44,8 +44,8 @@ TEST(CaseFoldTable, ExtrasOfTheFixedList) {
     for (const CaseFoldRow& row : CaseFoldTable) EXPECT_FALSE(row.extra1 == 0 && row.extra2 != 0) << row.code;
     const struct {
         uint32_t code, extra1, extra2;
-    } rows[] = {{0x0345, 0x03B9, 0x1FBE}, {0x1FBE, 0x0345, 0x03B9}, {0x03B8, 0x03F4, 0},
-                {0x03D1, 0, 0},           {0x0049, 0x0131, 0},      {0x0131, 0, 0}};
+    } rows[] = {{0x0345, 0x03B9, 0x1FBE}, {0x1FBE, 0x0345, 0x03B9}, {0x03B8, 0x03F4, 0}, {0x03D1, 0, 0},
+                {0x0049, 0x0131, 0},      {0x0131, 0, 0},           {0x0069, 0x0130, 0}, {0x006B, 0x212A, 0}};
     for (const auto& r : rows) {
         EXPECT_EQ(FindCaseRow(r.code)->extra1, r.extra1) << std::hex << r.code;
         EXPECT_EQ(FindCaseRow(r.code)->extra2, r.extra2) << std::hex << r.code;
