@@ -61,43 +61,27 @@ TYPED_TEST(NumberParseTest, BlanksAndSigns) {
     EXPECT_EQ(Number<unsigned>(this->T("+17")), 17u);
 }
 
+// Saturation, the digits' overflow report and ParseHex's digit limits run against std::from_chars for all
+// ten integer types in fuzz/number_parse_fuzz.cpp on every committed input; here one case per rule.
 TYPED_TEST(NumberParseTest, SaturatesOutOfRange) {
-    EXPECT_EQ(Number<signed char>(this->T("127")), 127);
-    EXPECT_EQ(Number<signed char>(this->T("128")), 127);
-    EXPECT_EQ(Number<signed char>(this->T("-127")), -127);
-    EXPECT_EQ(Number<signed char>(this->T("-128")), -128);
     EXPECT_EQ(Number<signed char>(this->T("-129")), -128);
-    EXPECT_EQ(Number<unsigned char>(this->T("255")), 255);
     EXPECT_EQ(Number<unsigned char>(this->T("256")), 255);
-    EXPECT_EQ(Number<unsigned char>(this->T("300")), 255);
-    EXPECT_EQ(Number<int>(this->T("2147483647")), 2147483647);
-    EXPECT_EQ(Number<int>(this->T("2147483648")), 2147483647);
-    EXPECT_EQ(Number<int>(this->T("-2147483648")), std::numeric_limits<int>::min());
     EXPECT_EQ(Number<int>(this->T("-99999999999999999999999")), std::numeric_limits<int>::min());
-    EXPECT_EQ(Number<long long>(this->T("-9223372036854775808")), std::numeric_limits<long long>::min());
-    EXPECT_EQ(Number<long long>(this->T("9223372036854775808")), std::numeric_limits<long long>::max());
-    EXPECT_EQ(Number<unsigned long long>(this->T("18446744073709551615")),
-              std::numeric_limits<unsigned long long>::max());
     EXPECT_EQ(Number<unsigned long long>(this->T("18446744073709551616")),
               std::numeric_limits<unsigned long long>::max());
     // Overflow ignores the digits that follow, and what comes after them.
     EXPECT_EQ(Number<short>(this->T("-40000x")), std::numeric_limits<short>::min());
     // `long` is the 32-bit kind wherever it has 64 bits too.
-    EXPECT_EQ(Number<long>(this->T("2147483648")), 2147483647L);
     EXPECT_EQ(Number<long>(this->T("-2147483649")), -2147483647L - 1);
     EXPECT_EQ(Number<unsigned long>(this->T("4294967296")), 4294967295UL);
     EXPECT_EQ(Number<long>(this->T(""), FallbackOptions(-1, int64_t{1} << 40)), 2147483647L);
-    EXPECT_EQ(Number<long>(this->T(""), FallbackOptions(1, 0xFFFFFFFF)), 2147483647L);
     long digits = 0;
     EXPECT_TRUE(kt::ParseDigits(this->T("2147483648").c_str(), digits, NumberParseOptions{}));
     EXPECT_EQ(digits, 2147483647L);
-}
-
-TYPED_TEST(NumberParseTest, UnsignedTargetsTakeMinusAsNoDigit) {
-    EXPECT_EQ(Number<unsigned>(this->T("-5")), 0u);
+    // Neither sign nor blank is a digit; an unsigned target takes "-" as no digit.
+    EXPECT_FALSE(kt::ParseDigits(this->T("-5").c_str(), digits, FallbackOptions(1, 3)));
+    EXPECT_EQ(digits, 3);
     EXPECT_EQ(Number<unsigned>(this->T("-5"), FallbackOptions(1, 7)), 7u);
-    EXPECT_EQ(Number<unsigned long long>(this->T("-5"), FallbackOptions(-1, -9)), 0u);
-    EXPECT_EQ(Number<unsigned char>(this->T("-0")), 0);
 }
 
 TYPED_TEST(NumberParseTest, FallbackWhenNoDigits) {
@@ -191,49 +175,18 @@ TYPED_TEST(NumberParseTest, HexPrefix) {
 }
 
 TYPED_TEST(NumberParseTest, HexSaturatesBySignificantDigits) {
-    // Leading zeros do not count towards the digit limit.
+    // Leading zeros do not count towards the digit limit; zeros after the first significant digit do.
     EXPECT_EQ(Hex<signed char>(this->T("000000FF")), -1);
-    EXPECT_EQ(Hex<unsigned char>(this->T("0x0000000000000000000000000001")), 1);
+    EXPECT_EQ(Hex<unsigned char>(this->T("0100")), 255);
+    // Too many digits saturate by the sign of the pattern that fitted.
     EXPECT_EQ(Hex<signed char>(this->T("1FF")), 127);
     EXPECT_EQ(Hex<signed char>(this->T("FFF")), -128);
-    EXPECT_EQ(Hex<signed char>(this->T("100")), 127);
-    EXPECT_EQ(Hex<unsigned char>(this->T("100")), 255);
-    EXPECT_EQ(Hex<unsigned>(this->T("123456789")), 0xFFFFFFFFu);
-    EXPECT_EQ(Hex<unsigned>(this->T("12345678")), 0x12345678u);
-    EXPECT_EQ(Hex<short>(this->T("8000")), std::numeric_limits<short>::min());
-    EXPECT_EQ(Hex<short>(this->T("80000")), std::numeric_limits<short>::min());
-    EXPECT_EQ(Hex<short>(this->T("7fff0")), std::numeric_limits<short>::max());
-    EXPECT_EQ(Hex<long long>(this->T("FFFFFFFFFFFFFFFF")), -1);
-    EXPECT_EQ(Hex<long long>(this->T("8000000000000000")), std::numeric_limits<long long>::min());
-    EXPECT_EQ(Hex<long long>(this->T("7FFFFFFFFFFFFFFF0")), std::numeric_limits<long long>::max());
     EXPECT_EQ(Hex<unsigned long long>(this->T("10000000000000000")),
               std::numeric_limits<unsigned long long>::max());
     EXPECT_EQ(Hex<long>(this->T("123456789")), 0x7FFFFFFFL) << "long takes eight digits";
-    EXPECT_EQ(Hex<long>(this->T("FFFFFFFF")), -1L);
-    EXPECT_EQ(Hex<unsigned long>(this->T("123456789")), 0xFFFFFFFFUL);
-    // Zeros after the first significant digit count.
-    EXPECT_EQ(Hex<unsigned char>(this->T("0100")), 255);
     // One "0x" is stepped over; the digits end at the first non-digit.
     EXPECT_EQ(Hex<int>(this->T("0x0x1")), 0);
     EXPECT_EQ(Hex<int>(this->T("aBcDeFg")), 0xABCDEF);
-}
-
-TYPED_TEST(NumberParseTest, ParseDigitsReadsNoSignAndReportsOverflow) {
-    int value = 99;
-    EXPECT_FALSE(kt::ParseDigits(this->T("2147483647").c_str(), value, NumberParseOptions{}));
-    EXPECT_EQ(value, 2147483647);
-    EXPECT_TRUE(kt::ParseDigits(this->T("2147483648").c_str(), value, NumberParseOptions{}));
-    EXPECT_EQ(value, 2147483647);
-    // Neither sign nor blank is a digit.
-    EXPECT_FALSE(kt::ParseDigits(this->T("-5").c_str(), value, FallbackOptions(1, 3)));
-    EXPECT_EQ(value, 3);
-    EXPECT_FALSE(kt::ParseDigits(this->T("+5").c_str(), value, NumberParseOptions{}));
-    EXPECT_EQ(value, 0);
-    EXPECT_FALSE(kt::ParseDigits(this->T(" 5").c_str(), value, NumberParseOptions{}));
-    EXPECT_EQ(value, 0);
-    unsigned char byte = 0;
-    EXPECT_TRUE(kt::ParseDigits(this->T("256").c_str(), byte, NumberParseOptions{}));
-    EXPECT_EQ(byte, 255);
 }
 
 // Only ASCII digits count. These catch a code unit that is narrowed or sign-extended before the test.
