@@ -81,6 +81,13 @@ TEST(RangeSetAssignTable, ATableOutOfSetFormStopsACheckedBuild) {
     EXPECT_DEATH(set.AssignTable(touching, 2), "IsSetForm");
 }
 
+// The fuzz target's code points seldom end a range one before the last code point.
+TEST(RangeSetComplement, KeepsTheLastCodePoint) {
+    RangeSet set = SetOf({{0, Max - 1}});
+    set.Complement();
+    EXPECT_EQ(RangesOf(set), (Ranges{{Max, Max}}));
+}
+
 TEST(RangeSetPickCommon, StaysInTheFirstOverlap) {
     const RangeSet wide = SetOf({{0, 100}});
     for (uint32_t n : {0u, 1u, 7u, 1000u, 0xFFFFFFFFu}) {
