@@ -87,45 +87,26 @@ TYPED_TEST(NumberParseTest, SaturatesOutOfRange) {
 TYPED_TEST(NumberParseTest, FallbackWhenNoDigits) {
     EXPECT_EQ(Number<int>(this->T("abc"), FallbackOptions(1, 7)), 7);
     EXPECT_EQ(Number<int>(this->T("-"), FallbackOptions(1, 7)), -7);
-    EXPECT_EQ(Number<int>(this->T("+"), FallbackOptions(1, 7)), 7);
-    EXPECT_EQ(Number<int>(this->T("-"), FallbackOptions(0, 7)), 0);
     EXPECT_EQ(Number<int>(this->T("x"), FallbackOptions(0, 7)), 0);
-
     // Negative mode: clamped to the target's range.
     EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(-1, 1000)), 127);
-    EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(-1, -1000)), -128);
-    EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(-1, -100)), -100);
     EXPECT_EQ(Number<unsigned char>(this->T(""), FallbackOptions(-1, -1000)), 0);
-    EXPECT_EQ(Number<unsigned char>(this->T(""), FallbackOptions(-1, 200)), 200);
-    EXPECT_EQ(
-        Number<unsigned long long>(this->T(""), FallbackOptions(-1, std::numeric_limits<int64_t>::max())),
-        static_cast<unsigned long long>(std::numeric_limits<int64_t>::max()));
-    EXPECT_EQ(Number<long long>(this->T(""), FallbackOptions(-1, std::numeric_limits<int64_t>::min())),
-              std::numeric_limits<long long>::min());
     // A minus sign negates the clamped fallback in the type's width; min stays min.
-    EXPECT_EQ(Number<signed char>(this->T("-"), FallbackOptions(-1, -1000)), -128);
     EXPECT_EQ(Number<signed char>(this->T("-"), FallbackOptions(-1, 1000)), -127);
     EXPECT_EQ(Number<long long>(this->T("-"), FallbackOptions(-1, std::numeric_limits<int64_t>::min())),
               std::numeric_limits<long long>::min());
-
-    // Positive mode: limited from above by the two 32-bit halves of the fallback.
-    EXPECT_EQ(Number<int>(this->T(""), FallbackOptions(1, -1)), std::numeric_limits<int>::max());
-    EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(1, 127)), 127);
-    EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(1, 128)), 127);
-    EXPECT_EQ(Number<unsigned char>(this->T(""), FallbackOptions(1, 255)), 255);
+    // Positive mode: limited from above by the two 32-bit halves of the fallback. A high half above 0
+    // saturates even a 64-bit target; a negative one does not: -1 is its low half, 0xFFFFFFFF, and
+    // -2^32 + 5 is 5 in any type.
     EXPECT_EQ(Number<unsigned char>(this->T(""), FallbackOptions(1, 256)), 255);
-    EXPECT_EQ(Number<unsigned>(this->T(""), FallbackOptions(1, 0xFFFFFFFF)), 0xFFFFFFFFu);
-    // A high half above 0 saturates even a 64-bit target.
     EXPECT_EQ(Number<long long>(this->T(""), FallbackOptions(1, 0x100000000LL)),
               std::numeric_limits<long long>::max());
-    // A negative high half does not saturate: -1 into a 64-bit target is its low half, 0xFFFFFFFF...
     EXPECT_EQ(Number<long long>(this->T(""), FallbackOptions(1, -1)), 0xFFFFFFFFLL);
-    EXPECT_EQ(Number<unsigned long long>(this->T(""), FallbackOptions(1, -1)), 0xFFFFFFFFULL);
-    // ... and -2^32 + 5, whose low half is small, is 5 in any type.
     EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(1, -0x100000000LL + 5)), 5);
 }
 
-TYPED_TEST(NumberParseTest, NullAndEmptyTexts) {
+// The fuzz target reads empty texts too, but never a null pointer.
+TYPED_TEST(NumberParseTest, NullTexts) {
     const TypeParam* null = nullptr;
     int value = 99;
     kt::ParseNumber(null, value, FallbackOptions(1, 7));
@@ -139,15 +120,6 @@ TYPED_TEST(NumberParseTest, NullAndEmptyTexts) {
     value = 99;
     kt::ParseHex(null, value);
     EXPECT_EQ(value, 0);
-
-    EXPECT_EQ(Number<int>(this->T(""), FallbackOptions(-1, 12)), 12);
-    NumberParseOptions all = FallbackOptions(1, 4);
-    all.skipBlanks = 1;
-    all.allowHexPrefix = 1;
-    EXPECT_EQ(Number<int>(this->T(" \t "), all), 4);
-    EXPECT_EQ(Hex<int>(this->T("")), 0);
-    EXPECT_EQ(Hex<int>(this->T("0x")), 0);
-    EXPECT_EQ(Hex<int>(this->T("g1")), 0);
 }
 
 TYPED_TEST(NumberParseTest, HexPrefix) {
