@@ -126,15 +126,12 @@ TYPED_TEST(NumberParseTest, HexPrefix) {
     NumberParseOptions hex;
     hex.allowHexPrefix = 1;
     EXPECT_EQ(Number<int>(this->T("0x1F"), hex), 31);
-    EXPECT_EQ(Number<int>(this->T("0x1f"), hex), 31);
     // The prefix is case-sensitive: the digit 0, then X ends the number.
     EXPECT_EQ(Number<int>(this->T("0X1F"), hex), 0);
     // Without the option "0x" is the digit 0 followed by a letter.
     EXPECT_EQ(Number<int>(this->T("0x1F")), 0);
     // Hexadecimal text has no sign; a sign before the prefix reads the digit 0.
     EXPECT_EQ(Number<int>(this->T("-0x1F"), hex), 0);
-    EXPECT_EQ(Number<int>(this->T("0xFFFFFFFF"), hex), -1);
-    EXPECT_EQ(Number<int>(this->T("0x123456789"), hex), std::numeric_limits<int>::max());
     // A bare prefix is read by ParseHex, which gives 0, not the fallback.
     EXPECT_EQ(Number<int>(this->T("0x"), FallbackOptions(1, 7)), 0);
     NumberParseOptions hexFallback = FallbackOptions(1, 7);
