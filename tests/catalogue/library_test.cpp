@@ -108,32 +108,17 @@ TEST(KTTextIndex, FindsEveryTextAndNothingElse) {
     ASSERT_FALSE(collidingA.empty()) << "no two generated keys share a hash";
     // Texts that differ in one unit (first, middle or last; shorter and longer than a word), the empty text,
     // and two with equal hashes.
-    const std::u16string texts[] = {u"",
-                                    u"a",
-                                    u"b",
-                                    u"ab",
-                                    u"ac",
-                                    u"abc",
-                                    u"abd",
-                                    u"bbc",
-                                    u"abcd",
-                                    u"abce",
-                                    u"abcdefgh",
-                                    u"abcdefgi",
-                                    u"bbcdefgh",
-                                    u"abcdefghijk",
-                                    u"abcdefghijl",
-                                    u"abcdXfghijk",
-                                    u"no_encoding_specified",
-                                    u"no_encoding_specifiee",
-                                    collidingA,
-                                    collidingB};
+    std::vector<std::u16string> texts = {u"",         u"a",        u"b",       u"ab",   u"ac",
+                                         u"abc",      u"abd",      u"bbc",     u"abcd", u"abce",
+                                         u"abcdefgh", u"abcdefgi", u"bbcdefgh"};
+    texts.insert(texts.end(), {u"abcdefghijk", u"abcdefghijl", u"abcdXfghijk", u"no_encoding_specified",
+                               u"no_encoding_specifiee", collidingA, collidingB});
     KTTextIndex<char16_t> index;
     EXPECT_EQ(index.Find(u"a"), nullptr) << "an empty index finds nothing";
-    for (size_t i = 0; i < std::size(texts); ++i)
+    for (size_t i = 0; i < texts.size(); ++i)
         index.Set(texts[i].data(), texts[i].size(), static_cast<int32_t>(i));
-    EXPECT_EQ(index.Size(), std::size(texts));
-    for (size_t i = 0; i < std::size(texts); ++i) {
+    EXPECT_EQ(index.Size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
         const int32_t* found = index.Find(texts[i]);
         ASSERT_NE(found, nullptr) << Narrow(texts[i]);
         EXPECT_EQ(*found, static_cast<int32_t>(i)) << Narrow(texts[i]);
@@ -146,7 +131,7 @@ TEST(KTTextIndex, FindsEveryTextAndNothingElse) {
     const std::u16string copy = texts[12];
     index.Set(copy.data(), copy.size(), 100);
     index.Set(nullptr, 0, 101);
-    EXPECT_EQ(index.Size(), std::size(texts));
+    EXPECT_EQ(index.Size(), texts.size());
     EXPECT_EQ(*index.Find(texts[12]), 100);
     EXPECT_EQ(*index.Find(u""), 101);
 }

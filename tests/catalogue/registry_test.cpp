@@ -38,13 +38,22 @@ const char16_t* NoEntry(ResourceStringLibrary*, int32_t) noexcept {
     return nullptr;
 }
 
-TEST(ResourceStringRegistry, StartsWithEnglishAndAnEmptyChain) {
+TEST(ResourceStringRegistry, StartsWithEnglishAndAnEmptyChainAndIgnoresEmptyLanguages) {
     ResourceStringRegistry registry;
+    registry.SetLanguage(u"");
+    registry.SetLanguage(nullptr);
+    EXPECT_EQ(registry.languageIndex.load(), 0);
     EXPECT_EQ(Language(registry, false), u"en");
     EXPECT_EQ(Language(registry, true), u"en");
     EXPECT_TRUE(registry.languageName.IsNull()) << "reading the default must not store it";
     EXPECT_EQ(registry.First(), nullptr);
     EXPECT_EQ(registry.FindLibrary(u"core"), nullptr);
+
+    registry.SetLanguage(u"fr");
+    registry.SetLanguage(u"");
+    registry.SetLanguage(nullptr);
+    EXPECT_EQ(registry.languageIndex.load(), 5);
+    EXPECT_EQ(Language(registry, false), u"fr");
 }
 
 TEST(ResourceStringRegistry, LanguageIndexIgnoresCaseAndKnowsSixCodes) {
@@ -85,21 +94,6 @@ TEST(ResourceStringRegistry, SetLanguageKeepsTheNameAsGivenAndLowerCasesOnReques
     registry.SetLanguage(u"\u00C4X\U00010400");
     EXPECT_EQ(Language(registry, true),
               test::CaseMapsBeyondAscii ? u"\u00E4x\U00010428" : u"\u00C4x\U00010400");
-}
-
-TEST(ResourceStringRegistry, EmptyOrNullLanguageChangesNothing) {
-    ResourceStringRegistry registry;
-    registry.SetLanguage(u"");
-    registry.SetLanguage(nullptr);
-    EXPECT_EQ(registry.languageIndex.load(), 0);
-    EXPECT_EQ(Language(registry, false), u"en");
-    EXPECT_TRUE(registry.languageName.IsNull());
-
-    registry.SetLanguage(u"fr");
-    registry.SetLanguage(u"");
-    registry.SetLanguage(nullptr);
-    EXPECT_EQ(registry.languageIndex.load(), 5);
-    EXPECT_EQ(Language(registry, false), u"fr");
 }
 
 TEST(ResourceStringRegistry, LanguagePerIdentifier) {

@@ -17,8 +17,6 @@ using kt::test::Ascii;
 using kt::test::ResetAllocations;
 using kt::test::Units;
 
-namespace {}  // namespace
-
 template <class S>
 class Markup : public ::testing::Test {
   protected:
@@ -28,20 +26,16 @@ class Markup : public ::testing::Test {
 };
 TYPED_TEST_SUITE(Markup, kt::test::AllModes);
 
+// The escapers' rules (quotes, controls, extra characters, line breaks, code points and units beyond
+// Latin-1) are checked against a character-by-character model by fuzz/markup_fuzz.cpp on every committed
+// input; the tests here take the storage modes, null texts, malformed input and the decoders' edges.
 TYPED_TEST(Markup, EscapeReplacesSpecialsAndControls) {
     using Char = typename TestFixture::Char;
     auto s = this->Make("a<b>&c");
     EXPECT_EQ(Units(EscapeMarkup(s, false, nullptr)), this->T("a&lt;b&gt;&amp;c"));
-
-    auto quotes = this->Make("\"x'");
-    EXPECT_EQ(Units(EscapeMarkup(quotes, true, nullptr)), this->T("&quot;x&apos;"));
-
+    // The committed fuzz inputs reach few control characters: the last one that is escaped.
     auto controls = this->Make("\x01\t\r\n\x1f");
     EXPECT_EQ(Units(EscapeMarkup(controls, false, nullptr)), this->T("&#1;\t\r\n&#31;"));
-
-    auto extra = this->Make("a-b'c");
-    EXPECT_EQ(Units(EscapeMarkup(extra, false, this->T("-'").c_str())), this->T("a&#45;b'c"))
-        << "quotes are never taken from the extra characters";
 
     EXPECT_EQ(Units(EscapeMarkup(static_cast<const Char*>(nullptr), true, nullptr)), this->T(""));
     EXPECT_EQ(Units(EscapeMarkup(this->T("").c_str(), true, nullptr)), this->T(""));
@@ -139,11 +133,7 @@ TEST(Markup16, ReferencesWrapToOneUnit) {
               (std::u16string{u'[', u'A', u'|', char16_t(0xD800), u'|', char16_t(0xF600), u'|', u'?', u']'}));
 }
 
-TEST(Markup8, EscapeReadsCodePoints) {
-    KTString<char> s("caf\xC3\xA9<");
-    EXPECT_EQ(Units(EscapeMarkup(s, false, "\xC3\xA9")), "caf&#233;&lt;");
-    KTString<char> kept("caf\xC3\xA9<");
-    EXPECT_EQ(Units(EscapeMarkup(kept, false, nullptr)), "caf\xC3\xA9&lt;");
+TEST(Markup8, EscapeOfEncodedSurrogatesAndCutSequences) {
     // An encoded surrogate cannot be written back once output has begun; before that it is copied as is.
     KTString<char> after("<\xED\xA0\x80x");
     EXPECT_EQ(Units(EscapeMarkup(after, false, nullptr)), "&lt;x");
@@ -179,25 +169,20 @@ void CheckMalformedPrefixes() {
     } specials[] = {{'<', "&lt;"},    {'>', "&gt;"},  {'&', "&amp;"},  {'"', "&quot;"},
                     {'\'', "&apos;"}, {'-', "&#45;"}, {'\x01', "&#1;"}};
     const auto extra = Ascii<Char>("-");
+    const auto endsWith = [](const std::basic_string<Char>& text, const std::basic_string<Char>& tail) {
+        return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    };
     for (const auto& prefix : MalformedPrefixes<Char>()) {
+        SCOPED_TRACE(static_cast<uint32_t>(static_cast<std::make_unsigned_t<Char>>(prefix[0])));
         for (const auto& [special, escaped] : specials) {
             const auto input = prefix + static_cast<Char>(special) + Char('x');
-            const auto hex = ::testing::PrintToString(
-                static_cast<uint32_t>(static_cast<std::make_unsigned_t<Char>>(prefix[0])));
             const auto result = Units(EscapeMarkup(input.c_str(), true, extra.c_str()));
-            const auto tail = Ascii<Char>(std::string(escaped) + "x");
-            ASSERT_TRUE(result.size() >= tail.size() &&
-                        result.compare(result.size() - tail.size(), tail.size(), tail) == 0)
-                << "prefix " << hex << " before " << special;
+            ASSERT_TRUE(endsWith(result, Ascii<Char>(std::string(escaped) + "x"))) << special;
             KTString<Char> member(input.c_str());
             ASSERT_EQ(Units(EscapeMarkup(member, true, extra.c_str())), result);
-
-            const auto markup = Units(TextToMarkup(input.c_str(), false));
             const auto markupTail =
                 Units(TextToMarkup(Ascii<Char>(std::string{special, 'x'}).c_str(), false));
-            ASSERT_TRUE(markup.size() >= markupTail.size() &&
-                        markup.compare(markup.size() - markupTail.size(), markupTail.size(), markupTail) == 0)
-                << "prefix " << hex << " before " << special;
+            ASSERT_TRUE(endsWith(Units(TextToMarkup(input.c_str(), false)), markupTail)) << special;
         }
         // The extra characters are read the same way.
         const auto extraAfterPrefix = prefix + Char('-');
@@ -216,20 +201,10 @@ TEST(Markup16, LoneSurrogatesNeverSwallowASpecialCharacter) {
     CheckMalformedPrefixes<char16_t>();
 }
 
-TEST(Markup16, EscapeReadsUnits) {
-    const char16_t text[] = {u'<', 0xD83D, 0xDE00, u'\xE9', 0};
-    EXPECT_EQ(Units(EscapeMarkup(text, false, u"\xE9")),
-              (std::u16string{u'&', u'l', u't', u';', 0xD83D, 0xDE00, u'&', u'#', u'2', u'3', u'3', u';'}));
-}
-
 TYPED_TEST(Markup, TextToMarkupLineBreaksAndEntities) {
     using Char = typename TestFixture::Char;
     auto s = this->Make("a\r\nb\rc\nd");
     EXPECT_EQ(Units(TextToMarkup(s, true)), this->T("a<BR>\r\nb<BR>\r\nc<BR>\r\nd"));
-    auto plain = this->Make("a\r\nb\rc\nd\n\r");
-    EXPECT_EQ(Units(TextToMarkup(plain, false)), this->T("a\r\nb\rc\nd\n\r"));
-    auto tags = this->Make("\n\r\r\n");
-    EXPECT_EQ(Units(TextToMarkup(tags, true)), this->T("<BR>\r\n<BR>\r\n<BR>\r\n"));
 
     const std::u32string letters = U"\u00C4<\u00DF>\u00D7\t\x7F'&\"\u00F7\u00A0\u00FF";
     auto markup = TextToMarkup(kt::test::Encoded<Char>(letters).c_str(), false);
@@ -241,12 +216,6 @@ TYPED_TEST(Markup, TextToMarkupLineBreaksAndEntities) {
     TextToMarkup(shared, false);
     EXPECT_EQ(Units(shared), this->T("&lt;x&gt;"));
     EXPECT_EQ(Units(other), this->T("<x>"));
-}
-
-TEST(Markup, TextToMarkupBeyondLatin1) {
-    EXPECT_EQ(Units(TextToMarkup("\xF0\x9F\x98\x80\xE2\x82\xAC", false)), "&#128512;&#8364;");
-    const char16_t pair[] = {0xD83D, 0xDE00, 0};
-    EXPECT_EQ(Units(TextToMarkup(pair, false)), u"&#55357;&#56832;");
 }
 
 TYPED_TEST(Markup, QualifiedNames) {

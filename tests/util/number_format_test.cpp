@@ -64,7 +64,6 @@ TYPED_TEST(Widths, DecimalWidthsAndFills) {
     EXPECT_EQ(Decimal<Char>(42, false, 5, Char('*')), "***42");
     EXPECT_EQ(Decimal<Char>(42, true, 3, Char('0')), "-42") << "no room left: the sign stays with the digits";
     EXPECT_EQ(Decimal<Char>(42, true, 2, Char('0')), "-42");
-    EXPECT_EQ(Decimal<Char>(0, false), "0");
     EXPECT_EQ(Decimal<Char>(0, true), "-0");
     EXPECT_EQ(Decimal<Char>(std::numeric_limits<uint64_t>::max(), false), "18446744073709551615");
     EXPECT_EQ(Decimal<Char>(9223372036854775808ull, true), "-9223372036854775808");

@@ -61,87 +61,52 @@ TYPED_TEST(NumberParseTest, BlanksAndSigns) {
     EXPECT_EQ(Number<unsigned>(this->T("+17")), 17u);
 }
 
+// Saturation, the digits' overflow report and ParseHex's digit limits run against std::from_chars for all
+// ten integer types in fuzz/number_parse_fuzz.cpp on every committed input; here one case per rule.
 TYPED_TEST(NumberParseTest, SaturatesOutOfRange) {
-    EXPECT_EQ(Number<signed char>(this->T("127")), 127);
-    EXPECT_EQ(Number<signed char>(this->T("128")), 127);
-    EXPECT_EQ(Number<signed char>(this->T("-127")), -127);
-    EXPECT_EQ(Number<signed char>(this->T("-128")), -128);
     EXPECT_EQ(Number<signed char>(this->T("-129")), -128);
-    EXPECT_EQ(Number<unsigned char>(this->T("255")), 255);
     EXPECT_EQ(Number<unsigned char>(this->T("256")), 255);
-    EXPECT_EQ(Number<unsigned char>(this->T("300")), 255);
-    EXPECT_EQ(Number<int>(this->T("2147483647")), 2147483647);
-    EXPECT_EQ(Number<int>(this->T("2147483648")), 2147483647);
-    EXPECT_EQ(Number<int>(this->T("-2147483648")), std::numeric_limits<int>::min());
     EXPECT_EQ(Number<int>(this->T("-99999999999999999999999")), std::numeric_limits<int>::min());
-    EXPECT_EQ(Number<long long>(this->T("-9223372036854775808")), std::numeric_limits<long long>::min());
-    EXPECT_EQ(Number<long long>(this->T("9223372036854775808")), std::numeric_limits<long long>::max());
-    EXPECT_EQ(Number<unsigned long long>(this->T("18446744073709551615")),
-              std::numeric_limits<unsigned long long>::max());
     EXPECT_EQ(Number<unsigned long long>(this->T("18446744073709551616")),
               std::numeric_limits<unsigned long long>::max());
     // Overflow ignores the digits that follow, and what comes after them.
     EXPECT_EQ(Number<short>(this->T("-40000x")), std::numeric_limits<short>::min());
     // `long` is the 32-bit kind wherever it has 64 bits too.
-    EXPECT_EQ(Number<long>(this->T("2147483648")), 2147483647L);
     EXPECT_EQ(Number<long>(this->T("-2147483649")), -2147483647L - 1);
     EXPECT_EQ(Number<unsigned long>(this->T("4294967296")), 4294967295UL);
     EXPECT_EQ(Number<long>(this->T(""), FallbackOptions(-1, int64_t{1} << 40)), 2147483647L);
-    EXPECT_EQ(Number<long>(this->T(""), FallbackOptions(1, 0xFFFFFFFF)), 2147483647L);
     long digits = 0;
     EXPECT_TRUE(kt::ParseDigits(this->T("2147483648").c_str(), digits, NumberParseOptions{}));
     EXPECT_EQ(digits, 2147483647L);
-}
-
-TYPED_TEST(NumberParseTest, UnsignedTargetsTakeMinusAsNoDigit) {
-    EXPECT_EQ(Number<unsigned>(this->T("-5")), 0u);
+    // Neither sign nor blank is a digit; an unsigned target takes "-" as no digit.
+    EXPECT_FALSE(kt::ParseDigits(this->T("-5").c_str(), digits, FallbackOptions(1, 3)));
+    EXPECT_EQ(digits, 3);
     EXPECT_EQ(Number<unsigned>(this->T("-5"), FallbackOptions(1, 7)), 7u);
-    EXPECT_EQ(Number<unsigned long long>(this->T("-5"), FallbackOptions(-1, -9)), 0u);
-    EXPECT_EQ(Number<unsigned char>(this->T("-0")), 0);
 }
 
 TYPED_TEST(NumberParseTest, FallbackWhenNoDigits) {
     EXPECT_EQ(Number<int>(this->T("abc"), FallbackOptions(1, 7)), 7);
     EXPECT_EQ(Number<int>(this->T("-"), FallbackOptions(1, 7)), -7);
-    EXPECT_EQ(Number<int>(this->T("+"), FallbackOptions(1, 7)), 7);
-    EXPECT_EQ(Number<int>(this->T("-"), FallbackOptions(0, 7)), 0);
     EXPECT_EQ(Number<int>(this->T("x"), FallbackOptions(0, 7)), 0);
-
     // Negative mode: clamped to the target's range.
     EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(-1, 1000)), 127);
-    EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(-1, -1000)), -128);
-    EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(-1, -100)), -100);
     EXPECT_EQ(Number<unsigned char>(this->T(""), FallbackOptions(-1, -1000)), 0);
-    EXPECT_EQ(Number<unsigned char>(this->T(""), FallbackOptions(-1, 200)), 200);
-    EXPECT_EQ(
-        Number<unsigned long long>(this->T(""), FallbackOptions(-1, std::numeric_limits<int64_t>::max())),
-        static_cast<unsigned long long>(std::numeric_limits<int64_t>::max()));
-    EXPECT_EQ(Number<long long>(this->T(""), FallbackOptions(-1, std::numeric_limits<int64_t>::min())),
-              std::numeric_limits<long long>::min());
     // A minus sign negates the clamped fallback in the type's width; min stays min.
-    EXPECT_EQ(Number<signed char>(this->T("-"), FallbackOptions(-1, -1000)), -128);
     EXPECT_EQ(Number<signed char>(this->T("-"), FallbackOptions(-1, 1000)), -127);
     EXPECT_EQ(Number<long long>(this->T("-"), FallbackOptions(-1, std::numeric_limits<int64_t>::min())),
               std::numeric_limits<long long>::min());
-
-    // Positive mode: limited from above by the two 32-bit halves of the fallback.
-    EXPECT_EQ(Number<int>(this->T(""), FallbackOptions(1, -1)), std::numeric_limits<int>::max());
-    EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(1, 127)), 127);
-    EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(1, 128)), 127);
-    EXPECT_EQ(Number<unsigned char>(this->T(""), FallbackOptions(1, 255)), 255);
+    // Positive mode: limited from above by the two 32-bit halves of the fallback. A high half above 0
+    // saturates even a 64-bit target; a negative one does not: -1 is its low half, 0xFFFFFFFF, and
+    // -2^32 + 5 is 5 in any type.
     EXPECT_EQ(Number<unsigned char>(this->T(""), FallbackOptions(1, 256)), 255);
-    EXPECT_EQ(Number<unsigned>(this->T(""), FallbackOptions(1, 0xFFFFFFFF)), 0xFFFFFFFFu);
-    // A high half above 0 saturates even a 64-bit target.
     EXPECT_EQ(Number<long long>(this->T(""), FallbackOptions(1, 0x100000000LL)),
               std::numeric_limits<long long>::max());
-    // A negative high half does not saturate: -1 into a 64-bit target is its low half, 0xFFFFFFFF...
     EXPECT_EQ(Number<long long>(this->T(""), FallbackOptions(1, -1)), 0xFFFFFFFFLL);
-    EXPECT_EQ(Number<unsigned long long>(this->T(""), FallbackOptions(1, -1)), 0xFFFFFFFFULL);
-    // ... and -2^32 + 5, whose low half is small, is 5 in any type.
     EXPECT_EQ(Number<signed char>(this->T(""), FallbackOptions(1, -0x100000000LL + 5)), 5);
 }
 
-TYPED_TEST(NumberParseTest, NullAndEmptyTexts) {
+// The fuzz target reads empty texts too, but never a null pointer.
+TYPED_TEST(NumberParseTest, NullTexts) {
     const TypeParam* null = nullptr;
     int value = 99;
     kt::ParseNumber(null, value, FallbackOptions(1, 7));
@@ -155,30 +120,18 @@ TYPED_TEST(NumberParseTest, NullAndEmptyTexts) {
     value = 99;
     kt::ParseHex(null, value);
     EXPECT_EQ(value, 0);
-
-    EXPECT_EQ(Number<int>(this->T(""), FallbackOptions(-1, 12)), 12);
-    NumberParseOptions all = FallbackOptions(1, 4);
-    all.skipBlanks = 1;
-    all.allowHexPrefix = 1;
-    EXPECT_EQ(Number<int>(this->T(" \t "), all), 4);
-    EXPECT_EQ(Hex<int>(this->T("")), 0);
-    EXPECT_EQ(Hex<int>(this->T("0x")), 0);
-    EXPECT_EQ(Hex<int>(this->T("g1")), 0);
 }
 
 TYPED_TEST(NumberParseTest, HexPrefix) {
     NumberParseOptions hex;
     hex.allowHexPrefix = 1;
     EXPECT_EQ(Number<int>(this->T("0x1F"), hex), 31);
-    EXPECT_EQ(Number<int>(this->T("0x1f"), hex), 31);
     // The prefix is case-sensitive: the digit 0, then X ends the number.
     EXPECT_EQ(Number<int>(this->T("0X1F"), hex), 0);
     // Without the option "0x" is the digit 0 followed by a letter.
     EXPECT_EQ(Number<int>(this->T("0x1F")), 0);
     // Hexadecimal text has no sign; a sign before the prefix reads the digit 0.
     EXPECT_EQ(Number<int>(this->T("-0x1F"), hex), 0);
-    EXPECT_EQ(Number<int>(this->T("0xFFFFFFFF"), hex), -1);
-    EXPECT_EQ(Number<int>(this->T("0x123456789"), hex), std::numeric_limits<int>::max());
     // A bare prefix is read by ParseHex, which gives 0, not the fallback.
     EXPECT_EQ(Number<int>(this->T("0x"), FallbackOptions(1, 7)), 0);
     NumberParseOptions hexFallback = FallbackOptions(1, 7);
@@ -191,49 +144,18 @@ TYPED_TEST(NumberParseTest, HexPrefix) {
 }
 
 TYPED_TEST(NumberParseTest, HexSaturatesBySignificantDigits) {
-    // Leading zeros do not count towards the digit limit.
+    // Leading zeros do not count towards the digit limit; zeros after the first significant digit do.
     EXPECT_EQ(Hex<signed char>(this->T("000000FF")), -1);
-    EXPECT_EQ(Hex<unsigned char>(this->T("0x0000000000000000000000000001")), 1);
+    EXPECT_EQ(Hex<unsigned char>(this->T("0100")), 255);
+    // Too many digits saturate by the sign of the pattern that fitted.
     EXPECT_EQ(Hex<signed char>(this->T("1FF")), 127);
     EXPECT_EQ(Hex<signed char>(this->T("FFF")), -128);
-    EXPECT_EQ(Hex<signed char>(this->T("100")), 127);
-    EXPECT_EQ(Hex<unsigned char>(this->T("100")), 255);
-    EXPECT_EQ(Hex<unsigned>(this->T("123456789")), 0xFFFFFFFFu);
-    EXPECT_EQ(Hex<unsigned>(this->T("12345678")), 0x12345678u);
-    EXPECT_EQ(Hex<short>(this->T("8000")), std::numeric_limits<short>::min());
-    EXPECT_EQ(Hex<short>(this->T("80000")), std::numeric_limits<short>::min());
-    EXPECT_EQ(Hex<short>(this->T("7fff0")), std::numeric_limits<short>::max());
-    EXPECT_EQ(Hex<long long>(this->T("FFFFFFFFFFFFFFFF")), -1);
-    EXPECT_EQ(Hex<long long>(this->T("8000000000000000")), std::numeric_limits<long long>::min());
-    EXPECT_EQ(Hex<long long>(this->T("7FFFFFFFFFFFFFFF0")), std::numeric_limits<long long>::max());
     EXPECT_EQ(Hex<unsigned long long>(this->T("10000000000000000")),
               std::numeric_limits<unsigned long long>::max());
     EXPECT_EQ(Hex<long>(this->T("123456789")), 0x7FFFFFFFL) << "long takes eight digits";
-    EXPECT_EQ(Hex<long>(this->T("FFFFFFFF")), -1L);
-    EXPECT_EQ(Hex<unsigned long>(this->T("123456789")), 0xFFFFFFFFUL);
-    // Zeros after the first significant digit count.
-    EXPECT_EQ(Hex<unsigned char>(this->T("0100")), 255);
     // One "0x" is stepped over; the digits end at the first non-digit.
     EXPECT_EQ(Hex<int>(this->T("0x0x1")), 0);
     EXPECT_EQ(Hex<int>(this->T("aBcDeFg")), 0xABCDEF);
-}
-
-TYPED_TEST(NumberParseTest, ParseDigitsReadsNoSignAndReportsOverflow) {
-    int value = 99;
-    EXPECT_FALSE(kt::ParseDigits(this->T("2147483647").c_str(), value, NumberParseOptions{}));
-    EXPECT_EQ(value, 2147483647);
-    EXPECT_TRUE(kt::ParseDigits(this->T("2147483648").c_str(), value, NumberParseOptions{}));
-    EXPECT_EQ(value, 2147483647);
-    // Neither sign nor blank is a digit.
-    EXPECT_FALSE(kt::ParseDigits(this->T("-5").c_str(), value, FallbackOptions(1, 3)));
-    EXPECT_EQ(value, 3);
-    EXPECT_FALSE(kt::ParseDigits(this->T("+5").c_str(), value, NumberParseOptions{}));
-    EXPECT_EQ(value, 0);
-    EXPECT_FALSE(kt::ParseDigits(this->T(" 5").c_str(), value, NumberParseOptions{}));
-    EXPECT_EQ(value, 0);
-    unsigned char byte = 0;
-    EXPECT_TRUE(kt::ParseDigits(this->T("256").c_str(), byte, NumberParseOptions{}));
-    EXPECT_EQ(byte, 255);
 }
 
 // Only ASCII digits count. These catch a code unit that is narrowed or sign-extended before the test.

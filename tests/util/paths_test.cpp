@@ -119,16 +119,15 @@ TEST(Paths8, FileUrlToPathStepsOverAWholeHostCharacter) {
     EXPECT_EQ(Units(FileUrlToPath("file://\xC3\xA9:/x")), "\xC3\xA9:\\x");
 }
 
+// Which bytes each mode escapes, the upper-case UTF-8 escapes and the round trip are checked by
+// fuzz/percent_fuzz.cpp on every committed input.
 TYPED_TEST(Paths, PercentEscapeModes) {
-    EXPECT_EQ(this->Escaped("a/b:c\\d", 0), this->T("a/b:c\\d"));
+    EXPECT_EQ(this->Escaped("a/b:c\\d %", 0), this->T("a/b:c\\d%20%25"));
     EXPECT_EQ(this->Escaped("a/b:c\\d", 1), this->T("a%2Fb%3Ac\\d"));
     EXPECT_EQ(this->Escaped("a/b:c\\d", 2), this->T("a%2Fb%3Ac%5Cd"));
-    EXPECT_EQ(this->Escaped(" \"%<>^`{|}\n\x7F", 0), this->T("%20%22%25%3C%3E%5E%60%7B%7C%7D%0A%7F"));
-    EXPECT_EQ(this->Escaped("#;/?:@&=+$,", 0), this->T("#;/?:@&=+$,"));
-    EXPECT_EQ(this->Escaped("#;/?:@&=+$,", 1), this->T("%23%3B%2F%3F%3A%40%26%3D%2B%24%2C"));
-    EXPECT_EQ(this->Escaped("!'()*-._~09AZaz[]", 2), this->T("!'()*-._~09AZaz[]"));
     EXPECT_EQ(this->Escaped("", 2), this->T(""));
 
+    // The fuzz target holds plain strings only; a borrowed one would show a needless write.
     auto untouched = this->Make("plain/text");
     const auto* before = untouched.Data();
     PercentEscape(untouched, 0);
@@ -151,13 +150,6 @@ TYPED_TEST(Paths, PercentEscapeGrowsForRunsOfEscapes) {
             EXPECT_EQ(this->Escaped(text.c_str(), 0), this->T((expected + "z").c_str()))
                 << plain << "+" << spaces;
         }
-}
-
-TYPED_TEST(Paths, PercentEscapeWritesUtf8Bytes) {
-    using Char = typename TestFixture::Char;
-    auto s = TypeParam(kt::test::Encoded<Char>(U"\u00E9\u20AC\U0001F600").c_str());
-    PercentEscape(s, 0);
-    EXPECT_EQ(Units(s), this->T("%C3%A9%E2%82%AC%F0%9F%98%80"));
 }
 
 TYPED_TEST(Paths, PercentUnescape) {
