@@ -284,6 +284,7 @@ TEST(KtcatRead, MalformedFilesNameTheLine) {
             ADD_FAILURE() << "read: " << text;
         } catch (const FileFormatError& error) {
             EXPECT_EQ(error.what(), message) << text;
+            EXPECT_EQ(std::to_string(error.Line()), message.substr(0, message.find(':'))) << text;
         }
     }
     // Surrogate pairs and the other JSON escapes are read.

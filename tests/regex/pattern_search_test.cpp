@@ -359,10 +359,13 @@ TEST(CompiledPattern, PatternsThatMatchNothing) {
     }
     EXPECT_FALSE(KTPattern<char16_t>(nullptr).IsValid());
     KTPattern<char16_t> moved(u"b");
-    const KTPattern<char16_t> target(std::move(moved));
+    KTPattern<char16_t> target(std::move(moved));
+    KTPattern<char16_t> assigned(u"z");
+    assigned = std::move(target);
     CharSubstitution<char16_t> none;
-    EXPECT_TRUE(target.IsValid());
-    EXPECT_EQ(target.Find(KTString<char16_t>(u"abc"), 0, true, none), 1);
+    EXPECT_TRUE(assigned.IsValid());
+    EXPECT_EQ(assigned.Find(KTString<char16_t>(u"abc"), 0, true, none), 1);
+    EXPECT_FALSE(target.IsValid()) << "a moved-from pattern matches nothing";
 }
 
 // One pattern searched from several threads at once, each with its own substitution.

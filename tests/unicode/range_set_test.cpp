@@ -121,6 +121,9 @@ TEST(RangeSetValue, CopiesAreIndependent) {
     EXPECT_EQ(RangesOf(assigned), (Ranges{{1, 3}, {10, 10}}));
     // One representation per set: the same code points in any insertion order compare equal.
     EXPECT_EQ(SetOf({{10, 10}, {3, 3}, {1, 2}}), assigned);
+    assigned.Clear();
+    EXPECT_TRUE(assigned.IsEmpty());
+    EXPECT_EQ(assigned, RangeSet());
 }
 
 }  // namespace

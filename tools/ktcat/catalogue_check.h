@@ -30,8 +30,6 @@ class FindingMessages {
     // "[KIND: what is found at position N]", true whatever the module's text for the kind says.
     std::string Tag(std::string_view kind, size_t position) const;
 
-    ReportLanguage Language() const { return language_; }
-
   private:
     ReportLanguage language_;
     host::ResourceStringRecord* res_;
