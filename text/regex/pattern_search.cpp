@@ -594,23 +594,31 @@ Charges ChargesFor(const PatternShape& shape, bool breadthFirst) {
     return charges;
 }
 
+// The pattern compiled for one of the library's matchers, with what its operations cost.
 template <class Char>
-using Regex = std::basic_regex<RegexChar<Char>>;
+struct Automaton {
+    bool breadthFirst;
+    Charges charges;
+    std::basic_regex<RegexChar<Char>> re;
+
+    Automaton(const PatternShape& shape, bool breadthFirstMatcher)
+        : breadthFirst(breadthFirstMatcher), charges(ChargesFor<Char>(shape, breadthFirstMatcher)) {}
+};
 
 // Compiles the pattern for the library's depth-first matcher (its default) or its breadth-first one
 // (regex_constants::__polynomial, which keeps a set of states per position instead of backtracking), unless
 // compiling would exceed its allowance or the stack left.
 template <class Char>
-SearchEnd Compile(const Char* pattern, const PatternShape& shape, bool breadthFirst, const StackRoom& room,
-                  Regex<Char>& re) {
-    if (ChargesFor<Char>(shape, breadthFirst).compile > CompileAllowance) return SearchEnd::StepLimit;
+SearchEnd Compile(const Char* pattern, const PatternShape& shape, const StackRoom& room,
+                  Automaton<Char>& automaton) {
+    if (automaton.charges.compile > CompileAllowance) return SearchEnd::StepLimit;
     if (shape.compileStack > room.Size()) return SearchEnd::StackLimit;
     auto flags = std::regex::ECMAScript;
 #if defined(__GLIBCXX__)
-    if (breadthFirst) flags |= std::regex_constants::__polynomial;
+    if (automaton.breadthFirst) flags |= std::regex_constants::__polynomial;
 #endif
     try {
-        re.assign(pattern, pattern + shape.units, flags);
+        automaton.re.assign(pattern, pattern + shape.units, flags);
     } catch (const std::regex_error&) {
         return SearchEnd::InvalidPattern;
     }
@@ -619,11 +627,12 @@ SearchEnd Compile(const Char* pattern, const PatternShape& shape, bool breadthFi
 
 // One run of a compiled pattern over the subject, under its own step budget and the stack floor.
 template <class Char>
-SearchOutcome Run(const Regex<Char>& re, const PatternShape& shape, const Char* subject, const Char* end,
-                  bool wholeText, bool breadthFirst, const StackRoom& room) {
+SearchOutcome Run(const Automaton<Char>& automaton, const PatternShape& shape, const Char* subject,
+                  const Char* end, bool wholeText, const StackRoom& room) {
     const int64_t unchecked = Multiply(shape.uncheckedStates, Stack.uncheckedState);
     if (unchecked >= room.Size()) return {-1, SearchEnd::StackLimit};
-    const Charges charges = ChargesFor<Char>(shape, breadthFirst);
+    const Charges& charges = automaton.charges;
+    const auto& re = automaton.re;
     SearchGuard guard(StepFloor + StepsPerUnit * (end - subject),
                       room.floor + static_cast<uintptr_t>(unchecked), charges.read, charges.advance,
                       charges.compare);
@@ -638,7 +647,7 @@ SearchOutcome Run(const Regex<Char>& re, const PatternShape& shape, const Char* 
         return {static_cast<int32_t>(match[0].first.Address() - subject), SearchEnd::Match};
     };
     try {
-        if (breadthFirst)
+        if (automaton.breadthFirst)
             return run(GuardedPosition<Char, true>(subject, guard), GuardedPosition<Char, true>(end, guard));
         return run(GuardedPosition<Char, false>(subject, guard), GuardedPosition<Char, false>(end, guard));
     } catch (const std::regex_error& limit) {
@@ -685,10 +694,10 @@ SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text
         const Char* end = subject + std::char_traits<Char>::length(subject);
         const StackRoom room = MeasureStackRoom();
         auto runOnce = [&](bool breadthFirst) -> SearchOutcome {
-            Regex<Char> re;
-            const SearchEnd compiled = Compile(pattern, shape, breadthFirst, room, re);
+            Automaton<Char> automaton(shape, breadthFirst);
+            const SearchEnd compiled = Compile(pattern, shape, room, automaton);
             if (compiled != SearchEnd::Match) return {-1, compiled};
-            return Run(re, shape, subject, end, wholeText, breadthFirst, room);
+            return Run(automaton, shape, subject, end, wholeText, room);
         };
         if (matchers == Matchers::BreadthFirst) return runOnce(true);
         return DepthFirstThenBreadthFirst(
@@ -701,18 +710,18 @@ template <class Char>
 struct CompiledPattern {
     PatternShape shape;
     SearchEnd compiled = SearchEnd::InvalidPattern;  // Match: the depth-first automaton is there
-    Regex<Char> depthFirst;
-    std::optional<Regex<Char>> breadthFirst;  // for patterns without back-references
+    std::optional<Automaton<Char>> depthFirst;
+    std::optional<Automaton<Char>> breadthFirst;  // for patterns without back-references
 
     explicit CompiledPattern(const Char* pattern) {
         if (pattern == nullptr || pattern[0] == 0) return;
         shape = MeasurePattern(pattern);
         if (shape.numberBeyondInt) return;
         const StackRoom room = MeasureStackRoom();
-        compiled = Compile(pattern, shape, false, room, depthFirst);
+        compiled = Compile(pattern, shape, room, depthFirst.emplace(shape, false));
         if (compiled != SearchEnd::Match || shape.backReference) return;
-        breadthFirst.emplace();
-        if (Compile(pattern, shape, true, room, *breadthFirst) != SearchEnd::Match) breadthFirst.reset();
+        if (Compile(pattern, shape, room, breadthFirst.emplace(shape, true)) != SearchEnd::Match)
+            breadthFirst.reset();
     }
 
     SearchOutcome Search(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
@@ -724,8 +733,8 @@ struct CompiledPattern {
             const StackRoom room = MeasureStackRoom();
             return DepthFirstThenBreadthFirst(
                 [&](bool breadthFirstRun) {
-                    return Run(breadthFirstRun ? *breadthFirst : depthFirst, shape, subject, end, wholeText,
-                               breadthFirstRun, room);
+                    return Run(breadthFirstRun ? *breadthFirst : *depthFirst, shape, subject, end, wholeText,
+                               room);
                 },
                 breadthFirst.has_value());
         });
