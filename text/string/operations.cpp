@@ -112,15 +112,15 @@ int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int
     const Char* end = hay + n - m + 1;  // last possible start + 1
     int64_t budget = static_cast<int64_t>(n) * 2 + 64;
     const Char* p = hay + from;
-    // Compares the candidate at q unit by unit and charges the budget; past it, the linear search takes over.
-    int32_t fallback = -1;
-    const auto matchesAt = [&](const Char* q) {
+    // Compares the candidate at q unit by unit and charges the budget: the match, the linear search's answer
+    // once the budget is spent, or Continue.
+    constexpr int32_t Continue = -2;
+    const auto tryAt = [&](const Char* q) -> int32_t {
         int32_t k = 1;
         while (k < m && q[k] == needle[k]) ++k;
-        if (k == m) return true;
+        if (k == m) return static_cast<int32_t>(q - hay);
         budget -= k;
-        if (budget < 0) fallback = static_cast<int32_t>(q - hay) + 1;
-        return false;
+        return budget < 0 ? FindKmp(hay, n, needle, m, static_cast<int32_t>(q - hay) + 1) : Continue;
     };
     if (m > 1) {
         // A block of starts at once: only those whose first and last units both match are candidates, so
@@ -133,17 +133,16 @@ int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int
         for (; end - p >= Lanes; p += Lanes) {
             for (uint32_t candidates = LaneMask((LoadBlock(p) == first) & (LoadBlock(p + m - 1) == last));
                  candidates != 0; candidates &= candidates - 1) {
-                const Char* q = p + std::countr_zero(candidates);
-                if (matchesAt(q)) return static_cast<int32_t>(q - hay);
-                if (fallback >= 0) return FindKmp(hay, n, needle, m, fallback);
+                const int32_t found = tryAt(p + std::countr_zero(candidates));
+                if (found != Continue) return found;
             }
         }
     }
     for (; p < end; ++p) {
         p = FindUnit(p, end, needle[0]);
         if (p == nullptr) return -1;
-        if (matchesAt(p)) return static_cast<int32_t>(p - hay);
-        if (fallback >= 0) return FindKmp(hay, n, needle, m, fallback);
+        const int32_t found = tryAt(p);
+        if (found != Continue) return found;
     }
     return -1;
 }
