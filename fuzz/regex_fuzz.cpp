@@ -2,8 +2,9 @@
 // library's regex (invalid pattern, the search's step and stack limits) reads as "no match" and never
 // escapes. Found positions lie within the string; a whole-string match is also found at 0; 8-bit character
 // positions agree with byte positions; a substitution keeps positions; a KTPattern answers alike, with and
-// without a substitution. Where the depth-first matcher stays within the limits, it and the breadth-first
-// one give the standard library's own answers (in both widths, so ASCII gives the same answers in both).
+// without a substitution. A pattern the automaton takes never ends at a limit; where the library's guarded
+// matcher stays within its limits, the operations give its answers, which are the plain matcher's own (in
+// both widths, so ASCII gives the same answers in both).
 //
 // Limits: patterns of at most 255 units, any content; subjects of at most 8,192 units, the input's own or a
 // short run of units repeated (the first byte's top bits choose 1, 8, 64 or 512 copies). The library's
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "text/regex/automaton.h"
 #include "text/regex/pattern_search.h"
 #include "text/string/utf8.h"
 
@@ -42,6 +44,15 @@ int32_t Unguarded(const std::basic_string<Char>& subject, const std::basic_strin
     } catch (const std::exception&) {
         return -1;
     }
+}
+
+// Whether the automaton takes the pattern (up to its first NUL, as the operations read it).
+template <class Char>
+bool AutomatonTakes(const std::basic_string<Char>& pattern) {
+    const kt::regex_detail::PatternShape shape = kt::regex_detail::MeasurePattern(pattern.c_str());
+    if (shape.units == 0 || shape.numberBeyondInt || shape.backReference) return false;
+    kt::regex_detail::Declined declined;
+    return kt::regex_detail::PatternAutomaton<Char>::Build(pattern.c_str(), shape.units, declined) != nullptr;
 }
 
 struct Answers {
@@ -87,20 +98,19 @@ Outcome<Char> Search(const std::basic_string<Char>& subject, const std::basic_st
     KT_FUZZ_CHECK(compiled.Find(s, start, true, none) == found);
     KT_FUZZ_CHECK(compiled.Matches(s, none) == matches);
 
-    // Where the depth-first matcher gets through, it gives the standard library's answers (the plain one then
-    // does the same work), and so do the breadth-first one and the operations.
+    // Where the library's matcher gets through under its limits, it gives the plain matcher's answers (which
+    // then does the same work), and so do the operations, whether the automaton answers them or not.
     const std::optional<Answers> exact =
-        patternText.empty() ? std::nullopt : Guarded(subject, pattern, Matchers::DepthFirst);
+        patternText.empty() ? std::nullopt : Guarded(subject, pattern, Matchers::LibraryOnly);
+    // A pattern the automaton takes never ends at a limit.
+    const bool taken = AutomatonTakes(patternText);
+    if (taken) KT_FUZZ_CHECK(Guarded(subject, pattern, Matchers::AutomatonFirst).has_value());
     if (exact) {
         KT_FUZZ_CHECK(exact->found == Unguarded(subject, patternText, false));
         KT_FUZZ_CHECK(exact->matches == (Unguarded(subject, patternText, true) == 0));
         if (start <= s.Length()) KT_FUZZ_CHECK(found == exact->found);
         KT_FUZZ_CHECK(matches == exact->matches);
         if (matches && start <= s.Length()) KT_FUZZ_CHECK(found == 0);
-        if (!kt::regex_detail::MeasurePattern(patternText.c_str()).backReference) {
-            const std::optional<Answers> breadthFirst = Guarded(subject, pattern, Matchers::BreadthFirst);
-            KT_FUZZ_CHECK(!breadthFirst || *breadthFirst == *exact);
-        }
     }
 
     if constexpr (sizeof(Char) == 1) {
@@ -129,7 +139,7 @@ Outcome<Char> Search(const std::basic_string<Char>& subject, const std::basic_st
         const Char* copy = present.Buffer();
         KT_FUZZ_CHECK(copy == nullptr || std::basic_string<Char>(copy).size() == subject.size());
     }
-    return {found, matches, exact.has_value()};
+    return {found, matches, exact.has_value() || taken};
 }
 
 template <class Char>

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "text/regex/automaton.h"
 
 namespace kt {
 
@@ -56,6 +57,7 @@ struct StackCosts {
     int64_t group;
     int64_t uncheckedState;
     int64_t reserve;
+    int64_t compileReserve;  // below the compiler's deepest frame: the locale and the allocator
     // ThreadSanitizer records every active call in a table of its own, of fixed size (64 Ki calls), and
     // fails when a deep recursion overflows it: there a call uses at most this much stack.
     int64_t most = INT64_MAX;
@@ -75,14 +77,17 @@ struct StackCosts {
 #endif
 #endif
 #if defined(KT_REGEX_THREAD_SANITIZER)
-constexpr StackCosts Stack{640, 2560, 2048, 128 * 1024, 1024 * 1024};
+constexpr StackCosts Stack{640, 2560, 2048, 128 * 1024, 32 * 1024, 1024 * 1024};
 #elif defined(KT_REGEX_ADDRESS_SANITIZER)
-constexpr StackCosts Stack{640, 2560, 2048, 128 * 1024};
+constexpr StackCosts Stack{640, 2560, 2048, 128 * 1024, 32 * 1024};
 #else
-constexpr StackCosts Stack{192, 768, 512, 64 * 1024};
+constexpr StackCosts Stack{192, 768, 512, 64 * 1024, 16 * 1024};
 #endif
-// A thread whose stack the system cannot describe is taken to have this much left below the call.
-constexpr int64_t UnknownStack = 256 * 1024;
+// The least stack supported below a call: a thread's or a signal handler's stack of 64 KiB. Where the
+// system cannot describe the stack a call runs on, this much is assumed to be left.
+constexpr int64_t LeastStack = 64 * 1024;
+// Lookaheads nested deeper than this are a limit: each level sets up a matcher of its own, unchecked.
+constexpr int64_t MaxLookaheadDepth = 16;
 
 // The budget, in steps. A step is one operation of the matcher on a position in the text (read, advance,
 // compare, copy): 2 to 10 nanoseconds in an optimised build. Each run of a matcher may take a floor for
@@ -329,6 +334,12 @@ PatternShape MeasurePattern(const Char* p) {
                 p += 2;
             }
             if (kind == Kind::Capture) shape.captures = Add(shape.captures, 1);
+            if (kind == Kind::Lookahead) {
+                shape.lookahead = true;
+                const auto nested = std::count_if(levels.begin(), levels.end(),
+                                                  [](const Level& l) { return l.kind == Kind::Lookahead; });
+                shape.lookaheadDepth = std::max<int64_t>(shape.lookaheadDepth, nested + 1);
+            }
             flush(levels.back());
             const int64_t afterClose = Add(depth, Stack.term);
             deepen(Stack.group);
@@ -399,11 +410,6 @@ PatternShape MeasurePattern(const Char* p) {
 
 namespace {
 
-// The standard library has no regex for char16_t: 16-bit text runs through wchar_t, unit by unit, so
-// that positions stay in code units.
-template <class Char>
-using RegexChar = std::conditional_t<std::is_same_v<Char, char>, char, wchar_t>;
-
 // The guard's checks and every operation of a position are inlined: the matcher runs through them at each
 // state it passes.
 #define KT_REGEX_INLINE __attribute__((always_inline)) inline
@@ -471,16 +477,13 @@ class ActiveGuard {
 // A position in the subject as std::regex_search and std::regex_match walk it. Both are templates over the
 // iterator, and libstdc++'s matcher compares the position at every state that consumes or tests text (with
 // the end, or with where a loop last began) before it reads or advances it: reading and advancing are
-// charged to the budget, and each comparison checks the budget and the stack. It widens
-// 16-bit units to wchar_t as it reads them. Reading gives a value, not a reference: the library only ever
-// copies the characters it reads.
-//
-// Copies are steps only for the breadth-first matcher, which copies the capture positions for every state
-// it keeps at every position. The depth-first matcher copies them once per start position and per accepted
-// match, which its advance and compare costs cover; there a position copies as a plain pair of pointers, so
-// that the library moves its capture vectors as memory. Its states that only copy a position (a group's
-// begin and end, a quantifier's loop) then recurse unchecked, which the stack reserve counts.
-template <class Char, bool CopiesAreSteps>
+// charged to the budget, and each comparison checks the budget and the stack. It widens 16-bit units to
+// wchar_t as it reads them. Reading gives a value, not a reference: the library only ever copies the
+// characters it reads. The matcher copies the capture positions once per start position and per accepted
+// match, which its advance and compare costs cover; a position copies as a plain pair of pointers, so that
+// the library moves its capture vectors as memory. Its states that only copy a position (a group's begin
+// and end, a quantifier's loop) then recurse unchecked, which the stack reserve counts.
+template <class Char>
 class GuardedPosition {
   public:
     using iterator_category = std::bidirectional_iterator_tag;
@@ -493,20 +496,6 @@ class GuardedPosition {
         guard_->Charge(1);
     }
     GuardedPosition(const Char* at, SearchGuard& guard) : at_(at), guard_(&guard) {}
-    GuardedPosition(const GuardedPosition&) requires(!CopiesAreSteps) = default;
-    GuardedPosition& operator=(const GuardedPosition&) requires(!CopiesAreSteps) = default;
-    KT_REGEX_INLINE GuardedPosition(const GuardedPosition& other) requires CopiesAreSteps
-        : at_(other.at_),
-          guard_(other.guard_) {
-        guard_->Step(1);
-    }
-    KT_REGEX_INLINE GuardedPosition& operator=(const GuardedPosition& other) requires CopiesAreSteps {
-        at_ = other.at_;
-        guard_ = other.guard_;
-        guard_->Step(1);
-        return *this;
-    }
-    ~GuardedPosition() = default;
 
     KT_REGEX_INLINE value_type operator*() const {
         guard_->Charge(guard_->ReadCost());
@@ -544,20 +533,27 @@ class GuardedPosition {
     SearchGuard* guard_;
 };
 
-// The stack a call may use: from the caller's frame down to the floor, which keeps the reserve free.
+// The stack a call may use: from the caller's frame down to the thread's stack end. Compiling keeps a
+// small reserve free below its estimate, the matcher a larger one.
 struct StackRoom {
     uintptr_t top;
-    uintptr_t floor;
-    int64_t Size() const { return static_cast<int64_t>(top - floor); }
+    uintptr_t low;
+    uintptr_t Floor(int64_t reserve) const {
+        uintptr_t floor = low + static_cast<uintptr_t>(reserve);
+        if (top > floor && top - floor > static_cast<uint64_t>(Stack.most))
+            floor = top - static_cast<uintptr_t>(Stack.most);
+        return std::min(floor, top);
+    }
+    int64_t Size(int64_t reserve) const { return static_cast<int64_t>(top - Floor(reserve)); }
 };
+// A call on a stack the system cannot describe (a coroutine's, a signal handler's alternate stack) assumes
+// it has the least stack supported left below it.
 StackRoom MeasureStackRoom() {
     const uintptr_t here = StackAddress();
     const platform::StackRange range = platform::CurrentThreadStack();
-    const uintptr_t low = range.high != 0 ? range.low : here - std::min<uintptr_t>(here, UnknownStack);
-    uintptr_t floor = low + static_cast<uintptr_t>(Stack.reserve);
-    if (here > floor && here - floor > static_cast<uint64_t>(Stack.most))
-        floor = here - static_cast<uintptr_t>(Stack.most);
-    return {here, std::min(floor, here)};
+    if (range.high == 0 || here <= range.low || here > range.high)
+        return {here, here - std::min<uintptr_t>(here, LeastStack)};
+    return {here, range.low};
 }
 
 // What compiling costs in steps, and what reading a character and advancing a position cost in the
@@ -569,7 +565,7 @@ struct Charges {
     int64_t compare;
 };
 template <class Char>
-Charges ChargesFor(const PatternShape& shape, bool breadthFirst) {
+Charges ChargesFor(const PatternShape& shape) {
     Charges charges{Add(Multiply(shape.units, 4), Multiply(shape.states, StepsPerState)), 1, 1, 1};
     charges.compile = Add(charges.compile, Multiply(shape.states, shape.placeholderRun));
     if constexpr (std::is_same_v<Char, char>) {
@@ -582,78 +578,77 @@ Charges ChargesFor(const PatternShape& shape, bool breadthFirst) {
         charges.read += shape.longestBracket / 8;
     }
     if (shape.wordBoundary) charges.read += 8;  // looks the class "w" up by name each time
-    if (breadthFirst) {
-        charges.advance += shape.states / 64;  // it clears a flag per state at each position
-    } else {
-        // The depth-first matcher copies the capture positions (the groups and three more) at each start
-        // position and at each accepted match, which compares positions first.
-        const int64_t results = Add(shape.captures, 3) / 8;
-        charges.advance += results;
-        charges.compare += results;
-    }
+    // The matcher copies the capture positions (the groups and three more) at each start position and at
+    // each accepted match, which compares positions first.
+    const int64_t results = Add(shape.captures, 3) / 8;
+    charges.advance += results;
+    charges.compare += results;
     return charges;
 }
 
-// The pattern compiled for one of the library's matchers, with what its operations cost.
+// The pattern as the standard library compiles it, with what its operations cost.
 template <class Char>
-struct Automaton {
-    bool breadthFirst;
+struct LibraryPattern {
     Charges charges;
     std::basic_regex<RegexChar<Char>> re;
 
-    Automaton(const PatternShape& shape, bool breadthFirstMatcher)
-        : breadthFirst(breadthFirstMatcher), charges(ChargesFor<Char>(shape, breadthFirstMatcher)) {}
+    explicit LibraryPattern(const PatternShape& shape) : charges(ChargesFor<Char>(shape)) {}
 };
 
-// Compiles the pattern for the library's depth-first matcher (its default) or its breadth-first one
-// (regex_constants::__polynomial, which keeps a set of states per position instead of backtracking), unless
-// compiling would exceed its allowance or the stack left.
+// Compiles the pattern with the standard library, unless compiling would exceed its allowance or the stack
+// left. This decides whether a pattern is valid.
 template <class Char>
 SearchEnd Compile(const Char* pattern, const PatternShape& shape, const StackRoom& room,
-                  Automaton<Char>& automaton) {
-    if (automaton.charges.compile > CompileAllowance) return SearchEnd::StepLimit;
-    if (shape.compileStack > room.Size()) return SearchEnd::StackLimit;
-    auto flags = std::regex::ECMAScript;
-#if defined(__GLIBCXX__)
-    if (automaton.breadthFirst) flags |= std::regex_constants::__polynomial;
-#endif
+                  LibraryPattern<Char>& library) {
+    if (library.charges.compile > CompileAllowance) return SearchEnd::StepLimit;
+    if (shape.compileStack > room.Size(Stack.compileReserve)) return SearchEnd::StackLimit;
     try {
-        automaton.re.assign(pattern, pattern + shape.units, flags);
+        library.re.assign(pattern, pattern + shape.units, std::regex::ECMAScript);
     } catch (const std::regex_error&) {
         return SearchEnd::InvalidPattern;
     }
     return SearchEnd::Match;
 }
 
-// One run of a compiled pattern over the subject, under its own step budget and the stack floor.
+// One run of the standard library's matcher over the subject, under its own step budget and the stack
+// floor.
 template <class Char>
-SearchOutcome Run(const Automaton<Char>& automaton, const PatternShape& shape, const Char* subject,
+SearchOutcome Run(const LibraryPattern<Char>& library, const PatternShape& shape, const Char* subject,
                   const Char* end, bool wholeText, const StackRoom& room) {
+    // Each lookahead sets up a matcher of its own before anything is checked: nesting them multiplies
+    // that work and its memory.
+    if (shape.lookaheadDepth > MaxLookaheadDepth) return {-1, SearchEnd::StepLimit};
     const int64_t unchecked = Multiply(shape.uncheckedStates, Stack.uncheckedState);
-    if (unchecked >= room.Size()) return {-1, SearchEnd::StackLimit};
-    const Charges& charges = automaton.charges;
-    const auto& re = automaton.re;
+    if (unchecked >= room.Size(Stack.reserve)) return {-1, SearchEnd::StackLimit};
+    const Charges& charges = library.charges;
     SearchGuard guard(StepFloor + StepsPerUnit * (end - subject),
-                      room.floor + static_cast<uintptr_t>(unchecked), charges.read, charges.advance,
-                      charges.compare);
+                      room.Floor(Stack.reserve) + static_cast<uintptr_t>(unchecked), charges.read,
+                      charges.advance, charges.compare);
     ActiveGuard active(guard);
-    auto run = [&]<class Position>(Position first, Position last) -> SearchOutcome {
+    using Position = GuardedPosition<Char>;
+    const Position first(subject, guard), last(end, guard);
+    try {
         if (wholeText) {
-            if (!std::regex_match(first, last, re)) return {-1, SearchEnd::NoMatch};
+            if (!std::regex_match(first, last, library.re)) return {-1, SearchEnd::NoMatch};
             return {0, SearchEnd::Match};
         }
         std::match_results<Position> match;
-        if (!std::regex_search(first, last, match, re)) return {-1, SearchEnd::NoMatch};
+        if (!std::regex_search(first, last, match, library.re)) return {-1, SearchEnd::NoMatch};
         return {static_cast<int32_t>(match[0].first.Address() - subject), SearchEnd::Match};
-    };
-    try {
-        if (automaton.breadthFirst)
-            return run(GuardedPosition<Char, true>(subject, guard), GuardedPosition<Char, true>(end, guard));
-        return run(GuardedPosition<Char, false>(subject, guard), GuardedPosition<Char, false>(end, guard));
     } catch (const std::regex_error& limit) {
         return {-1, limit.code() == std::regex_constants::error_stack ? SearchEnd::StackLimit
                                                                       : SearchEnd::StepLimit};
     }
+}
+
+// The automaton's answer as an outcome.
+template <class Char>
+SearchOutcome Answer(const PatternAutomaton<Char>& automaton, const Char* subject, const Char* end,
+                     bool wholeText) {
+    if (wholeText) return automaton.Matches(subject, end) ? SearchOutcome{0, SearchEnd::Match}
+                                                          : SearchOutcome{-1, SearchEnd::NoMatch};
+    const int32_t found = automaton.Find(subject, end);
+    return {found, found >= 0 ? SearchEnd::Match : SearchEnd::NoMatch};
 }
 
 // Turns what escapes a search into its outcome: exhausted memory and the standard library's other
@@ -669,21 +664,17 @@ SearchOutcome Guarded(Search search) {
     }
 }
 
-// The depth-first matcher is the library's own answer and the fastest on ordinary lines; when it runs into
-// a limit, a pattern without back-references gets a second run of the breadth-first matcher, with a
-// budget of its own. That one needs stack only per automaton state, not per character, and no time
-// exponential in the text, so long matches and nested quantifiers still find their answer. Both decide
-// whether a match begins at a position alike; neither yields anything else here.
-template <class RunMatcher>
-SearchOutcome DepthFirstThenBreadthFirst(RunMatcher run, bool breadthFirstAllowed) {
-    SearchOutcome outcome = run(false);
-    if (IsLimit(outcome.end) && breadthFirstAllowed) outcome = run(true);
-    return outcome;
+template <class Char>
+std::unique_ptr<PatternAutomaton<Char>> BuildAutomaton(const Char* pattern, const PatternShape& shape) {
+    if (shape.backReference) return nullptr;
+    Declined declined = Declined::No;
+    return PatternAutomaton<Char>::Build(pattern, shape.units, declined);
 }
 
 }  // namespace
 
-// Compiles the pattern for each run it needs.
+// The standard library compiles the pattern, which decides whether it is valid; the automaton answers
+// where it takes the pattern, the library's matcher under its limits where not.
 template <class Char>
 SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
                           const Char* pattern, bool wholeText, Matchers matchers) {
@@ -693,35 +684,30 @@ SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text
         const Char* subject = substitution.Apply(text, length);
         const Char* end = subject + std::char_traits<Char>::length(subject);
         const StackRoom room = MeasureStackRoom();
-        auto runOnce = [&](bool breadthFirst) -> SearchOutcome {
-            Automaton<Char> automaton(shape, breadthFirst);
-            const SearchEnd compiled = Compile(pattern, shape, room, automaton);
-            if (compiled != SearchEnd::Match) return {-1, compiled};
-            return Run(automaton, shape, subject, end, wholeText, room);
-        };
-        if (matchers == Matchers::BreadthFirst) return runOnce(true);
-        return DepthFirstThenBreadthFirst(
-            runOnce, !shape.backReference && matchers == Matchers::DepthFirstThenBreadthFirst);
+        LibraryPattern<Char> library(shape);
+        const SearchEnd compiled = Compile(pattern, shape, room, library);
+        if (compiled != SearchEnd::Match) return {-1, compiled};
+        if (matchers == Matchers::AutomatonFirst)
+            if (const auto automaton = BuildAutomaton(pattern, shape))
+                return Answer(*automaton, subject, end, wholeText);
+        return Run(library, shape, subject, end, wholeText, room);
     });
 }
 
-// Both matchers' automata, compiled once; each search runs them as SearchUnits does.
+// The library's pattern and the automaton, compiled once.
 template <class Char>
 struct CompiledPattern {
     PatternShape shape;
-    SearchEnd compiled = SearchEnd::InvalidPattern;  // Match: the depth-first automaton is there
-    std::optional<Automaton<Char>> depthFirst;
-    std::optional<Automaton<Char>> breadthFirst;  // for patterns without back-references
+    SearchEnd compiled = SearchEnd::InvalidPattern;  // Match: the library's pattern is there
+    std::optional<LibraryPattern<Char>> library;
+    std::unique_ptr<PatternAutomaton<Char>> automaton;
 
     explicit CompiledPattern(const Char* pattern) {
         if (pattern == nullptr || pattern[0] == 0) return;
         shape = MeasurePattern(pattern);
         if (shape.numberBeyondInt) return;
-        const StackRoom room = MeasureStackRoom();
-        compiled = Compile(pattern, shape, room, depthFirst.emplace(shape, false));
-        if (compiled != SearchEnd::Match || shape.backReference) return;
-        if (Compile(pattern, shape, room, breadthFirst.emplace(shape, true)) != SearchEnd::Match)
-            breadthFirst.reset();
+        compiled = Compile(pattern, shape, MeasureStackRoom(), library.emplace(shape));
+        if (compiled == SearchEnd::Match) automaton = BuildAutomaton(pattern, shape);
     }
 
     SearchOutcome Search(CharSubstitution<Char>& substitution, const Char* text, int32_t length,
@@ -730,13 +716,8 @@ struct CompiledPattern {
         return Guarded([&]() -> SearchOutcome {
             const Char* subject = substitution.Apply(text, length);
             const Char* end = subject + std::char_traits<Char>::length(subject);
-            const StackRoom room = MeasureStackRoom();
-            return DepthFirstThenBreadthFirst(
-                [&](bool breadthFirstRun) {
-                    return Run(breadthFirstRun ? *breadthFirst : *depthFirst, shape, subject, end, wholeText,
-                               room);
-                },
-                breadthFirst.has_value());
+            if (automaton) return Answer(*automaton, subject, end, wholeText);
+            return Run(*library, shape, subject, end, wholeText, MeasureStackRoom());
         });
     }
 };

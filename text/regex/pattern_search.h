@@ -52,6 +52,8 @@ struct PatternShape {
     bool numberBeyondInt = false;
     bool backReference = false;
     bool wordBoundary = false;
+    bool lookahead = false;
+    int64_t lookaheadDepth = 0;   // of lookaheads inside lookaheads
     int64_t units = 0;
     int64_t compileStack = 0;     // bytes the compiler's recursion may take in this build
     int64_t states = 0;           // at least the states of the compiled automaton
@@ -76,16 +78,16 @@ struct SearchOutcome {
     return end == SearchEnd::StepLimit || end == SearchEnd::StackLimit;
 }
 
-// Which of libstdc++'s matchers run: the depth-first one, then, after a limit, the breadth-first one (what
-// the operations do), or only one of them.
-enum class Matchers { DepthFirstThenBreadthFirst, DepthFirst, BreadthFirst };
+// What answers a search: the automaton where it takes the pattern, else the standard library's matcher
+// under its limits (what the operations do), or the library's matcher alone.
+enum class Matchers { AutomatonFirst, LibraryOnly };
 
 // The search (wholeText: the match) itself. It applies the substitution inside the guarded region, so that
 // a failed copy also reads as no match. Exceptions not derived from std::exception pass through.
 template <class Char>
 [[nodiscard]] SearchOutcome SearchUnits(CharSubstitution<Char>& substitution, const Char* text,
                                         int32_t length, const Char* pattern, bool wholeText,
-                                        Matchers matchers = Matchers::DepthFirstThenBreadthFirst);
+                                        Matchers matchers = Matchers::AutomatonFirst);
 
 template <class Char>
 struct CompiledPattern;
