@@ -6,6 +6,7 @@
 #include <locale>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace kt::regex_detail {
 
@@ -54,7 +55,7 @@ class PatternAutomaton<Char>::Builder {
         const int32_t match = Add({Kind::Match});
         if (match < 0) return Declined::TooLarge;
         Patch(whole, match);
-        a_.start_ = whole.first;
+        a_.forward_.start = whole.first;
         return tooLarge_ ? Declined::TooLarge : Declined::No;
     }
 
@@ -72,18 +73,18 @@ class PatternAutomaton<Char>::Builder {
     };
 
     int32_t Add(Node node) {
-        if (static_cast<int32_t>(a_.nodes_.size()) >= MaxStates) {
+        if (static_cast<int32_t>(a_.forward_.nodes.size()) >= MaxStates) {
             tooLarge_ = true;
             return -1;
         }
-        a_.nodes_.push_back(node);
-        return static_cast<int32_t>(a_.nodes_.size()) - 1;
+        a_.forward_.nodes.push_back(node);
+        return static_cast<int32_t>(a_.forward_.nodes.size()) - 1;
     }
     void Patch(const Fragment& fragment, int32_t next) {
-        if (fragment.last >= 0) a_.nodes_[fragment.last].next = next;
+        if (fragment.last >= 0) a_.forward_.nodes[fragment.last].next = next;
     }
     Fragment Single(Node node) {
-        const int32_t owned = static_cast<int32_t>(a_.nodes_.size());
+        const int32_t owned = static_cast<int32_t>(a_.forward_.nodes.size());
         const int32_t state = Add(node);
         return {state, state, owned};
     }
@@ -124,9 +125,9 @@ class PatternAutomaton<Char>::Builder {
 
     // A copy of a fragment at the end of the list, its inner links moved along.
     Fragment Copy(const Fragment& fragment, int32_t ownedEnd) {
-        const int32_t offset = static_cast<int32_t>(a_.nodes_.size()) - fragment.owned;
+        const int32_t offset = static_cast<int32_t>(a_.forward_.nodes.size()) - fragment.owned;
         for (int32_t i = fragment.owned; i < ownedEnd; ++i) {
-            Node node = a_.nodes_[i];
+            Node node = a_.forward_.nodes[i];
             if (node.next >= fragment.owned && node.next < ownedEnd) node.next += offset;
             if (node.alternative >= fragment.owned && node.alternative < ownedEnd) node.alternative += offset;
             if (Add(node) < 0) return fragment;
@@ -151,12 +152,12 @@ class PatternAutomaton<Char>::Builder {
     Declined Counted(int64_t least, int64_t most) {
         Level& level = levels_.back();
         const Fragment body = *level.last;
-        const int32_t ownedEnd = static_cast<int32_t>(a_.nodes_.size());
+        const int32_t ownedEnd = static_cast<int32_t>(a_.forward_.nodes.size());
         const int64_t copies = most < 0 ? std::max<int64_t>(least, 1) : most;
         const int64_t size = ownedEnd - body.owned;
         if (copies > 0 && (size + 2) > (MaxStates - ownedEnd) / copies) return Declined::TooLarge;
         if (copies == 0) {
-            a_.nodes_.resize(static_cast<size_t>(body.owned));
+            a_.forward_.nodes.resize(static_cast<size_t>(body.owned));
             level.last = Empty();
             return Declined::No;
         }
@@ -277,7 +278,7 @@ class PatternAutomaton<Char>::Builder {
                     ++p_;
                 }
                 Flush(levels_.back());
-                levels_.push_back(Level{{}, {}, {}, static_cast<int32_t>(a_.nodes_.size())});
+                levels_.push_back(Level{{}, {}, {}, static_cast<int32_t>(a_.forward_.nodes.size())});
                 return Declined::No;
             }
             case ')': {
@@ -495,18 +496,20 @@ class PatternAutomaton<Char>::Run {
   public:
     Run(const PatternAutomaton& automaton, const Char* text, const Char* end)
         : a_(automaton),
+          nodes_(automaton.forward_.nodes),
           text_(text),
           length_(static_cast<int32_t>(end - text)),
-          mark_(automaton.nodes_.size(), 0) {
-        current_.reserve(automaton.nodes_.size());
-        next_.reserve(automaton.nodes_.size());
+          mark_(nodes_.size(), 0) {
+        current_.reserve(nodes_.size());
+        next_.reserve(nodes_.size());
     }
 
     // The leftmost start of a match (wholeText: 0 for a match of the whole text), or -1.
     int32_t Search(bool wholeText) {
         whole_ = wholeText;
+        const int32_t start = a_.forward_.start;
         Enter(0);
-        Closure(current_, a_.start_, 0);
+        Closure(current_, start, 0);
         for (int32_t i = 0;;) {
             if (best_ != NoMatch && (current_.empty() || current_.front().start >= best_)) break;
             if (current_.empty()) {
@@ -514,7 +517,7 @@ class PatternAutomaton<Char>::Run {
                 i = NextCandidate(i + 1);  // the start at i led nowhere
                 if (i > length_) break;
                 Enter(i);
-                Closure(current_, a_.start_, i);
+                Closure(current_, start, i);
                 continue;
             }
             if (i == length_) break;
@@ -522,9 +525,9 @@ class PatternAutomaton<Char>::Run {
             Enter(++i);
             next_.clear();
             for (const Thread& thread : current_)
-                if (thread.start < best_ && Consumes(a_.nodes_[thread.state], unit))
-                    Closure(next_, a_.nodes_[thread.state].next, thread.start);
-            if (!whole_ && best_ == NoMatch) Closure(next_, a_.start_, i);
+                if (thread.start < best_ && a_.Consumes(nodes_[static_cast<size_t>(thread.state)], unit))
+                    Closure(next_, nodes_[static_cast<size_t>(thread.state)].next, thread.start);
+            if (!whole_ && best_ == NoMatch) Closure(next_, start, i);
             current_.swap(next_);
         }
         return best_ == NoMatch ? -1 : best_;
@@ -547,22 +550,15 @@ class PatternAutomaton<Char>::Run {
         return length_ + 1;
     }
 
-    bool IsWord(int32_t at) const {
-        return a_.sets_[static_cast<size_t>(a_.wordSet_)].Contains(static_cast<Unit>(text_[at]), a_.traits_);
-    }
-    // Moves to the boundary before unit `at`: what the assertions there see.
+    // Moves to the boundary before unit `at`.
     void Enter(int32_t at) {
         ++generation_;
         at_ = at;
+        boundary_ = {at == 0, at == length_, false, false};
         if (a_.usesWordBoundary_) {
-            wordBefore_ = at > 0 && IsWord(at - 1);
-            wordAfter_ = at < length_ && IsWord(at);
+            boundary_.wordBefore = at > 0 && a_.IsWord(static_cast<Unit>(text_[at - 1]));
+            boundary_.wordAfter = at < length_ && a_.IsWord(static_cast<Unit>(text_[at]));
         }
-    }
-    bool Consumes(const Node& node, Unit unit) const {
-        if (node.kind == Kind::Unit)
-            return static_cast<std::make_unsigned_t<Unit>>(unit) == node.argument;
-        return a_.sets_[node.argument].Contains(unit, a_.traits_);
     }
 
     // Adds the states that `state` reaches without consuming, at the current boundary.
@@ -571,48 +567,36 @@ class PatternAutomaton<Char>::Run {
         while (!stack_.empty()) {
             const int32_t s = stack_.back();
             stack_.pop_back();
-            if (mark_[static_cast<size_t>(s)] == generation_) continue;
+            if (s < 0 || mark_[static_cast<size_t>(s)] == generation_) continue;
             mark_[static_cast<size_t>(s)] = generation_;
-            const Node& node = a_.nodes_[static_cast<size_t>(s)];
-            bool holds = true;
+            const Node& node = nodes_[static_cast<size_t>(s)];
             switch (node.kind) {
                 case Kind::Unit:
                 case Kind::Set:
                     list.push_back({s, start});
-                    continue;
-                case Kind::Split:
-                    stack_.push_back(node.alternative);
                     break;
                 case Kind::Match:
                     if (!whole_ || at_ == length_) best_ = std::min(best_, start);
-                    continue;
-                case Kind::Begin:
-                    holds = at_ == 0;
                     break;
-                case Kind::End:
-                    holds = at_ == length_;
+                case Kind::Split:
+                    stack_.push_back(node.alternative);
+                    stack_.push_back(node.next);
                     break;
-                case Kind::WordBoundary:
-                    holds = wordBefore_ != wordAfter_;
-                    break;
-                case Kind::NotWordBoundary:
-                    holds = wordBefore_ == wordAfter_;
-                    break;
-                case Kind::Empty:
+                default:
+                    if (boundary_.Holds(node.kind)) stack_.push_back(node.next);
                     break;
             }
-            if (holds) stack_.push_back(node.next);
         }
     }
 
     const PatternAutomaton& a_;
+    const std::vector<Node>& nodes_;
     const Char* text_;
     int32_t length_;
     bool whole_ = false;
     int32_t best_ = NoMatch;
     int32_t at_ = 0;
-    bool wordBefore_ = false;
-    bool wordAfter_ = false;
+    Boundary boundary_{};
     uint32_t generation_ = 0;
     std::vector<uint32_t> mark_;  // the generation of the boundary where each state was last reached
     std::vector<Thread> current_;
@@ -620,6 +604,220 @@ class PatternAutomaton<Char>::Run {
     std::vector<int32_t> stack_;
 };
 
+// A deterministic automaton over a graph, built as the text asks for its states: each state is the set of
+// graph states a boundary holds before the assertions there are tested (its kernel), with what those
+// assertions need to know of the unit before; its transition on a unit tests them, with the unit after, and
+// steps over the unit. A transition also tells whether the graph's match state was reached at the boundary
+// before its unit. States live in a cache of at most CacheBytes; when it is full it is emptied, and after
+// MaxFlushes the automaton gives up and the simulation answers instead, so that neither memory nor time
+// depends on anything but the pattern and the length of the text.
+template <class Char>
+class PatternAutomaton<Char>::Dfa {
+  public:
+    // Texts shorter than this are answered by the simulation, which builds nothing.
+    static constexpr int64_t Worthwhile = 256;
+    static constexpr size_t CacheBytes = size_t{1} << 20;
+    static constexpr int MaxFlushes = 16;
+
+    Dfa(const PatternAutomaton& automaton, const Graph& graph)
+        : a_(automaton), graph_(graph), mark_(graph.nodes.size(), 0) {}
+
+    // The leftmost start of a match, or nothing where an automaton gave up. The forward automaton finds
+    // where the earliest match ends (e): no match begins after e. Then, from e on, without new starts, the
+    // last end of a match that began up to e (f): a match of the leftmost start ends no later. The reverse
+    // automaton reads from f back to the beginning and reports every start of a match that ends up to f;
+    // the last it reports is the leftmost.
+    static std::optional<int32_t> FindLeftmost(Dfa& forward, Dfa& reverse, const Char* text, const Char* end) {
+        const auto length = static_cast<int32_t>(end - text);
+        const Scanned earliest = forward.Scan(forward.Initial({}, true, false, true), text, 0, length, true);
+        if (!earliest.complete) return std::nullopt;
+        if (earliest.last < 0) return -1;
+        const int32_t e = earliest.last;
+        const State& at = *forward.states_[static_cast<size_t>(earliest.state)];
+        std::vector<int32_t> kernel = at.kernel;
+        kernel.push_back(forward.graph_.start);
+        const int32_t anchored = forward.Initial(std::move(kernel), at.edge, at.lastWord, false);
+        const Scanned latest = forward.Scan(anchored, text, e, length, false);
+        if (!latest.complete) return std::nullopt;
+        const int32_t f = std::max(e, latest.last);
+        const bool wordAfter = f < length && forward.a_.usesWordBoundary_ && forward.a_.IsWord(static_cast<Unit>(text[f]));
+        const Scanned starts = reverse.Scan(reverse.Initial({}, f == length, wordAfter, true), text, f, 0, false);
+        if (!starts.complete) return std::nullopt;
+        return starts.last;
+    }
+
+    // Whether the whole text matches, or nothing where the automaton gave up.
+    std::optional<bool> MatchesWhole(const Char* text, const Char* end) {
+        const auto length = static_cast<int32_t>(end - text);
+        const Scanned scanned = Scan(Initial({graph_.start}, true, false, false), text, 0, length, false);
+        if (!scanned.complete) return std::nullopt;
+        return scanned.last == length;
+    }
+
+  private:
+    static constexpr uint32_t Unknown = UINT32_MAX;
+    static constexpr uint32_t MatchBefore = uint32_t{1} << 31;
+    struct State {
+        std::vector<int32_t> kernel;  // sorted
+        bool edge;                    // the boundary is where the text (or, reading back, its end) is
+        bool lastWord;                // the unit read last is a word character
+        bool addStarts;               // every boundary also holds the graph's start
+        int8_t endMatch = -1;         // whether the match state is reached where the text ends; -1 unknown
+        std::array<uint32_t, 256> next;
+    };
+    struct KeyHash {
+        size_t operator()(const std::vector<int32_t>& key) const noexcept {
+            uint64_t hash = 1469598103934665603u;
+            for (const int32_t v : key) hash = (hash ^ static_cast<uint32_t>(v)) * 1099511628211u;
+            return static_cast<size_t>(hash);
+        }
+    };
+    struct Scanned {
+        bool complete = true;
+        int32_t last = -1;  // the last boundary where a match was reached, -1 for none
+        int32_t state = 0;  // the state at that boundary, when the scan stopped there
+    };
+
+    // Reads units from boundary `at` towards `limit` (backwards when limit is below), noting each boundary
+    // where the match state is reached; with `stopAtFirst`, stops at the first.
+    Scanned Scan(int32_t state, const Char* text, int32_t at, int32_t limit, bool stopAtFirst) {
+        Scanned scanned;
+        if (state < 0) return {false};
+        const int step = limit >= at ? 1 : -1;
+        for (; at != limit; at += step) {
+            const Unit unit = static_cast<Unit>(text[step > 0 ? at : at - 1]);
+            const uint32_t next = Next(state, unit);
+            if (next == Unknown) return {false};
+            if (next & MatchBefore) {
+                scanned.last = at;
+                if (stopAtFirst) {
+                    scanned.state = state;
+                    return scanned;
+                }
+            }
+            state = static_cast<int32_t>(next & ~MatchBefore);
+            const State& reached = *states_[static_cast<size_t>(state)];
+            if (reached.kernel.empty() && !reached.addStarts) return scanned;  // no way on
+        }
+        if (EndMatch(state)) scanned.last = limit;
+        scanned.state = state;
+        return scanned;
+    }
+
+    int32_t Initial(std::vector<int32_t> kernel, bool edge, bool lastWord, bool addStarts) {
+        std::sort(kernel.begin(), kernel.end());
+        kernel.erase(std::unique(kernel.begin(), kernel.end()), kernel.end());
+        int32_t none = -1;
+        return Find(std::move(kernel), edge, lastWord && a_.usesWordBoundary_, addStarts, none);
+    }
+
+    // The state with this kernel and these flags, added when new. Adding to a full cache empties it first
+    // and adds `current` (the state being left) again, updating its number. -1 once the automaton gave up.
+    int32_t Find(std::vector<int32_t>&& kernel, bool edge, bool lastWord, bool addStarts, int32_t& current) {
+        std::vector<int32_t> key = kernel;
+        key.push_back(int32_t{edge} | int32_t{lastWord} << 1 | int32_t{addStarts} << 2);
+        if (const auto found = index_.find(key); found != index_.end()) return found->second;
+        const size_t bytes = sizeof(State) + 2 * key.size() * sizeof(int32_t) + 64;
+        if (used_ + bytes > CacheBytes && !states_.empty()) {
+            if (++flushes_ > MaxFlushes) return -1;
+            std::unique_ptr<State> kept;
+            if (current >= 0) kept = std::move(states_[static_cast<size_t>(current)]);
+            states_.clear();
+            index_.clear();
+            used_ = 0;
+            if (kept) {
+                kept->next.fill(Unknown);
+                std::vector<int32_t> keptKernel = kept->kernel;
+                int32_t unused = -1;
+                current = Find(std::move(keptKernel), kept->edge, kept->lastWord, kept->addStarts, unused);
+                states_[static_cast<size_t>(current)]->endMatch = kept->endMatch;
+            }
+            if (const auto found = index_.find(key); found != index_.end()) return found->second;
+        }
+        auto state = std::make_unique<State>(State{std::move(kernel), edge, lastWord, addStarts, -1, {}});
+        state->next.fill(Unknown);
+        states_.push_back(std::move(state));
+        used_ += bytes;
+        const auto number = static_cast<int32_t>(states_.size()) - 1;
+        index_.emplace(std::move(key), number);
+        return number;
+    }
+
+    // The transition of `state` on `unit`: the next state, with MatchBefore where the match state was
+    // reached at the boundary. Units from 256 up are worked out each time.
+    uint32_t Next(int32_t& state, Unit unit) {
+        const auto index = static_cast<std::make_unsigned_t<Unit>>(unit);
+        if (index < 256) {
+            const uint32_t known = states_[static_cast<size_t>(state)]->next[index];
+            if (known != Unknown) return known;
+        }
+        const State& from = *states_[static_cast<size_t>(state)];
+        const bool word = a_.usesWordBoundary_ && a_.IsWord(unit);
+        const bool matched = Closure(from, {from.edge, false, from.lastWord, word});
+        std::vector<int32_t> kernel;
+        for (const int32_t s : consuming_) {
+            const Node& node = graph_.nodes[static_cast<size_t>(s)];
+            if (a_.Consumes(node, unit)) kernel.push_back(node.next);
+        }
+        std::sort(kernel.begin(), kernel.end());
+        kernel.erase(std::unique(kernel.begin(), kernel.end()), kernel.end());
+        const int32_t target = Find(std::move(kernel), false, word, from.addStarts, state);
+        if (target < 0) return Unknown;
+        const uint32_t transition = static_cast<uint32_t>(target) | (matched ? MatchBefore : 0);
+        if (index < 256) states_[static_cast<size_t>(state)]->next[index] = transition;
+        return transition;
+    }
+
+    bool EndMatch(int32_t state) {
+        State& s = *states_[static_cast<size_t>(state)];
+        if (s.endMatch < 0) s.endMatch = Closure(s, {s.edge, true, s.lastWord, false}) ? 1 : 0;
+        return s.endMatch == 1;
+    }
+
+    // Collects the consuming states the kernel reaches at a boundary; whether the match state is among them.
+    bool Closure(const State& state, const Boundary& boundary) {
+        ++generation_;
+        consuming_.clear();
+        bool matched = false;
+        stack_.assign(state.kernel.begin(), state.kernel.end());
+        if (state.addStarts) stack_.push_back(graph_.start);
+        while (!stack_.empty()) {
+            const int32_t s = stack_.back();
+            stack_.pop_back();
+            if (s < 0 || mark_[static_cast<size_t>(s)] == generation_) continue;
+            mark_[static_cast<size_t>(s)] = generation_;
+            const Node& node = graph_.nodes[static_cast<size_t>(s)];
+            switch (node.kind) {
+                case Kind::Unit:
+                case Kind::Set:
+                    consuming_.push_back(s);
+                    break;
+                case Kind::Match:
+                    matched = true;
+                    break;
+                case Kind::Split:
+                    stack_.push_back(node.alternative);
+                    stack_.push_back(node.next);
+                    break;
+                default:
+                    if (boundary.Holds(node.kind)) stack_.push_back(node.next);
+                    break;
+            }
+        }
+        return matched;
+    }
+
+    const PatternAutomaton& a_;
+    const Graph& graph_;
+    std::vector<std::unique_ptr<State>> states_;
+    std::unordered_map<std::vector<int32_t>, int32_t, KeyHash> index_;
+    size_t used_ = 0;
+    int flushes_ = 0;
+    uint32_t generation_ = 0;
+    std::vector<uint32_t> mark_;
+    std::vector<int32_t> consuming_;
+    std::vector<int32_t> stack_;
+};
 template <class Char>
 std::unique_ptr<PatternAutomaton<Char>> PatternAutomaton<Char>::Build(const Char* pattern, int64_t units,
                                                                       Declined& declined) {
@@ -627,54 +825,111 @@ std::unique_ptr<PatternAutomaton<Char>> PatternAutomaton<Char>::Build(const Char
     declined = units > MaxStates * int64_t{4} ? Declined::TooLarge
                                                : Builder(*automaton, pattern, pattern + units).Build();
     if (declined != Declined::No) return nullptr;
-
     UnitSet word;
     const Unit w[1] = {Unit('w')};
     word.classes = automaton->traits_.lookup_classname(w, w + 1, false);
     word.Complete(automaton->traits_);
     automaton->sets_.push_back(std::move(word));
     automaton->wordSet_ = static_cast<int32_t>(automaton->sets_.size()) - 1;
+    automaton->FindFirstUnits();
+    automaton->Reverse();
+    return automaton;
+}
 
-    // The units a match may begin with, from the states the start reaches without consuming, whatever
-    // the assertions on the way say; a match of the empty text may begin anywhere.
-    automaton->firstUnits_.fill(false);
-    automaton->highFirstUnits_ = false;
-    automaton->anyFirstUnit_ = false;
-    std::vector<bool> seen(automaton->nodes_.size(), false);
-    std::vector<int32_t> stack{automaton->start_};
+// The units a match may begin with, from the states the start reaches without consuming, whatever the
+// assertions on the way say; a match of the empty text may begin anywhere.
+template <class Char>
+void PatternAutomaton<Char>::FindFirstUnits() {
+    firstUnits_.fill(false);
+    highFirstUnits_ = false;
+    anyFirstUnit_ = false;
+    std::vector<bool> seen(forward_.nodes.size(), false);
+    std::vector<int32_t> stack{forward_.start};
     while (!stack.empty()) {
         const auto s = static_cast<size_t>(stack.back());
         stack.pop_back();
         if (seen[s]) continue;
         seen[s] = true;
-        const Node& node = automaton->nodes_[s];
+        const Node& node = forward_.nodes[s];
         if (node.kind == Kind::Match) {
-            automaton->anyFirstUnit_ = true;
+            anyFirstUnit_ = true;
         } else if (node.kind == Kind::Unit) {
             if (node.argument < 256)
-                automaton->firstUnits_[node.argument] = true;
+                firstUnits_[node.argument] = true;
             else
-                automaton->highFirstUnits_ = true;
+                highFirstUnits_ = true;
         } else if (node.kind == Kind::Set) {
-            const UnitSet& set = automaton->sets_[node.argument];
             for (unsigned i = 0; i < 256; ++i)
-                if (set.Contains(static_cast<Unit>(i), automaton->traits_)) automaton->firstUnits_[i] = true;
-            if constexpr (!std::is_same_v<Unit, char>) automaton->highFirstUnits_ = true;
+                if (Consumes(node, static_cast<Unit>(i))) firstUnits_[i] = true;
+            if constexpr (!std::is_same_v<Unit, char>) highFirstUnits_ = true;
         } else {
             if (node.kind == Kind::Split) stack.push_back(node.alternative);
             stack.push_back(node.next);
         }
     }
-    return automaton;
+}
+
+// Every link of the pattern's graph turned around. Arriving at a state of the reverse graph stands for
+// having arrived at that state of the pattern's; it leads on to each state that leads into it there, through
+// a copy of that state's own test where it has one (a unit, a set or an assertion). The reverse graph is
+// entered where the pattern's matches, and matches where the pattern's is entered.
+template <class Char>
+void PatternAutomaton<Char>::Reverse() {
+    const std::vector<Node>& nodes = forward_.nodes;
+    const auto count = static_cast<int32_t>(nodes.size());
+    std::vector<std::vector<int32_t>> into(nodes.size());
+    for (int32_t i = 0; i < count; ++i) {
+        const Node& node = nodes[static_cast<size_t>(i)];
+        if (node.next >= 0) into[static_cast<size_t>(node.next)].push_back(i);
+        if (node.kind == Kind::Split && node.alternative >= 0) into[static_cast<size_t>(node.alternative)].push_back(i);
+    }
+    std::vector<Node>& reverse = reverse_.nodes;
+    reverse.assign(nodes.size(), Node{Kind::Empty});
+    const auto match = static_cast<int32_t>(reverse.size());
+    reverse.push_back({Kind::Match});
+    auto add = [&](Node node) {
+        reverse.push_back(node);
+        return static_cast<int32_t>(reverse.size()) - 1;
+    };
+    for (int32_t arrived = 0; arrived < count; ++arrived) {
+        std::vector<int32_t> targets;
+        if (arrived == forward_.start) targets.push_back(match);
+        for (const int32_t from : into[static_cast<size_t>(arrived)]) {
+            Node test = nodes[static_cast<size_t>(from)];
+            test.next = from;
+            test.alternative = -1;
+            if (test.kind == Kind::Begin)
+                test.kind = Kind::End;
+            else if (test.kind == Kind::End)
+                test.kind = Kind::Begin;
+            targets.push_back(test.kind == Kind::Empty || test.kind == Kind::Split ? from : add(test));
+        }
+        // One way on is a plain link, several a chain of splits.
+        int32_t entry = targets.empty() ? -1 : targets.back();
+        for (size_t i = targets.size(); i-- > 1;) entry = add({Kind::Split, targets[i - 1], entry});
+        reverse[static_cast<size_t>(arrived)] = {Kind::Empty, entry};
+    }
+    reverse_.start = static_cast<int32_t>(std::find_if(nodes.begin(), nodes.end(),
+                                                       [](const Node& n) { return n.kind == Kind::Match; }) -
+                                          nodes.begin());
 }
 
 template <class Char>
-int32_t PatternAutomaton<Char>::Find(const Char* text, const Char* end) const {
+int32_t PatternAutomaton<Char>::Find(const Char* text, const Char* end, Engine engine) const {
+    if (engine == Engine::Deterministic || (engine == Engine::Chosen && end - text >= Dfa::Worthwhile)) {
+        Dfa forward(*this, forward_), reverse(*this, reverse_);
+        const std::optional<int32_t> found = Dfa::FindLeftmost(forward, reverse, text, end);
+        if (found) return *found;
+    }
     return Run(*this, text, end).Search(false);
 }
 
 template <class Char>
-bool PatternAutomaton<Char>::Matches(const Char* text, const Char* end) const {
+bool PatternAutomaton<Char>::Matches(const Char* text, const Char* end, Engine engine) const {
+    if (engine == Engine::Deterministic || (engine == Engine::Chosen && end - text >= Dfa::Worthwhile)) {
+        const std::optional<bool> matches = Dfa(*this, forward_).MatchesWhole(text, end);
+        if (matches) return *matches;
+    }
     return Run(*this, text, end).Search(true) == 0;
 }
 

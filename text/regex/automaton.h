@@ -38,12 +38,17 @@ class PatternAutomaton {
     // reason in `declined`. Throws std::bad_alloc when memory runs out.
     static std::unique_ptr<PatternAutomaton> Build(const Char* pattern, int64_t units, Declined& declined);
 
-    // Where the leftmost match in [text, end) begins, or -1.
-    [[nodiscard]] int32_t Find(const Char* text, const Char* end) const;
-    // Whether the whole of [text, end) matches.
-    [[nodiscard]] bool Matches(const Char* text, const Char* end) const;
+    // How a search runs: the simulation of the graph, or a deterministic automaton built from it as the
+    // text asks (which falls back on the simulation where its cache overflows too often); by default the
+    // second for all but short texts.
+    enum class Engine { Chosen, Simulation, Deterministic };
 
-    [[nodiscard]] int32_t States() const noexcept { return static_cast<int32_t>(nodes_.size()); }
+    // Where the leftmost match in [text, end) begins, or -1.
+    [[nodiscard]] int32_t Find(const Char* text, const Char* end, Engine engine = Engine::Chosen) const;
+    // Whether the whole of [text, end) matches.
+    [[nodiscard]] bool Matches(const Char* text, const Char* end, Engine engine = Engine::Chosen) const;
+
+    [[nodiscard]] int32_t States() const noexcept { return static_cast<int32_t>(forward_.nodes.size()); }
 
     using Unit = RegexChar<Char>;
     using Traits = std::regex_traits<Unit>;
@@ -82,16 +87,48 @@ class PatternAutomaton {
         uint64_t low_[4] = {};
     };
 
+    // What the assertions see at a boundary between two units.
+    struct Boundary {
+        bool begin;
+        bool end;
+        bool wordBefore;
+        bool wordAfter;
+        [[nodiscard]] bool Holds(Kind kind) const {
+            switch (kind) {
+                case Kind::Begin: return begin;
+                case Kind::End: return end;
+                case Kind::WordBoundary: return wordBefore != wordAfter;
+                case Kind::NotWordBoundary: return wordBefore == wordAfter;
+                default: return true;
+            }
+        }
+    };
+    // States and where they are entered.
+    struct Graph {
+        std::vector<Node> nodes;
+        int32_t start = 0;
+    };
+
   private:
     class Builder;
     class Run;
+    class Dfa;
     PatternAutomaton() = default;
+    void Reverse();
+    void FindFirstUnits();
+    [[nodiscard]] bool IsWord(Unit unit) const { return sets_[static_cast<size_t>(wordSet_)].Contains(unit, traits_); }
+    [[nodiscard]] bool Consumes(const Node& node, Unit unit) const {
+        if (node.kind == Kind::Unit) return static_cast<std::make_unsigned_t<Unit>>(unit) == node.argument;
+        return sets_[node.argument].Contains(unit, traits_);
+    }
 
-    std::regex_traits<RegexChar<Char>> traits_;
-    std::vector<Node> nodes_;
+    Traits traits_;
+    Graph forward_;
+    // The same language read backwards: a match found reading from the end towards the beginning ends
+    // where a match of the pattern begins. "^" and "$" trade places.
+    Graph reverse_;
     std::vector<UnitSet> sets_;
-    int32_t start_ = 0;
-    int32_t wordSet_ = 0;      // the units "\b" counts as word characters
+    int32_t wordSet_ = 0;  // the units "\b" counts as word characters
     bool usesWordBoundary_ = false;
     bool anyFirstUnit_ = true;             // a match may begin with any unit, or with none: every position
     std::array<bool, 256> firstUnits_{};  // else the units below 256 that a match may begin with
