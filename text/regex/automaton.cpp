@@ -543,11 +543,8 @@ class PatternAutomaton<Char>::Run {
     // The first position from `i` where a match may begin; beyond the end when there is none.
     int32_t NextCandidate(int32_t i) const {
         if (a_.anyFirstUnit_ || i > length_) return i;
-        for (; i < length_; ++i) {
-            const auto unit = static_cast<std::make_unsigned_t<Unit>>(static_cast<Unit>(text_[i]));
-            if (unit < 256 ? a_.firstUnits_[unit] : a_.highFirstUnits_) return i;
-        }
-        return length_ + 1;
+        i = a_.NextCandidate(text_, i, length_);
+        return i < length_ ? i : length_ + 1;
     }
 
     // Moves to the boundary before unit `at`.
@@ -619,8 +616,8 @@ class PatternAutomaton<Char>::Dfa {
     static constexpr size_t CacheBytes = size_t{1} << 20;
     static constexpr int MaxFlushes = 16;
 
-    Dfa(const PatternAutomaton& automaton, const Graph& graph)
-        : a_(automaton), graph_(graph), mark_(graph.nodes.size(), 0) {}
+    Dfa(const PatternAutomaton& automaton, const Graph& graph, int32_t length)
+        : a_(automaton), graph_(graph), length_(length), mark_(graph.nodes.size(), 0) {}
 
     // The leftmost start of a match, or nothing where an automaton gave up. The forward automaton finds
     // where the earliest match ends (e): no match begins after e. Then, from e on, without new starts, the
@@ -640,10 +637,18 @@ class PatternAutomaton<Char>::Dfa {
         const Scanned latest = forward.Scan(anchored, text, e, length, false);
         if (!latest.complete) return std::nullopt;
         const int32_t f = std::max(e, latest.last);
+        // Every match of the leftmost start ends between e and f: reading back, matches may end (the reverse
+        // graph start) at each boundary from f down to e, and not below.
         const bool wordAfter = f < length && forward.a_.usesWordBoundary_ && forward.a_.IsWord(static_cast<Unit>(text[f]));
-        const Scanned starts = reverse.Scan(reverse.Initial({}, f == length, wordAfter, true), text, f, 0, false);
+        const Scanned ends = reverse.Scan(reverse.Initial({}, f == length, wordAfter, true), text, f, e, false);
+        if (!ends.complete) return std::nullopt;
+        const State& atEnd = *reverse.states_[static_cast<size_t>(ends.state)];
+        kernel = atEnd.kernel;
+        kernel.push_back(reverse.graph_.start);
+        const int32_t back = reverse.Initial(std::move(kernel), atEnd.edge, atEnd.lastWord, false);
+        const Scanned starts = reverse.Scan(back, text, e, 0, false);
         if (!starts.complete) return std::nullopt;
-        return starts.last;
+        return starts.last >= 0 ? starts.last : ends.last;
     }
 
     // Whether the whole text matches, or nothing where the automaton gave up.
@@ -662,6 +667,8 @@ class PatternAutomaton<Char>::Dfa {
         bool edge;                    // the boundary is where the text (or, reading back, its end) is
         bool lastWord;                // the unit read last is a word character
         bool addStarts;               // every boundary also holds the graph's start
+        bool dead;                    // no kernel and no starts: nothing can match from here
+        bool idle;                    // no kernel, only starts
         int8_t endMatch = -1;         // whether the match state is reached where the text ends; -1 unknown
         std::array<uint32_t, 256> next;
     };
@@ -679,16 +686,40 @@ class PatternAutomaton<Char>::Dfa {
     };
 
     // Reads units from boundary `at` towards `limit` (backwards when limit is below), noting each boundary
-    // where the match state is reached; with `stopAtFirst`, stops at the first.
+    // where the match state is reached; with `stopAtFirst`, stops at the first. Where the limit is an end
+    // of the text, the match state may also be reached there. The scan stops where no way on is left.
     Scanned Scan(int32_t state, const Char* text, int32_t at, int32_t limit, bool stopAtFirst) {
-        Scanned scanned;
         if (state < 0) return {false};
-        const int step = limit >= at ? 1 : -1;
-        for (; at != limit; at += step) {
-            const Unit unit = static_cast<Unit>(text[step > 0 ? at : at - 1]);
-            const uint32_t next = Next(state, unit);
-            if (next == Unknown) return {false};
-            if (next & MatchBefore) {
+        return graph_.backwards ? Scan<-1>(state, text, at, limit, stopAtFirst)
+                                : Scan<1>(state, text, at, limit, stopAtFirst);
+    }
+    template <int Step>
+    Scanned Scan(int32_t state, const Char* text, int32_t at, int32_t limit, bool stopAtFirst) {
+        const bool textEnds = Step > 0 ? limit == length_ : limit == 0;
+        Scanned scanned;
+        const State* current = states_[static_cast<size_t>(state)].get();
+        while (at != limit) {
+            if (Step > 0 && current->idle && !a_.anyFirstUnit_) {
+                // Only starts are alive: no match begins before the next unit a match may begin with.
+                const int32_t candidate = a_.NextCandidate(text, at, limit);
+                if (candidate != at) {
+                    at = candidate;
+                    if (at == limit) break;
+                    const bool word = a_.usesWordBoundary_ && a_.IsWord(static_cast<Unit>(text[at - 1]));
+                    int32_t none = -1;
+                    state = Find({}, false, word, true, none);
+                    if (state < 0) return {false};
+                    current = states_[static_cast<size_t>(state)].get();
+                }
+            }
+            const Unit unit = static_cast<Unit>(text[Step > 0 ? at : at - 1]);
+            const auto index = static_cast<std::make_unsigned_t<Unit>>(unit);
+            uint32_t next = index < 256 ? current->next[index] : Unknown;
+            if (next == Unknown) [[unlikely]] {
+                next = Next(state, unit);
+                if (next == Unknown) return {false};
+            }
+            if (next & MatchBefore) [[unlikely]] {
                 scanned.last = at;
                 if (stopAtFirst) {
                     scanned.state = state;
@@ -696,10 +727,12 @@ class PatternAutomaton<Char>::Dfa {
                 }
             }
             state = static_cast<int32_t>(next & ~MatchBefore);
-            const State& reached = *states_[static_cast<size_t>(state)];
-            if (reached.kernel.empty() && !reached.addStarts) return scanned;  // no way on
+            current = states_[static_cast<size_t>(state)].get();
+            at += Step;
+            if (current->dead) [[unlikely]]
+                return scanned;
         }
-        if (EndMatch(state)) scanned.last = limit;
+        if (textEnds && EndMatch(state)) scanned.last = limit;
         scanned.state = state;
         return scanned;
     }
@@ -734,7 +767,10 @@ class PatternAutomaton<Char>::Dfa {
             }
             if (const auto found = index_.find(key); found != index_.end()) return found->second;
         }
-        auto state = std::make_unique<State>(State{std::move(kernel), edge, lastWord, addStarts, -1, {}});
+        const bool dead = kernel.empty() && !addStarts;
+        const bool idle = kernel.empty() && addStarts;
+        auto state =
+            std::make_unique<State>(State{std::move(kernel), edge, lastWord, addStarts, dead, idle, -1, {}});
         state->next.fill(Unknown);
         states_.push_back(std::move(state));
         used_ += bytes;
@@ -745,12 +781,8 @@ class PatternAutomaton<Char>::Dfa {
 
     // The transition of `state` on `unit`: the next state, with MatchBefore where the match state was
     // reached at the boundary. Units from 256 up are worked out each time.
-    uint32_t Next(int32_t& state, Unit unit) {
+    [[gnu::noinline]] uint32_t Next(int32_t& state, Unit unit) {
         const auto index = static_cast<std::make_unsigned_t<Unit>>(unit);
-        if (index < 256) {
-            const uint32_t known = states_[static_cast<size_t>(state)]->next[index];
-            if (known != Unknown) return known;
-        }
         const State& from = *states_[static_cast<size_t>(state)];
         const bool word = a_.usesWordBoundary_ && a_.IsWord(unit);
         const bool matched = Closure(from, {from.edge, false, from.lastWord, word});
@@ -809,6 +841,7 @@ class PatternAutomaton<Char>::Dfa {
 
     const PatternAutomaton& a_;
     const Graph& graph_;
+    int32_t length_;  // of the text
     std::vector<std::unique_ptr<State>> states_;
     std::unordered_map<std::vector<int32_t>, int32_t, KeyHash> index_;
     size_t used_ = 0;
@@ -867,6 +900,8 @@ void PatternAutomaton<Char>::FindFirstUnits() {
             stack.push_back(node.next);
         }
     }
+    if (!anyFirstUnit_ && !highFirstUnits_ && std::count(firstUnits_.begin(), firstUnits_.end(), true) == 1)
+        singleFirstUnit_ = static_cast<int>(std::find(firstUnits_.begin(), firstUnits_.end(), true) - firstUnits_.begin());
 }
 
 // Every link of the pattern's graph turned around. Arriving at a state of the reverse graph stands for
@@ -909,15 +944,32 @@ void PatternAutomaton<Char>::Reverse() {
         for (size_t i = targets.size(); i-- > 1;) entry = add({Kind::Split, targets[i - 1], entry});
         reverse[static_cast<size_t>(arrived)] = {Kind::Empty, entry};
     }
+    reverse_.backwards = true;
     reverse_.start = static_cast<int32_t>(std::find_if(nodes.begin(), nodes.end(),
                                                        [](const Node& n) { return n.kind == Kind::Match; }) -
                                           nodes.begin());
 }
 
 template <class Char>
+int32_t PatternAutomaton<Char>::NextCandidate(const Char* text, int32_t at, int32_t limit) const {
+    if constexpr (std::is_same_v<Char, char>) {
+        if (singleFirstUnit_ >= 0) {
+            const void* found = std::memchr(text + at, singleFirstUnit_, static_cast<size_t>(limit - at));
+            return found != nullptr ? static_cast<int32_t>(static_cast<const char*>(found) - text) : limit;
+        }
+    }
+    for (; at < limit; ++at) {
+        const auto unit = static_cast<std::make_unsigned_t<Unit>>(static_cast<Unit>(text[at]));
+        if (unit < 256 ? firstUnits_[unit] : highFirstUnits_) return at;
+    }
+    return limit;
+}
+
+template <class Char>
 int32_t PatternAutomaton<Char>::Find(const Char* text, const Char* end, Engine engine) const {
     if (engine == Engine::Deterministic || (engine == Engine::Chosen && end - text >= Dfa::Worthwhile)) {
-        Dfa forward(*this, forward_), reverse(*this, reverse_);
+        const auto length = static_cast<int32_t>(end - text);
+        Dfa forward(*this, forward_, length), reverse(*this, reverse_, length);
         const std::optional<int32_t> found = Dfa::FindLeftmost(forward, reverse, text, end);
         if (found) return *found;
     }
@@ -927,7 +979,8 @@ int32_t PatternAutomaton<Char>::Find(const Char* text, const Char* end, Engine e
 template <class Char>
 bool PatternAutomaton<Char>::Matches(const Char* text, const Char* end, Engine engine) const {
     if (engine == Engine::Deterministic || (engine == Engine::Chosen && end - text >= Dfa::Worthwhile)) {
-        const std::optional<bool> matches = Dfa(*this, forward_).MatchesWhole(text, end);
+        const std::optional<bool> matches =
+            Dfa(*this, forward_, static_cast<int32_t>(end - text)).MatchesWhole(text, end);
         if (matches) return *matches;
     }
     return Run(*this, text, end).Search(true) == 0;

@@ -107,6 +107,7 @@ class PatternAutomaton {
     struct Graph {
         std::vector<Node> nodes;
         int32_t start = 0;
+        bool backwards = false;  // reads the text from its end
     };
 
   private:
@@ -116,6 +117,8 @@ class PatternAutomaton {
     PatternAutomaton() = default;
     void Reverse();
     void FindFirstUnits();
+    // The first position in [at, limit) where a match may begin, or limit.
+    [[nodiscard]] int32_t NextCandidate(const Char* text, int32_t at, int32_t limit) const;
     [[nodiscard]] bool IsWord(Unit unit) const { return sets_[static_cast<size_t>(wordSet_)].Contains(unit, traits_); }
     [[nodiscard]] bool Consumes(const Node& node, Unit unit) const {
         if (node.kind == Kind::Unit) return static_cast<std::make_unsigned_t<Unit>>(unit) == node.argument;
@@ -133,6 +136,7 @@ class PatternAutomaton {
     bool anyFirstUnit_ = true;             // a match may begin with any unit, or with none: every position
     std::array<bool, 256> firstUnits_{};  // else the units below 256 that a match may begin with
     bool highFirstUnits_ = true;           // and whether units from 256 up may begin one
+    int singleFirstUnit_ = -1;             // the one unit a match must begin with, if there is one
 };
 
 }  // namespace kt::regex_detail
