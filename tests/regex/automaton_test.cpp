@@ -21,12 +21,63 @@ namespace {
 // Pieces of patterns, each valid on its own; units beyond ASCII are written as \u escapes, which the
 // 8-bit form reads as their low byte.
 const char* const Atoms[] = {
-    "a", "b", "c", ".", "\\d", "\\w", "\\s", "\\D", "\\W", "\\S", "[ab]", "[^a]", "[a-c]", "[^a-c\\n]",
-    "[[:alpha:]]", "[[:digit:][:space:]]", "[^[:alnum:]]", "[\\w-]", "[-a]", "[a-]", "[]", "[^]", "[\\d.]",
-    "[\\W]", "[\\S\\d]", "[a-a]", "[--/]", "[a\\-z]", "[\\]a]", "[\\b]", "[.]", "[[.a.]-c]", "[[.hyphen.]]",
-    "\\x61", "\\u0062", "\\n", "\\t", "\\cA", "\\0", "\\.", "\\*", "\\\\", "\\-", "}", "]", "_", "1", "-",
-    "\\u00e4", "\\u00c3", "[\\u00e0-\\u00ff]", "[\\x80-\\xff]", "\\u0100", "\\u2028", "[\\u0100-\\uffff]",
-    "\\ud83d", "[^\\u00e4]",
+    "a",
+    "b",
+    "c",
+    ".",
+    "\\d",
+    "\\w",
+    "\\s",
+    "\\D",
+    "\\W",
+    "\\S",
+    "[ab]",
+    "[^a]",
+    "[a-c]",
+    "[^a-c\\n]",
+    "[[:alpha:]]",
+    "[[:digit:][:space:]]",
+    "[^[:alnum:]]",
+    "[\\w-]",
+    "[-a]",
+    "[a-]",
+    "[]",
+    "[^]",
+    "[\\d.]",
+    "[\\W]",
+    "[\\S\\d]",
+    "[a-a]",
+    "[--/]",
+    "[a\\-z]",
+    "[\\]a]",
+    "[\\b]",
+    "[.]",
+    "[[.a.]-c]",
+    "[[.hyphen.]]",
+    "\\x61",
+    "\\u0062",
+    "\\n",
+    "\\t",
+    "\\cA",
+    "\\0",
+    "\\.",
+    "\\*",
+    "\\\\",
+    "\\-",
+    "}",
+    "]",
+    "_",
+    "1",
+    "-",
+    "\\u00e4",
+    "\\u00c3",
+    "[\\u00e0-\\u00ff]",
+    "[\\x80-\\xff]",
+    "\\u0100",
+    "\\u2028",
+    "[\\u0100-\\uffff]",
+    "\\ud83d",
+    "[^\\u00e4]",
 };
 const char* const Assertions[] = {"^", "$", "\\b", "\\B"};
 const char* const Quantifiers[] = {"*", "+", "?", "{0}", "{1}", "{2}", "{0,1}", "{1,3}", "{2,}", "{0,}"};
@@ -73,11 +124,13 @@ class PatternGenerator {
 
 template <class Char>
 std::basic_string<Char> Subject(std::mt19937& random) {
-    static const char16_t Units[] = {u'a', u'b', u'c', u'a', u'b', u' ', u'1', u'_', u'\n', u'\r', u'-', u'.',
-                                     u'A', u'\u00e4', u'\u00c3', u'\u0100', u'\u2028', u'\xff', char16_t{0xD83D}};
+    static const char16_t Units[] = {
+        u'a', u'b', u'c', u'a',      u'b',      u' ',      u'1',      u'_',    u'\n',           u'\r',
+        u'-', u'.', u'A', u'\u00e4', u'\u00c3', u'\u0100', u'\u2028', u'\xff', char16_t{0xD83D}};
     std::basic_string<Char> subject(std::uniform_int_distribution<size_t>(0, 12)(random), Char('a'));
     for (Char& unit : subject)
-        unit = static_cast<Char>(Units[std::uniform_int_distribution<size_t>(0, std::size(Units) - 1)(random)]);
+        unit =
+            static_cast<Char>(Units[std::uniform_int_distribution<size_t>(0, std::size(Units) - 1)(random)]);
     return subject.substr(0, subject.find(Char(0)));  // U+0100 is a NUL in 8 bits: the subject ends there
 }
 
@@ -88,8 +141,8 @@ std::optional<int32_t> Library(const std::basic_string<Char>& pattern, const std
                                bool wholeText) {
     CharSubstitution<Char> none;
     const regex_detail::SearchOutcome outcome =
-        regex_detail::SearchUnits(none, subject.c_str(), static_cast<int32_t>(subject.size()), pattern.c_str(),
-                                  wholeText, regex_detail::Matchers::LibraryOnly);
+        regex_detail::SearchUnits(none, subject.c_str(), static_cast<int32_t>(subject.size()),
+                                  pattern.c_str(), wholeText, regex_detail::Matchers::LibraryOnly);
     if (regex_detail::IsLimit(outcome.end)) return std::nullopt;
     return outcome.position;
 }
@@ -116,25 +169,28 @@ void ExpectSameAnswers(uint32_t seed, int patterns, int subjects) {
         for (int j = 0; j < subjects; ++j) {
             const std::basic_string<Char> subject = Subject<Char>(random);
             const Char* text = subject.c_str();
-            const std::string where = "/" + pattern8 + "/, width " + std::to_string(sizeof(Char)) + ", subject " +
-                                      std::to_string(j) + " of pattern " + std::to_string(i);
+            const std::string where = "/" + pattern8 + "/, width " + std::to_string(sizeof(Char)) +
+                                      ", subject " + std::to_string(j) + " of pattern " + std::to_string(i);
             const std::optional<int32_t> found = Library(pattern, subject, false);
             const std::optional<int32_t> matched = Library(pattern, subject, true);
             using Engine = typename PatternAutomaton<Char>::Engine;
             for (const Engine engine : {Engine::Simulation, Engine::Deterministic}) {
-                const std::string how = where + (engine == Engine::Simulation ? ", simulated" : ", deterministic");
+                const std::string how =
+                    where + (engine == Engine::Simulation ? ", simulated" : ", deterministic");
                 if (found) {
                     ASSERT_EQ(automaton->Find(text, text + subject.size(), engine), *found) << how;
                     ++compared;
                 }
                 if (matched) {
-                    ASSERT_EQ(automaton->Matches(text, text + subject.size(), engine), *matched == 0) << how << ", whole";
+                    ASSERT_EQ(automaton->Matches(text, text + subject.size(), engine), *matched == 0)
+                        << how << ", whole";
                 }
             }
         }
     }
     EXPECT_GT(taken, patterns / 2) << "most generated patterns are valid";
-    EXPECT_GT(compared, taken * subjects * 2 * 9 / 10) << "the library answers most searches within its limits";
+    EXPECT_GT(compared, taken * subjects * 2 * 9 / 10)
+        << "the library answers most searches within its limits";
 }
 
 }  // namespace
@@ -153,14 +209,17 @@ TEST(Automaton, AnswersAsTheStandardLibrary) {
 
 // Every unit against the sets the library builds from its traits, in both widths.
 TEST(Automaton, SetsHoldWhatTheLibraryMatches) {
-    const char* const sets[] = {".", "\\w", "\\W", "\\s", "\\d", "[[:alpha:]]", "[[:punct:]]", "[^[:upper:]_]",
-                                "[\\x80-\\xff]", "[^\\u00e4-\\u0101]", "[[:print:]]", "[[.space.]]"};
+    const char* const sets[] = {
+        ".",           "\\w",         "\\W",           "\\s",           "\\d",
+        "[[:alpha:]]", "[[:punct:]]", "[^[:upper:]_]", "[\\x80-\\xff]", "[^\\u00e4-\\u0101]",
+        "[[:print:]]", "[[.space.]]"};
     for (const char* set8 : sets) {
         const std::u16string set16(set8, set8 + std::char_traits<char>::length(set8));
         Declined declined;
-        const auto narrow = PatternAutomaton<char>::Build(set8, static_cast<int64_t>(std::strlen(set8)), declined);
-        const auto wide = PatternAutomaton<char16_t>::Build(set16.c_str(), static_cast<int64_t>(set16.size()),
-                                                             declined);
+        const auto narrow =
+            PatternAutomaton<char>::Build(set8, static_cast<int64_t>(std::strlen(set8)), declined);
+        const auto wide =
+            PatternAutomaton<char16_t>::Build(set16.c_str(), static_cast<int64_t>(set16.size()), declined);
         ASSERT_TRUE(narrow && wide) << set8;
         const std::regex re(set8);
         const std::wregex wre(std::wstring(set16.begin(), set16.end()));
@@ -183,16 +242,13 @@ TEST(Automaton, DeclinesWhatIsNotRegular) {
     const struct {
         const char* pattern;
         Declined why;
-    } cases[] = {{"(a)\\1", Declined::BackReference},
-                 {"a(?=b)", Declined::Lookahead},
-                 {"a(?!b)", Declined::Lookahead},
-                 {"[[=a=]]", Declined::EquivalenceClass},
-                 {"(a{1000}){1000}", Declined::TooLarge},
-                 {"((a{100}){100}){100}", Declined::TooLarge}};
+    } cases[] = {{"(a)\\1", Declined::BackReference},     {"a(?=b)", Declined::Lookahead},
+                 {"a(?!b)", Declined::Lookahead},         {"[[=a=]]", Declined::EquivalenceClass},
+                 {"(a{1000}){1000}", Declined::TooLarge}, {"((a{100}){100}){100}", Declined::TooLarge}};
     for (const auto& c : cases) {
         Declined declined = Declined::No;
-        EXPECT_FALSE(PatternAutomaton<char>::Build(c.pattern, static_cast<int64_t>(std::strlen(c.pattern)),
-                                                   declined))
+        EXPECT_FALSE(
+            PatternAutomaton<char>::Build(c.pattern, static_cast<int64_t>(std::strlen(c.pattern)), declined))
             << c.pattern;
         EXPECT_EQ(declined, c.why) << c.pattern;
     }

@@ -295,8 +295,8 @@ struct FailingCollate : std::collate<Char> {
 }  // namespace
 
 // A bracket expression builds collation keys (the 8-bit one while compiling, the 16-bit one while the
-// library's matcher runs, for a pattern the automaton declines); a locale whose collation throws something else than a std::exception makes that reach the
-// caller, and the next search runs as usual.
+// library's matcher runs, for a pattern the automaton declines); a locale whose collation throws something
+// else than a std::exception makes that reach the caller, and the next search runs as usual.
 TEST(PatternSearchLimits, ForeignExceptionsPassThrough) {
     const std::locale previous = std::locale::global(
         std::locale(std::locale(std::locale(), new FailingCollate<char>), new FailingCollate<wchar_t>));

@@ -118,7 +118,8 @@ class PatternAutomaton<Char>::Builder {
         int32_t entry = level.alternatives.back().first;
         for (size_t i = level.alternatives.size(); i-- > 0;) {
             Patch(level.alternatives[i], join);
-            if (i + 1 < level.alternatives.size()) entry = Add({Kind::Split, level.alternatives[i].first, entry});
+            if (i + 1 < level.alternatives.size())
+                entry = Add({Kind::Split, level.alternatives[i].first, entry});
         }
         return {entry, join, level.owned};
     }
@@ -206,7 +207,8 @@ class PatternAutomaton<Char>::Builder {
                 if (!AtEnd() && *p_ == Char(',')) {
                     ++p_;
                     most = -1;
-                    if (!AtEnd() && ctype_.is(std::ctype_base::digit, static_cast<Unit>(*p_)) && !ReadCount(most))
+                    if (!AtEnd() && ctype_.is(std::ctype_base::digit, static_cast<Unit>(*p_)) &&
+                        !ReadCount(most))
                         return Declined::Unexpected;
                 }
                 if (AtEnd() || *p_ != Char('}')) return Declined::Unexpected;
@@ -238,7 +240,8 @@ class PatternAutomaton<Char>::Builder {
         return Single({Kind::Set, -1, -1, static_cast<uint32_t>(AddSet(std::move(set)))});
     }
     Fragment UnitState(Unit unit) {
-        return Single({Kind::Unit, -1, -1, static_cast<uint32_t>(static_cast<std::make_unsigned_t<Unit>>(unit))});
+        return Single(
+            {Kind::Unit, -1, -1, static_cast<uint32_t>(static_cast<std::make_unsigned_t<Unit>>(unit))});
     }
     // "\d", "\s", "\w" and their capitals, the negated forms.
     UnitSet ClassEscape(Unit letter) {
@@ -292,7 +295,8 @@ class PatternAutomaton<Char>::Builder {
                 UnitSet any;
                 any.negated = true;
                 any.units = {Unit('\n'), Unit('\r')};
-                if constexpr (!std::is_same_v<Unit, char>) any.units.insert(any.units.end(), {Unit(0x2028), Unit(0x2029)});
+                if constexpr (!std::is_same_v<Unit, char>)
+                    any.units.insert(any.units.end(), {Unit(0x2028), Unit(0x2029)});
                 Push(SetState(std::move(any)));
                 return Quantifiers();
             }
@@ -318,7 +322,8 @@ class PatternAutomaton<Char>::Builder {
                 }
                 const std::optional<Unit> unit = EscapedUnit(escaped);
                 if (!unit)
-                    return ctype_.is(std::ctype_base::digit, escaped) ? Declined::BackReference : Declined::Unexpected;
+                    return ctype_.is(std::ctype_base::digit, escaped) ? Declined::BackReference
+                                                                      : Declined::Unexpected;
                 Push(UnitState(*unit));
                 return Quantifiers();
             }
@@ -343,7 +348,8 @@ class PatternAutomaton<Char>::Builder {
         if (name == 'x' || name == 'u') {
             long value = 0;
             for (int digits = name == 'x' ? 2 : 4; digits > 0; --digits) {
-                if (AtEnd() || !ctype_.is(std::ctype_base::xdigit, static_cast<Unit>(*p_))) return std::nullopt;
+                if (AtEnd() || !ctype_.is(std::ctype_base::xdigit, static_cast<Unit>(*p_)))
+                    return std::nullopt;
                 value = value * 16 + a_.traits_.value(Next(), 16);
             }
             return static_cast<Unit>(value);
@@ -369,7 +375,9 @@ class PatternAutomaton<Char>::Builder {
                 name.clear();
                 while (!AtEnd() && Narrow(static_cast<Unit>(*p_), ' ') != mark) name += Next();
                 if (AtEnd() || (++p_, AtEnd()) || Narrow(Next(), ' ') != ']') return Token::Invalid;
-                return mark == '.' ? Token::CollatingName : mark == ':' ? Token::ClassName : Token::EquivalenceName;
+                return mark == '.'   ? Token::CollatingName
+                       : mark == ':' ? Token::ClassName
+                                     : Token::EquivalenceName;
             }
         }
         if (n == '\\') {
@@ -422,7 +430,8 @@ class PatternAutomaton<Char>::Builder {
                     pushUnit(unit);
                     break;
                 case Token::ClassName: {
-                    const auto mask = a_.traits_.lookup_classname(name.data(), name.data() + name.size(), false);
+                    const auto mask =
+                        a_.traits_.lookup_classname(name.data(), name.data() + name.size(), false);
                     if (mask == typename Traits::char_class_type{}) return Declined::Unexpected;
                     pushClass();
                     set.classes |= mask;
@@ -465,8 +474,10 @@ class PatternAutomaton<Char>::Builder {
                         pushUnit(Unit('-'));
                         break;
                     }
-                    if (next == Token::Dash) end = Unit('-');
-                    else if (next != Token::Unit) return Declined::Unexpected;
+                    if (next == Token::Dash)
+                        end = Unit('-');
+                    else if (next != Token::Unit)
+                        return Declined::Unexpected;
                     if (*pending > end) return Declined::Unexpected;
                     set.ranges.emplace_back(*pending, end);
                     pending.reset();
@@ -624,7 +635,8 @@ class PatternAutomaton<Char>::Dfa {
     // last end of a match that began up to e (f): a match of the leftmost start ends no later. The reverse
     // automaton reads from f back to the beginning and reports every start of a match that ends up to f;
     // the last it reports is the leftmost.
-    static std::optional<int32_t> FindLeftmost(Dfa& forward, Dfa& reverse, const Char* text, const Char* end) {
+    static std::optional<int32_t> FindLeftmost(Dfa& forward, Dfa& reverse, const Char* text,
+                                               const Char* end) {
         const auto length = static_cast<int32_t>(end - text);
         const Scanned earliest = forward.Scan(forward.Initial({}, true, false, true), text, 0, length, true);
         if (!earliest.complete) return std::nullopt;
@@ -639,8 +651,10 @@ class PatternAutomaton<Char>::Dfa {
         const int32_t f = std::max(e, latest.last);
         // Every match of the leftmost start ends between e and f: reading back, matches may end (the reverse
         // graph start) at each boundary from f down to e, and not below.
-        const bool wordAfter = f < length && forward.a_.usesWordBoundary_ && forward.a_.IsWord(static_cast<Unit>(text[f]));
-        const Scanned ends = reverse.Scan(reverse.Initial({}, f == length, wordAfter, true), text, f, e, false);
+        const bool wordAfter =
+            f < length && forward.a_.usesWordBoundary_ && forward.a_.IsWord(static_cast<Unit>(text[f]));
+        const Scanned ends =
+            reverse.Scan(reverse.Initial({}, f == length, wordAfter, true), text, f, e, false);
         if (!ends.complete) return std::nullopt;
         const State& atEnd = *reverse.states_[static_cast<size_t>(ends.state)];
         kernel = atEnd.kernel;
@@ -856,7 +870,7 @@ std::unique_ptr<PatternAutomaton<Char>> PatternAutomaton<Char>::Build(const Char
                                                                       Declined& declined) {
     std::unique_ptr<PatternAutomaton> automaton(new PatternAutomaton());
     declined = units > MaxStates * int64_t{4} ? Declined::TooLarge
-                                               : Builder(*automaton, pattern, pattern + units).Build();
+                                              : Builder(*automaton, pattern, pattern + units).Build();
     if (declined != Declined::No) return nullptr;
     UnitSet word;
     const Unit w[1] = {Unit('w')};
@@ -901,7 +915,8 @@ void PatternAutomaton<Char>::FindFirstUnits() {
         }
     }
     if (!anyFirstUnit_ && !highFirstUnits_ && std::count(firstUnits_.begin(), firstUnits_.end(), true) == 1)
-        singleFirstUnit_ = static_cast<int>(std::find(firstUnits_.begin(), firstUnits_.end(), true) - firstUnits_.begin());
+        singleFirstUnit_ =
+            static_cast<int>(std::find(firstUnits_.begin(), firstUnits_.end(), true) - firstUnits_.begin());
 }
 
 // Every link of the pattern's graph turned around. Arriving at a state of the reverse graph stands for
@@ -916,7 +931,8 @@ void PatternAutomaton<Char>::Reverse() {
     for (int32_t i = 0; i < count; ++i) {
         const Node& node = nodes[static_cast<size_t>(i)];
         if (node.next >= 0) into[static_cast<size_t>(node.next)].push_back(i);
-        if (node.kind == Kind::Split && node.alternative >= 0) into[static_cast<size_t>(node.alternative)].push_back(i);
+        if (node.kind == Kind::Split && node.alternative >= 0)
+            into[static_cast<size_t>(node.alternative)].push_back(i);
     }
     std::vector<Node>& reverse = reverse_.nodes;
     reverse.assign(nodes.size(), Node{Kind::Empty});
@@ -945,9 +961,9 @@ void PatternAutomaton<Char>::Reverse() {
         reverse[static_cast<size_t>(arrived)] = {Kind::Empty, entry};
     }
     reverse_.backwards = true;
-    reverse_.start = static_cast<int32_t>(std::find_if(nodes.begin(), nodes.end(),
-                                                       [](const Node& n) { return n.kind == Kind::Match; }) -
-                                          nodes.begin());
+    reverse_.start = static_cast<int32_t>(
+        std::find_if(nodes.begin(), nodes.end(), [](const Node& n) { return n.kind == Kind::Match; }) -
+        nodes.begin());
 }
 
 template <class Char>

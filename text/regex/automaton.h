@@ -95,11 +95,16 @@ class PatternAutomaton {
         bool wordAfter;
         [[nodiscard]] bool Holds(Kind kind) const {
             switch (kind) {
-                case Kind::Begin: return begin;
-                case Kind::End: return end;
-                case Kind::WordBoundary: return wordBefore != wordAfter;
-                case Kind::NotWordBoundary: return wordBefore == wordAfter;
-                default: return true;
+                case Kind::Begin:
+                    return begin;
+                case Kind::End:
+                    return end;
+                case Kind::WordBoundary:
+                    return wordBefore != wordAfter;
+                case Kind::NotWordBoundary:
+                    return wordBefore == wordAfter;
+                default:
+                    return true;
             }
         }
     };
@@ -119,7 +124,9 @@ class PatternAutomaton {
     void FindFirstUnits();
     // The first position in [at, limit) where a match may begin, or limit.
     [[nodiscard]] int32_t NextCandidate(const Char* text, int32_t at, int32_t limit) const;
-    [[nodiscard]] bool IsWord(Unit unit) const { return sets_[static_cast<size_t>(wordSet_)].Contains(unit, traits_); }
+    [[nodiscard]] bool IsWord(Unit unit) const {
+        return sets_[static_cast<size_t>(wordSet_)].Contains(unit, traits_);
+    }
     [[nodiscard]] bool Consumes(const Node& node, Unit unit) const {
         if (node.kind == Kind::Unit) return static_cast<std::make_unsigned_t<Unit>>(unit) == node.argument;
         return sets_[node.argument].Contains(unit, traits_);
@@ -133,10 +140,10 @@ class PatternAutomaton {
     std::vector<UnitSet> sets_;
     int32_t wordSet_ = 0;  // the units "\b" counts as word characters
     bool usesWordBoundary_ = false;
-    bool anyFirstUnit_ = true;             // a match may begin with any unit, or with none: every position
+    bool anyFirstUnit_ = true;            // a match may begin with any unit, or with none: every position
     std::array<bool, 256> firstUnits_{};  // else the units below 256 that a match may begin with
-    bool highFirstUnits_ = true;           // and whether units from 256 up may begin one
-    int singleFirstUnit_ = -1;             // the one unit a match must begin with, if there is one
+    bool highFirstUnits_ = true;          // and whether units from 256 up may begin one
+    int singleFirstUnit_ = -1;            // the one unit a match must begin with, if there is one
 };
 
 }  // namespace kt::regex_detail

@@ -645,8 +645,9 @@ SearchOutcome Run(const LibraryPattern<Char>& library, const PatternShape& shape
 template <class Char>
 SearchOutcome Answer(const PatternAutomaton<Char>& automaton, const Char* subject, const Char* end,
                      bool wholeText) {
-    if (wholeText) return automaton.Matches(subject, end) ? SearchOutcome{0, SearchEnd::Match}
-                                                          : SearchOutcome{-1, SearchEnd::NoMatch};
+    if (wholeText)
+        return automaton.Matches(subject, end) ? SearchOutcome{0, SearchEnd::Match}
+                                               : SearchOutcome{-1, SearchEnd::NoMatch};
     const int32_t found = automaton.Find(subject, end);
     return {found, found >= 0 ? SearchEnd::Match : SearchEnd::NoMatch};
 }

@@ -53,7 +53,7 @@ struct PatternShape {
     bool backReference = false;
     bool wordBoundary = false;
     bool lookahead = false;
-    int64_t lookaheadDepth = 0;   // of lookaheads inside lookaheads
+    int64_t lookaheadDepth = 0;  // of lookaheads inside lookaheads
     int64_t units = 0;
     int64_t compileStack = 0;     // bytes the compiler's recursion may take in this build
     int64_t states = 0;           // at least the states of the compiled automaton

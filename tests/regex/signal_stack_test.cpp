@@ -1,0 +1,54 @@
+// A search inside a signal handler that runs on a small alternate stack, which the thread library cannot
+// describe: the call assumes the least stack supported, and the automaton, which needs none per unit of
+// the text, answers every pattern it takes.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "text/regex/pattern_search.h"
+
+using namespace kt;
+
+namespace {
+
+struct Answers {
+    int32_t found = -2;
+    bool matches = false;
+    int32_t backReference = -2;
+};
+Answers answers;
+
+void SearchInHandler(int) {
+    const std::string text(20000, 'a');
+    const KTStringBorrowed<char> s(Borrow, text.c_str());
+    CharSubstitution<char> none;
+    answers.found = FindRegex(s, "(a|b)+$", 0, true, none);
+    answers.matches = MatchesRegex(s, "(a|b)+", none);
+    // The library's matcher would recurse once per unit here: on an unknown stack that is a limit.
+    answers.backReference = FindRegex(s, "(a)\\1+$", 0, true, none);
+}
+
+}  // namespace
+
+TEST(SignalStack, SearchesOnA64KiBAlternateStack) {
+    std::vector<char> stack(64 * 1024);
+    stack_t alternate{};
+    alternate.ss_sp = stack.data();
+    alternate.ss_size = stack.size();
+    stack_t previous{};
+    ASSERT_EQ(sigaltstack(&alternate, &previous), 0);
+    struct sigaction action {};
+    action.sa_handler = SearchInHandler;
+    action.sa_flags = SA_ONSTACK;
+    struct sigaction before {};
+    ASSERT_EQ(sigaction(SIGUSR1, &action, &before), 0);
+    raise(SIGUSR1);
+    sigaction(SIGUSR1, &before, nullptr);
+    sigaltstack(&previous, nullptr);
+    EXPECT_EQ(answers.found, 0);
+    EXPECT_TRUE(answers.matches);
+    EXPECT_EQ(answers.backReference, -1);
+}
