@@ -178,8 +178,8 @@ void StdReplaceLoop(benchmark::State& state) {
 }
 
 // One pattern search in a short line, for three typical patterns: FindRegex (the pattern compiled on every
-// call, the search under its step and stack limits) against the same work unguarded (std::regex compiled,
-// then std::regex_search), and against a pattern compiled once.
+// call) against the same work with std::regex (compiled, then std::regex_search); bench_pattern_search has
+// the compiled pattern and the other engines.
 const char* Line = "2026-12-06 04:05:33 error: connection reset by peer (code 104)";
 const char* const Patterns[] = {"code [0-9]+", "\\w+@\\w+\\.com", "e(rr|xx)or"};
 void KTFindRegexPerCall(benchmark::State& state) {
@@ -211,21 +211,6 @@ void StdWregexPerCall(benchmark::State& state) {
         benchmark::DoNotOptimize(std::regex_search(line, match, re));
     }
 }
-// A pattern compiled once, searched under the same limits, against std::regex compiled once.
-void KTPatternCompiledOnce(benchmark::State& state) {
-    const kt::KTPattern<char> pattern(Patterns[state.range(0)]);
-    kt::KTString<char> s(Line);
-    kt::CharSubstitution<char> none;
-    for (auto _ : state) benchmark::DoNotOptimize(pattern.Find(s, 0, true, none));
-}
-void StdRegexPrecompiled(benchmark::State& state) {
-    std::regex re(Patterns[state.range(0)], std::regex::ECMAScript);
-    for (auto _ : state) {
-        std::cmatch match;
-        benchmark::DoNotOptimize(std::regex_search(Line, match, re));
-    }
-}
-
 }  // namespace
 
 BENCHMARK(KTFind8);
@@ -243,6 +228,4 @@ BENCHMARK(KTFindRegexPerCall)->DenseRange(0, 2);
 BENCHMARK(StdRegexPerCall)->DenseRange(0, 2);
 BENCHMARK(KTFindRegexPerCall16)->DenseRange(0, 2);
 BENCHMARK(StdWregexPerCall)->DenseRange(0, 2);
-BENCHMARK(KTPatternCompiledOnce)->DenseRange(0, 2);
-BENCHMARK(StdRegexPrecompiled)->DenseRange(0, 2);
 BENCHMARK_MAIN();
