@@ -1,13 +1,16 @@
-// Pattern search and match on strings over the standard library's ECMAScript regular expressions.
-// Every call compiles its pattern afresh; every failure (an invalid pattern, exhausted memory, a limit
-// below) reads as "no match". So does a pattern with a back-reference or repeat count beyond INT32_MAX,
-// which the standard library would overflow on instead of rejecting.
+// Pattern search and match on strings with the standard library's ECMAScript regular expressions. Every
+// call compiles its pattern afresh with std::regex, which decides whether it is valid; every failure (an
+// invalid pattern, exhausted memory, a limit below) reads as "no match". So does a pattern with a
+// back-reference or repeat count beyond INT32_MAX, which the standard library would overflow on instead of
+// rejecting.
 //
-// The standard library's matcher recurses once per character and backtracks without bound, so each call
-// runs under limits of its own (see pattern_search.cpp): a budget of 1,000,000 steps plus 128 per code
-// unit of the text for each of at most two matcher runs, an estimate of compiling's cost checked in
-// advance, and the stack the calling thread really has left, less a reserve. A call that reaches a limit
-// gives -1 or false; it never overflows the stack and never runs longer than its budget.
+// The answer comes from an automaton of our own (automaton.h), in time linear in the text, for every pattern
+// without back-references, lookaheads or equivalence classes and within 100,000 states. The others run the
+// standard library's matcher, which recurses once per character and backtracks without bound, under limits
+// of its own (see pattern_search.cpp): a budget of 1,000,000 steps plus 128 per code unit of the text,
+// lookaheads nested at most 16 deep, and the stack the calling thread really has left, less a reserve.
+// Compiling runs under an estimate of its cost checked in advance. Only those searches can reach a limit:
+// they give -1 or false, never overflow the stack and never run longer than their budget.
 #pragma once
 
 #include <cstdint>
@@ -149,7 +152,8 @@ template <class Char, class Storage>
 }
 
 // A pattern compiled once and searched with many times: the answers of FindRegex and MatchesRegex with the
-// same pattern, under the same limits, without compiling on every call. A pattern that is empty, invalid
+// same pattern, under the same limits, without compiling on every call (the library's pattern and the
+// automaton both). A pattern that is empty, invalid
 // or beyond the limits of compiling matches nothing (IsValid() is false). A KTPattern may be searched
 // with from several threads at once; each search brings its own substitution.
 //
