@@ -134,6 +134,9 @@ TEST(KTTextIndex, FindsEveryTextAndNothingElse) {
     EXPECT_EQ(index.Size(), texts.size());
     EXPECT_EQ(*index.Find(texts[12]), 100);
     EXPECT_EQ(*index.Find(u""), 101);
+    const int32_t* nullView = index.Find(std::u16string_view());  // its data pointer is null
+    ASSERT_NE(nullView, nullptr);
+    EXPECT_EQ(*nullView, 101);
 }
 
 TEST(KTTextIndex, GrowsAndMovesWithoutLosingTexts) {
