@@ -5,9 +5,8 @@
 //    the escaped input.
 //  - Any text, malformed sequences included: the output of either holds no raw "<", ">" (nor the quotes
 //    they escape), every "&" in it starts a reference, each such character of the input has its
-//    replacement, and every ASCII character outside the references is one of the input's own, in order
-//    (a code point below 0x80 decoded from other bytes goes out as a reference). The decoders never lengthen
-//    a text and leave one without "&" untouched.
+//    replacement, and every ASCII character outside the references is one of the input's own, in order.
+//    The decoders never lengthen a text and leave one without "&" untouched.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -84,21 +83,18 @@ bool HasNoRawSpecial(const std::basic_string<Char>& out, std::string_view forbid
     return true;
 }
 
-// Whether the ASCII units of `out` outside its references ("&" to ";", as HasNoRawSpecial checked) are the
-// input's own, in order.
+// Whether the ASCII units of `out` outside its references ("&" to ";") are the input's own, in order.
 template <class Char>
 bool AsciiComesFromInput(const std::basic_string<Char>& out, const std::basic_string<Char>& in) {
-    size_t from = 0;
-    for (size_t at = 0; at < out.size(); ++at) {
-        if (out[at] == Char('&')) {
+    size_t from = 0;  // where the next ASCII unit of `out` is looked for in `in`
+    for (size_t at = 0; at < out.size() && from != in.npos; ++at) {
+        if (out[at] == Char('&'))
             at = out.find(Char(';'), at);
-        } else if (static_cast<std::make_unsigned_t<Char>>(out[at]) < 0x80) {
-            from = in.find(out[at], from);
-            if (from == std::basic_string<Char>::npos) return false;
+        else if (static_cast<std::make_unsigned_t<Char>>(out[at]) < 0x80 &&
+                 (from = in.find(out[at], from)) != in.npos)
             ++from;
-        }
     }
-    return true;
+    return from != in.npos;
 }
 
 template <class Char>
