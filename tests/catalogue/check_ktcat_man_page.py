@@ -12,6 +12,10 @@ import sys
 
 
 def words(text):
+    """The text with its white space runs as single spaces, and groff's typographic signs as ASCII."""
+    for sign, ascii in (("\u2212", "-"), ("\u2010", "-"), ("\u2018", "'"), ("\u2019", "'"), ("\u201C", '"'),
+                        ("\u201D", '"')):
+        text = text.replace(sign, ascii)
     return " ".join(text.split())
 
 
@@ -20,8 +24,8 @@ def main():
     if shutil.which("groff") is None:
         print("groff not found")
         return 77
-    # Plain ASCII, no hyphenation, lines long enough that nothing but the page's own layout breaks them.
-    rendered = subprocess.run(["groff", "-man", "-Tascii", "-P-cbou", "-rHY=0", "-rLL=250n", "-ww", page],
+    # UTF-8 in and out (-k), no bold or underline, no hyphenation, long lines.
+    rendered = subprocess.run(["groff", "-k", "-man", "-Tutf8", "-P-cbou", "-rHY=0", "-rLL=250n", "-ww", page],
                               capture_output=True, text=True, check=True)
     if rendered.stderr:
         print("groff warns:\n" + rendered.stderr)
