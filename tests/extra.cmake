@@ -13,6 +13,13 @@ if(Python3_Interpreter_FOUND)
     # The library's folders include each other in one direction only.
     add_test(NAME include_directions
              COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/check-include-directions ${PROJECT_SOURCE_DIR})
+    # tools/code-size where git knows no checkout (as in an exported tree) counts the files on disk.
+    add_test(NAME code_size_outside_a_checkout
+             COMMAND ${CMAKE_COMMAND} -E env GIT_DIR=${CMAKE_CURRENT_BINARY_DIR}/no-repository
+                     ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/code-size)
+    set_tests_properties(code_size_outside_a_checkout PROPERTIES
+                         PASS_REGULAR_EXPRESSION "tests and fuzz harnesses: [1-9][0-9]* of [1-9][0-9]* lines"
+                         FAIL_REGULAR_EXPRESSION "Traceback")
 endif()
 
 # --- catalogue module -----------------------------------------------------------------------------------
