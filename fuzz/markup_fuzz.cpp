@@ -4,8 +4,9 @@
 //    give what a character-by-character model of their rules gives, and the reference decoders give back
 //    the escaped input.
 //  - Any text, malformed sequences included: the output of either holds no raw "<", ">" (nor the quotes
-//    they escape), every "&" in it starts a reference, and each such character of the input has its
-//    replacement. The decoders never lengthen a text and leave one without "&" untouched.
+//    they escape), every "&" in it starts a reference, each such character of the input has its
+//    replacement, and every ASCII character outside the references is one of the input's own, in order.
+//    The decoders never lengthen a text and leave one without "&" untouched.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -82,6 +83,20 @@ bool HasNoRawSpecial(const std::basic_string<Char>& out, std::string_view forbid
     return true;
 }
 
+// Whether the ASCII units of `out` outside its references ("&" to ";") are the input's own, in order.
+template <class Char>
+bool AsciiComesFromInput(const std::basic_string<Char>& out, const std::basic_string<Char>& in) {
+    size_t from = 0;  // where the next ASCII unit of `out` is looked for in `in`
+    for (size_t at = 0; at < out.size() && from != in.npos; ++at) {
+        if (out[at] == Char('&'))
+            at = out.find(Char(';'), at);
+        else if (static_cast<std::make_unsigned_t<Char>>(out[at]) < 0x80 &&
+                 (from = in.find(out[at], from)) != in.npos)
+            ++from;
+    }
+    return from != in.npos;
+}
+
 template <class Char>
 size_t CountOf(const std::basic_string<Char>& text, std::string_view ascii) {
     const std::basic_string<Char> needle(ascii.begin(), ascii.end());
@@ -101,6 +116,8 @@ void CheckNoRawSpecial(const std::basic_string<Char>& text, const std::basic_str
     KT_FUZZ_CHECK(HasNoRawSpecial(escaped, escapeQuotes ? "<>\"'" : "<>"));
     const auto markup = Contents(kt::TextToMarkup(input.Get(), false));
     KT_FUZZ_CHECK(HasNoRawSpecial(markup, "<>\""));
+    KT_FUZZ_CHECK(AsciiComesFromInput(escaped, text));
+    KT_FUZZ_CHECK(AsciiComesFromInput(markup, text));
     for (const auto& [special, entity] :
          {std::pair{'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'"', "&quot;"}}) {
         const auto raw =

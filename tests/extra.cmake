@@ -13,6 +13,13 @@ if(Python3_Interpreter_FOUND)
     # The library's folders include each other in one direction only.
     add_test(NAME include_directions
              COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/check-include-directions ${PROJECT_SOURCE_DIR})
+    # tools/code-size where git knows no checkout (as in an exported tree) counts the files on disk.
+    add_test(NAME code_size_outside_a_checkout
+             COMMAND ${CMAKE_COMMAND} -E env GIT_DIR=${CMAKE_CURRENT_BINARY_DIR}/no-repository
+                     ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/code-size)
+    set_tests_properties(code_size_outside_a_checkout PROPERTIES
+                         PASS_REGULAR_EXPRESSION "tests and fuzz harnesses: [1-9][0-9]* of [1-9][0-9]* lines"
+                         FAIL_REGULAR_EXPRESSION "Traceback")
 endif()
 
 # --- catalogue module -----------------------------------------------------------------------------------
@@ -121,20 +128,51 @@ if(TARGET ktcatalogue_de AND TARGET ktcatalogue_host AND NOT CMAKE_CROSSCOMPILIN
 endif()
 
 # --- install --------------------------------------------------------------------------------------------
-# This build installed into a prefix under the build folder; examples/host and a user of the text library
-# built against the installed package with this build's compiler and flags (sanitizers and -m32 included),
-# and run beside the installed ktcat. A cross build cannot run what it builds.
+# This build installed into a folder under the build folder and the tree moved elsewhere (install_tree);
+# examples/host and a user of the text library then built against the moved tree through its CMake package
+# and through its pkg-config files alone, with this build's compiler and flags (sanitizers and -m32
+# included), and run beside the installed ktcat. Each consumer takes a few seconds. A cross build cannot run
+# what it builds (nor write the manual page).
 if(TARGET ktcat AND NOT CMAKE_CROSSCOMPILING)
+    # The manual page, written from ktcat's help at build time, says what the help says.
+    if(TARGET ktcat_man_page AND Python3_Interpreter_FOUND)
+        get_target_property(ktcat_man_page ktcat_man_page KT_MAN_PAGE)
+        add_test(NAME ktcat_man_page
+                 COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_man_page.py
+                         $<TARGET_FILE:ktcat> ${ktcat_man_page})
+        set_tests_properties(ktcat_man_page PROPERTIES SKIP_RETURN_CODE 77)
+    endif()
+
     get_directory_property(kt_compile_options COMPILE_OPTIONS)
     get_directory_property(kt_link_options LINK_OPTIONS)
     string(JOIN " " example_cxx_flags ${CMAKE_CXX_FLAGS} ${kt_compile_options})
     string(JOIN " " example_linker_flags ${CMAKE_EXE_LINKER_FLAGS} ${kt_link_options})
     find_program(KT_PKG_CONFIG NAMES pkg-config pkgconf)
-    add_test(NAME install_and_build_example
-        COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR} -DCONFIG=$<CONFIG> -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
-                -DWORK=${CMAKE_CURRENT_BINARY_DIR}/install_check -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
-                -DSONAME=$<TARGET_SONAME_FILE_NAME:ktcatalogue_de> -DGENERATOR=${CMAKE_GENERATOR}
-                -DMAKE_PROGRAM=${CMAKE_MAKE_PROGRAM} -DCXX=${CMAKE_CXX_COMPILER} "-DCXX_FLAGS=${example_cxx_flags}"
-                "-DLINKER_FLAGS=${example_linker_flags}" -DBUILD_TYPE=${CMAKE_BUILD_TYPE} -DREADELF=${CMAKE_READELF}
-                -DPKG_CONFIG=${KT_PKG_CONFIG} -P ${CMAKE_CURRENT_SOURCE_DIR}/install/check_install.cmake)
+    set(install_man_page)
+    if(TARGET ktcat_man_page)
+        set(install_man_page ${CMAKE_INSTALL_MANDIR}/man1/ktcat.1)
+    endif()
+    set(install_cases tree find_package)
+    if(KT_PKG_CONFIG)
+        list(APPEND install_cases pkg_config)
+    endif()
+    foreach(case ${install_cases})
+        set(name install_consumer_${case})
+        if(case STREQUAL "tree")
+            set(name install_tree)
+        endif()
+        add_test(NAME ${name}
+            COMMAND ${CMAKE_COMMAND} -DCASE=${case} -DBUILD_DIR=${PROJECT_BINARY_DIR} -DCONFIG=$<CONFIG>
+                    -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/install_check
+                    -DLIBDIR=${CMAKE_INSTALL_LIBDIR} -DSONAME=$<TARGET_SONAME_FILE_NAME:ktcatalogue_de>
+                    -DGENERATOR=${CMAKE_GENERATOR} -DMAKE_PROGRAM=${CMAKE_MAKE_PROGRAM} -DCXX=${CMAKE_CXX_COMPILER}
+                    "-DCXX_FLAGS=${example_cxx_flags}" "-DLINKER_FLAGS=${example_linker_flags}"
+                    -DBUILD_TYPE=${CMAKE_BUILD_TYPE} -DREADELF=${CMAKE_READELF} -DPKG_CONFIG=${KT_PKG_CONFIG}
+                    -DMAN_PAGE=${install_man_page} -P ${CMAKE_CURRENT_SOURCE_DIR}/install/check_install.cmake)
+        if(case STREQUAL "tree")
+            set_tests_properties(${name} PROPERTIES FIXTURES_SETUP ktcatalogue_installed)
+        else()
+            set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ktcatalogue_installed)
+        endif()
+    endforeach()
 endif()

@@ -134,6 +134,7 @@ TEST(KTTextIndex, FindsEveryTextAndNothingElse) {
     EXPECT_EQ(index.Size(), texts.size());
     EXPECT_EQ(*index.Find(texts[12]), 100);
     EXPECT_EQ(*index.Find(u""), 101);
+    EXPECT_EQ(index.Find(std::u16string_view()), index.Find(u"")) << "an empty view with a null pointer";
 }
 
 TEST(KTTextIndex, GrowsAndMovesWithoutLosingTexts) {

@@ -201,6 +201,23 @@ TEST(Markup16, LoneSurrogatesNeverSwallowASpecialCharacter) {
     CheckMalformedPrefixes<char16_t>();
 }
 
+// ASCII decoded from high bytes goes out as a reference, never as a byte the input did not hold (checked on
+// any text by fuzz/markup_fuzz.cpp). Cases: input, EscapeMarkup's output, TextToMarkup's.
+TEST(Markup8, AsciiDecodedFromHighBytesIsWrittenAsAReference) {
+    const char* const cases[][3] = {
+        {"a<b \x80\xE2", "a&lt;b &#34;", "a&lt;b &#34;"},          // 80 E2 decodes to the double quote
+        {"\xC1\x81", "&#65;", "&#65;"},                            // an overlong "A"
+        {"\xC0\xBC>", "&#60;&gt;", "&#60;&gt;"},                   // an overlong "<"
+        {"\xE0\x80\xA7x", "&#39;x", "&#39;x"},                     // an overlong apostrophe, three bytes
+        {"\xF0\x80\x80\xA6\xC0\x8A", "&#38;&#10;", "&#38;&#10;"},  // "&" in four bytes, a line feed in two
+        {"\xC3\xA4 \xC1\x81", "\xC3\xA4 &#65;", "&auml; &#65;"},   // well-formed text stays as it is
+    };
+    for (const auto& [input, escaped, markup] : cases) {
+        EXPECT_EQ(Units(EscapeMarkup(input, false, nullptr)), escaped) << input;
+        EXPECT_EQ(Units(TextToMarkup(input, false)), markup) << input;
+    }
+}
+
 TYPED_TEST(Markup, TextToMarkupLineBreaksAndEntities) {
     using Char = typename TestFixture::Char;
     auto s = this->Make("a\r\nb\rc\nd");

@@ -118,6 +118,7 @@ class KTTextIndex {
         const auto* left = reinterpret_cast<const unsigned char*>(a);
         const auto* right = reinterpret_cast<const unsigned char*>(b);
         const size_t size = length * sizeof(Char);
+        if (size == 0) return true;  // an empty view may hold a null pointer, which memcmp must not see
         if (size < 8) return std::memcmp(left, right, size) == 0;
         for (size_t at = 0; at + 8 < size; at += 8)
             if (Load64(left + at) != Load64(right + at)) return false;

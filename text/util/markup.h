@@ -8,8 +8,10 @@
 //
 // 8-bit text is UTF-8, decoded leniently (continuation bits are taken as they come), except that a
 // malformed sequence never takes in a byte below 0x80 (utf8_reading.h): whatever bytes come before a "<",
-// the escaper sees it. 16-bit text is read one code unit at a time, surrogate halves are not combined. A
-// text ends at its first zero character and a null text reads as the empty text.
+// the escaper sees it. A code point below 0x80 decoded from bytes above 0x7F (an overlong or malformed
+// sequence) is written as "&#N;" by both escapers, so that their output holds no ASCII character that was
+// not that same byte of the input. 16-bit text is read one code unit at a time, surrogate halves are not
+// combined. A text ends at its first zero character and a null text reads as the empty text.
 #pragma once
 
 #include <array>
@@ -234,8 +236,8 @@ inline bool IsExtraCharacter(const char16_t* extra, uint32_t unit) {
 // Writes the escaped form of `input` into `output` and returns true, or returns false and leaves `output`
 // untouched when no character needed escaping. "<", ">" and "&" become "&lt;", "&gt;", "&amp;"; with
 // `escapeQuotes` the double quote and the apostrophe become "&quot;" and "&apos;" (they are never taken
-// from `extraChars`); controls below 32 other than tab, CR and LF, and the characters of `extraChars`
-// (null: none), become "&#N;". `output` must not hold `input`.
+// from `extraChars`); controls below 32 other than tab, CR and LF, the characters of `extraChars` (null:
+// none) and ASCII decoded from bytes above 0x7F (8-bit) become "&#N;". `output` must not hold `input`.
 template <class Char, class R>
 [[nodiscard]] bool EscapeMarkupInto(const Char* input, KTStringT<Char, R>& output, bool escapeQuotes,
                                     std::type_identity_t<const Char*> extraChars) {
@@ -258,7 +260,9 @@ template <class Char, class R>
         const char* entity = nullptr;
         int32_t entityLength = 0;
         bool reference = false;
-        if (c == '<') {
+        if (ops::IsDisguisedAscii(c, at)) {
+            reference = true;
+        } else if (c == '<') {
             entity = "&lt;", entityLength = 4;
         } else if (c == '>') {
             entity = "&gt;", entityLength = 4;
@@ -341,8 +345,8 @@ KTStringT<Char, S>& DecodeNamedReferences(KTStringT<Char, S>& s) {
 
 // Replaces the contents of `output` with `input` as display markup: each line break (CR LF, CR, LF) as
 // "<BR>\r\n" with `lineBreaksToTags`, else as it stands; characters with an EntityNameTable name as
-// "&name;"; other characters outside 32-126 as "&#N;" (16-bit: each surrogate half on its own); printable
-// ASCII as it is. `output` must not hold `input`.
+// "&name;"; other characters outside 32-126, and ASCII decoded from bytes above 0x7F (8-bit), as "&#N;"
+// (16-bit: each surrogate half on its own); printable ASCII as it is. `output` must not hold `input`.
 template <class Char, class R>
 KTStringT<Char, R>& TextToMarkupInto(const Char* input, KTStringT<Char, R>& output, bool lineBreaksToTags) {
     if (input == nullptr || input[0] == 0) {
@@ -352,8 +356,11 @@ KTStringT<Char, R>& TextToMarkupInto(const Char* input, KTStringT<Char, R>& outp
     ops::GrowingWriter<Char, R> writer(output);
     writer.Start(nullptr, 0, ops::TerminatedLength(input));  // the output is at least as long as the input
     for (const Char* p = input; *p != 0;) {
+        const Char* at = p;
         const uint32_t c = ops::NextCharacterSparingAscii(p);
-        if (c == '\r' || c == '\n') {
+        if (ops::IsDisguisedAscii(c, at)) {
+            writer.PutReference(c);
+        } else if (c == '\r' || c == '\n') {
             const bool pair = c == '\r' && *p == Char('\n');
             if (lineBreaksToTags) {
                 writer.PutAscii("<BR>\r\n", 6);

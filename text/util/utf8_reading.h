@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "text/string/utf8.h"
 
@@ -31,6 +32,15 @@ inline uint32_t NextCharacterSparingAscii(const char*& p) {
 }
 inline uint32_t NextCharacterSparingAscii(const char16_t*& p) {
     return static_cast<uint16_t>(*p++);
+}
+
+// Whether the character `c`, read from a sequence that starts at `from`, is ASCII that the text does not
+// hold as that byte: a code point below 0x80 decoded from an overlong or malformed sequence. An escaper
+// writes such a character as a numeric reference, never as the byte, so that its output holds no ASCII
+// character that was not that same byte of its input ("\x80\xE2" must not become a raw double quote).
+template <class Char>
+constexpr bool IsDisguisedAscii(uint32_t c, const Char* from) {
+    return c < 0x80 && static_cast<std::make_unsigned_t<Char>>(*from) >= 0x80;
 }
 
 }  // namespace kt::ops
