@@ -720,9 +720,13 @@ class PatternAutomaton<Char>::Dfa {
                     at = candidate;
                     if (at == limit) break;
                     const bool word = a_.usesWordBoundary_ && a_.IsWord(static_cast<Unit>(text[at - 1]));
-                    int32_t none = -1;
-                    state = Find({}, false, word, true, none);
-                    if (state < 0) return {false};
+                    int32_t& idle = idle_[word];
+                    if (idle < 0) {
+                        int32_t none = -1;
+                        idle = Find({}, false, word, true, none);
+                        if (idle < 0) return {false};
+                    }
+                    state = idle;
                     current = states_[static_cast<size_t>(state)].get();
                 }
             }
@@ -771,6 +775,7 @@ class PatternAutomaton<Char>::Dfa {
             if (current >= 0) kept = std::move(states_[static_cast<size_t>(current)]);
             states_.clear();
             index_.clear();
+            idle_[0] = idle_[1] = -1;
             used_ = 0;
             if (kept) {
                 kept->next.fill(Unknown);
@@ -858,6 +863,8 @@ class PatternAutomaton<Char>::Dfa {
     int32_t length_;  // of the text
     std::vector<std::unique_ptr<State>> states_;
     std::unordered_map<std::vector<int32_t>, int32_t, KeyHash> index_;
+    int32_t idle_[2] = {-1, -1};  // the states of starts alone within the text, after a unit that is no word
+                                  // character and after one that is
     size_t used_ = 0;
     int flushes_ = 0;
     uint32_t generation_ = 0;
