@@ -53,8 +53,9 @@ void ExpectLogAnswers(const std::string& log8, int32_t expected) {
         const std::string where = std::string(pattern8) + " in " + std::to_string(log.size()) +
                                   " units, width " + std::to_string(sizeof(Char));
         EXPECT_EQ(FindRegex(s, pattern.c_str(), 0, true, none), expected) << where;
-        if (log.size() <= 2 * MiB)
+        if (log.size() <= 2 * MiB) {
             EXPECT_EQ(KTPattern<Char>(pattern.c_str()).Find(s, 0, true, none), expected) << where;
+        }
         EXPECT_FALSE(MatchesRegex(s, pattern.c_str(), none)) << where << ": the dot stops at line ends";
     }
 }

@@ -498,6 +498,39 @@ class PatternAutomaton<Char>::Builder {
     bool tooLarge_ = false;
 };
 
+// Walks from the states on `stack` to every state they reach without consuming at a boundary, each once
+// (marked with `generation`): reports each unit or set state to `consuming`, and the match state to
+// `matched`.
+template <class Char>
+template <class Consuming, class Matched>
+void PatternAutomaton<Char>::Walk(const Graph& graph, const Boundary& boundary, std::vector<int32_t>& stack,
+                                  std::vector<uint32_t>& mark, uint32_t generation, Consuming consuming,
+                                  Matched matched) {
+    while (!stack.empty()) {
+        const int32_t s = stack.back();
+        stack.pop_back();
+        if (s < 0 || mark[static_cast<size_t>(s)] == generation) continue;
+        mark[static_cast<size_t>(s)] = generation;
+        const Node& node = graph.nodes[static_cast<size_t>(s)];
+        switch (node.kind) {
+            case Kind::Unit:
+            case Kind::Set:
+                consuming(s);
+                break;
+            case Kind::Match:
+                matched();
+                break;
+            case Kind::Split:
+                stack.push_back(node.alternative);
+                stack.push_back(node.next);
+                break;
+            default:
+                if (boundary.Holds(node.kind)) stack.push_back(node.next);
+                break;
+        }
+    }
+}
+
 // The automaton run over a text: the set of states reached at each position, each with the earliest start
 // of a match that could lead there (Thompson's simulation, one pass, no backtracking). A state reached
 // twice at one position keeps the earlier start, since both go on alike. The first match that completes
@@ -572,29 +605,14 @@ class PatternAutomaton<Char>::Run {
     // Adds the states that `state` reaches without consuming, at the current boundary.
     void Closure(std::vector<Thread>& list, int32_t state, int32_t start) {
         stack_.push_back(state);
-        while (!stack_.empty()) {
-            const int32_t s = stack_.back();
-            stack_.pop_back();
-            if (s < 0 || mark_[static_cast<size_t>(s)] == generation_) continue;
-            mark_[static_cast<size_t>(s)] = generation_;
-            const Node& node = nodes_[static_cast<size_t>(s)];
-            switch (node.kind) {
-                case Kind::Unit:
-                case Kind::Set:
-                    list.push_back({s, start});
-                    break;
-                case Kind::Match:
-                    if (!whole_ || at_ == length_) best_ = std::min(best_, start);
-                    break;
-                case Kind::Split:
-                    stack_.push_back(node.alternative);
-                    stack_.push_back(node.next);
-                    break;
-                default:
-                    if (boundary_.Holds(node.kind)) stack_.push_back(node.next);
-                    break;
-            }
-        }
+        Walk(
+            a_.forward_, boundary_, stack_, mark_, generation_,
+            [&](int32_t s) {
+                list.push_back({s, start});
+            },
+            [&] {
+                if (!whole_ || at_ == length_) best_ = std::min(best_, start);
+            });
     }
 
     const PatternAutomaton& a_;
@@ -827,34 +845,13 @@ class PatternAutomaton<Char>::Dfa {
 
     // Collects the consuming states the kernel reaches at a boundary; whether the match state is among them.
     bool Closure(const State& state, const Boundary& boundary) {
-        ++generation_;
         consuming_.clear();
         bool matched = false;
         stack_.assign(state.kernel.begin(), state.kernel.end());
         if (state.addStarts) stack_.push_back(graph_.start);
-        while (!stack_.empty()) {
-            const int32_t s = stack_.back();
-            stack_.pop_back();
-            if (s < 0 || mark_[static_cast<size_t>(s)] == generation_) continue;
-            mark_[static_cast<size_t>(s)] = generation_;
-            const Node& node = graph_.nodes[static_cast<size_t>(s)];
-            switch (node.kind) {
-                case Kind::Unit:
-                case Kind::Set:
-                    consuming_.push_back(s);
-                    break;
-                case Kind::Match:
-                    matched = true;
-                    break;
-                case Kind::Split:
-                    stack_.push_back(node.alternative);
-                    stack_.push_back(node.next);
-                    break;
-                default:
-                    if (boundary.Holds(node.kind)) stack_.push_back(node.next);
-                    break;
-            }
-        }
+        Walk(
+            graph_, boundary, stack_, mark_, ++generation_, [&](int32_t s) { consuming_.push_back(s); },
+            [&] { matched = true; });
         return matched;
     }
 

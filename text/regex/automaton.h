@@ -122,6 +122,9 @@ class PatternAutomaton {
     PatternAutomaton() = default;
     void Reverse();
     void FindFirstUnits();
+    template <class Consuming, class Matched>
+    static void Walk(const Graph& graph, const Boundary& boundary, std::vector<int32_t>& stack,
+                     std::vector<uint32_t>& mark, uint32_t generation, Consuming consuming, Matched matched);
     // The first position in [at, limit) where a match may begin, or limit.
     [[nodiscard]] int32_t NextCandidate(const Char* text, int32_t at, int32_t limit) const;
     [[nodiscard]] bool IsWord(Unit unit) const {
