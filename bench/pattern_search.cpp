@@ -22,21 +22,26 @@ namespace {
 
 const char* const Patterns[] = {"code [0-9]+", "\\w+@\\w+\\.com", "e(rr|xx)or", ".*reset by peer"};
 
+// 100-byte lines up to about `size` bytes, then one line that every pattern here matches.
+std::string LogOf(size_t size) {
+    static const char* const lines[] = {"2026-12-07 10:00:01 info  server started on port 8080",
+                                        "2026-12-07 10:00:02 warn  slow request /api/items took 1203 ms"};
+    std::string text;
+    text.reserve(size + 128);
+    for (size_t i = 0; text.size() + 100 <= size; ++i) {
+        const size_t at = text.size();
+        text += lines[i % 2];
+        text.resize(at + 99, '.');
+        text += '\n';
+    }
+    return text +
+           "2026-12-07 10:00:03 error: handshake failed, connection reset by peer (code 104) from "
+           "admin@example.com\n";
+}
+
 const std::string& Text(int64_t which) {
     static const std::string line = "2026-12-06 04:05:33 error: connection reset by peer (code 104)";
-    static const std::string log = [] {
-        static const char* const lines[] = {"2026-12-07 10:00:01 info  server started on port 8080",
-                                            "2026-12-07 10:00:02 warn  slow request /api/items took 1203 ms"};
-        std::string text;
-        for (size_t i = 0; text.size() + 100 <= (size_t{1} << 20); ++i) {
-            const size_t at = text.size();
-            text += lines[i % 2];
-            text.resize(at + 99, '.');
-            text += '\n';
-        }
-        return text +
-               "2026-12-07 10:00:03 error: connection reset by peer (code 104) from admin@example.com\n";
-    }();
+    static const std::string log = LogOf(size_t{1} << 20);
     return which == 0 ? line : log;
 }
 
@@ -121,6 +126,23 @@ void Pcre2Search(benchmark::State& state, bool jit) {
 BENCHMARK_CAPTURE(Pcre2Search, jit, true)->Apply(Texts);
 BENCHMARK_CAPTURE(Pcre2Search, interpreted, false)->Apply(Texts);
 #endif
+
+// ".*"-led searches on logs from 64 KiB to 64 MiB whose last line holds the match: the time per byte (one
+// item is one byte) stays the same whatever the length.
+const char* const LinePatterns[] = {".*reset by peer", ".*error", ".*failed", ".*\\(code [0-9]+\\)",
+                                    ".*@.*\\.com"};
+void KTLogSearch(benchmark::State& state) {
+    static std::string log;
+    const auto size = static_cast<size_t>(state.range(1));
+    if (log.size() < size) log = LogOf(64 << 20);
+    const std::string text = log.substr(log.size() - size);
+    const kt::KTPattern<char> pattern(LinePatterns[state.range(0)]);
+    const kt::KTStringBorrowed<char> s(kt::Borrow, text.c_str());
+    kt::CharSubstitution<char> none;
+    for (auto _ : state) benchmark::DoNotOptimize(pattern.Find(s, 0, true, none));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(KTLogSearch)->ArgsProduct({{0, 1, 2, 3, 4}, {64 << 10, 1 << 20, 16 << 20, 64 << 20}});
 
 }  // namespace
 

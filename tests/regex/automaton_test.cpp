@@ -1,5 +1,6 @@
 // The automaton against the standard library's own matcher: generated patterns over every construct the
-// automaton takes, generated subjects, both widths, leftmost start and whole-text match.
+// automaton takes, generated subjects, both widths, leftmost start and whole-text match, through the
+// automaton itself (both engines) and through the operations with a start and a substitution.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -173,6 +174,23 @@ void ExpectSameAnswers(uint32_t seed, int patterns, int subjects) {
                                       ", subject " + std::to_string(j) + " of pattern " + std::to_string(i);
             const std::optional<int32_t> found = Library(pattern, subject, false);
             const std::optional<int32_t> matched = Library(pattern, subject, true);
+            // The operations, with a start and a substitution: the answers on the rewritten copy.
+            const Char pair[3] = {Char('x'), Char('y'), 0};
+            CharSubstitution<Char> rewrite(Char('a'), pair);
+            const KTString<Char> s(text);
+            const std::basic_string<Char> rewritten(rewrite.Apply(s));
+            const auto start =
+                static_cast<int32_t>(std::uniform_int_distribution<size_t>(0, subject.size() + 2)(random)) -
+                1;
+            if (const auto expected = Library(pattern, rewritten, false)) {
+                ASSERT_EQ(FindRegex(s, pattern.c_str(), start, true, rewrite),
+                          start > static_cast<int32_t>(subject.size()) ? -1 : *expected)
+                    << where << ", rewritten, from " << start;
+            }
+            if (const auto expected = Library(pattern, rewritten, true)) {
+                ASSERT_EQ(MatchesRegex(s, pattern.c_str(), rewrite), *expected == 0)
+                    << where << ", rewritten";
+            }
             using Engine = typename PatternAutomaton<Char>::Engine;
             for (const Engine engine : {Engine::Simulation, Engine::Deterministic}) {
                 const std::string how =
