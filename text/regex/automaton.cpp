@@ -4,17 +4,68 @@
 #include <climits>
 #include <cstring>
 #include <locale>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 namespace kt::regex_detail {
 
+namespace {
+
+// The units below 256 in a character class of the traits' locale. Asking the traits is the surest way to
+// agree with the library's matcher, and some 256 calls into the locale: the tables of named locales are
+// kept, a few dozen at most (a class mask is one of the locale's classes, or an "or" of those a bracket
+// names).
+template <class Traits>
+std::array<uint64_t, 4> ClassTable(const Traits& traits, const typename Traits::char_class_type& mask) {
+    using Unit = typename Traits::char_type;
+    auto compute = [&] {
+        std::array<uint64_t, 4> table{};
+        for (unsigned i = 0; i < 256; ++i)
+            if (traits.isctype(static_cast<Unit>(i), mask)) table[i / 64] |= uint64_t{1} << (i % 64);
+        return table;
+    };
+    struct Kept {
+        std::string locale;
+        typename Traits::char_class_type mask;
+        std::array<uint64_t, 4> table;
+    };
+    static std::mutex keeping;
+    static std::vector<Kept> kept;
+    const std::string locale = traits.getloc().name();
+    if (locale == "*") return compute();
+    {
+        const std::lock_guard lock(keeping);
+        for (const Kept& k : kept)
+            if (k.mask == mask && k.locale == locale) return k.table;
+    }
+    const std::array<uint64_t, 4> table = compute();
+    const std::lock_guard lock(keeping);
+    if (kept.size() < 64) kept.push_back({locale, mask, table});
+    return table;
+}
+
+}  // namespace
+
 template <class Char>
 void PatternAutomaton<Char>::UnitSet::Complete(const Traits& traits) {
     std::sort(units.begin(), units.end());
-    for (unsigned i = 0; i < 256; ++i)
-        if (Evaluate(static_cast<Unit>(i), traits)) low_[i / 64] |= uint64_t{1} << (i % 64);
+    for (const Unit unit : units) {
+        const auto index = static_cast<std::make_unsigned_t<Unit>>(unit);
+        if (index < 256) low_[index / 64] |= uint64_t{1} << (index % 64);
+    }
+    for (const auto& [first, last] : ranges)
+        for (unsigned i = 0; i < 256; ++i)
+            if (first <= static_cast<Unit>(i) && static_cast<Unit>(i) <= last)
+                low_[i / 64] |= uint64_t{1} << (i % 64);
+    std::array<uint64_t, 4> member{};
+    if (!(classes == typename Traits::char_class_type{})) member = ClassTable(traits, classes);
+    for (const auto& mask : negatedClasses) {
+        const std::array<uint64_t, 4> in = ClassTable(traits, mask);
+        for (size_t w = 0; w < 4; ++w) member[w] |= ~in[w];
+    }
+    for (size_t w = 0; w < 4; ++w) low_[w] = (low_[w] | member[w]) ^ (negated ? ~uint64_t{0} : 0);
 }
 
 // The library's bracket matcher: a unit of the list, a range, a class, or outside a negated class; then the
@@ -640,13 +691,19 @@ class PatternAutomaton<Char>::Run {
 template <class Char>
 class PatternAutomaton<Char>::Dfa {
   public:
-    // Texts shorter than this are answered by the simulation, which builds nothing.
+    // On a first search, texts shorter than this are answered by the simulation, which builds nothing.
     static constexpr int64_t Worthwhile = 256;
     static constexpr size_t CacheBytes = size_t{1} << 20;
     static constexpr int MaxFlushes = 16;
 
-    Dfa(const PatternAutomaton& automaton, const Graph& graph, int32_t length)
-        : a_(automaton), graph_(graph), length_(length), mark_(graph.nodes.size(), 0) {}
+    Dfa(const PatternAutomaton& automaton, const Graph& graph)
+        : a_(automaton), graph_(graph), mark_(graph.nodes.size(), 0) {}
+
+    // Readies the automaton, and the states it kept from earlier searches, for a text of `length` units.
+    void Begin(int32_t length) {
+        length_ = length;
+        flushes_ = 0;
+    }
 
     // The leftmost start of a match, or nothing where an automaton gave up. The forward automaton finds
     // where the earliest match ends (e): no match begins after e. Then, from e on, without new starts, the
@@ -656,6 +713,8 @@ class PatternAutomaton<Char>::Dfa {
     static std::optional<int32_t> FindLeftmost(Dfa& forward, Dfa& reverse, const Char* text,
                                                const Char* end) {
         const auto length = static_cast<int32_t>(end - text);
+        forward.Begin(length);
+        reverse.Begin(length);
         const Scanned earliest = forward.Scan(forward.Initial({}, true, false, true), text, 0, length, true);
         if (!earliest.complete) return std::nullopt;
         if (earliest.last < 0) return -1;
@@ -686,6 +745,7 @@ class PatternAutomaton<Char>::Dfa {
     // Whether the whole text matches, or nothing where the automaton gave up.
     std::optional<bool> MatchesWhole(const Char* text, const Char* end) {
         const auto length = static_cast<int32_t>(end - text);
+        Begin(length);
         const Scanned scanned = Scan(Initial({graph_.start}, true, false, false), text, 0, length, false);
         if (!scanned.complete) return std::nullopt;
         return scanned.last == length;
@@ -857,7 +917,7 @@ class PatternAutomaton<Char>::Dfa {
 
     const PatternAutomaton& a_;
     const Graph& graph_;
-    int32_t length_;  // of the text
+    int32_t length_ = 0;  // of the text
     std::vector<std::unique_ptr<State>> states_;
     std::unordered_map<std::vector<int32_t>, int32_t, KeyHash> index_;
     int32_t idle_[2] = {-1, -1};  // the states of starts alone within the text, after a unit that is no word
@@ -873,15 +933,18 @@ template <class Char>
 std::unique_ptr<PatternAutomaton<Char>> PatternAutomaton<Char>::Build(const Char* pattern, int64_t units,
                                                                       Declined& declined) {
     std::unique_ptr<PatternAutomaton> automaton(new PatternAutomaton());
+    automaton->kept_ = std::make_unique<KeptAutomata>();
     declined = units > MaxStates * int64_t{4} ? Declined::TooLarge
                                               : Builder(*automaton, pattern, pattern + units).Build();
     if (declined != Declined::No) return nullptr;
-    UnitSet word;
-    const Unit w[1] = {Unit('w')};
-    word.classes = automaton->traits_.lookup_classname(w, w + 1, false);
-    word.Complete(automaton->traits_);
-    automaton->sets_.push_back(std::move(word));
-    automaton->wordSet_ = static_cast<int32_t>(automaton->sets_.size()) - 1;
+    if (automaton->usesWordBoundary_) {
+        UnitSet word;
+        const Unit w[1] = {Unit('w')};
+        word.classes = automaton->traits_.lookup_classname(w, w + 1, false);
+        word.Complete(automaton->traits_);
+        automaton->sets_.push_back(std::move(word));
+        automaton->wordSet_ = static_cast<int32_t>(automaton->sets_.size()) - 1;
+    }
     automaton->FindFirstUnits();
     automaton->Reverse();
     return automaton;
@@ -986,24 +1049,51 @@ int32_t PatternAutomaton<Char>::NextCandidate(const Char* text, int32_t at, int3
 }
 
 template <class Char>
-int32_t PatternAutomaton<Char>::Find(const Char* text, const Char* end, Engine engine) const {
-    if (engine == Engine::Deterministic || (engine == Engine::Chosen && end - text >= Dfa::Worthwhile)) {
-        const auto length = static_cast<int32_t>(end - text);
-        Dfa forward(*this, forward_, length), reverse(*this, reverse_, length);
-        const std::optional<int32_t> found = Dfa::FindLeftmost(forward, reverse, text, end);
-        if (found) return *found;
+PatternAutomaton<Char>::~PatternAutomaton() = default;
+
+// The deterministic automata a pattern keeps between its searches, built on the first that needs them; a
+// search that finds them in use by another thread builds its own.
+template <class Char>
+struct PatternAutomaton<Char>::KeptAutomata {
+    std::mutex inUse;
+    std::unique_ptr<Dfa> forward;
+    std::unique_ptr<Dfa> reverse;
+};
+
+template <class Char>
+template <class Answer>
+auto PatternAutomaton<Char>::Deterministic(const Char* text, const Char* end, Engine engine,
+                                           Answer answer) const
+    -> decltype(answer(std::declval<Dfa&>(), std::declval<Dfa&>())) {
+    const bool repeated = searches_.fetch_add(1, std::memory_order_relaxed) > 0;
+    if (engine == Engine::Simulation ||
+        (engine == Engine::Chosen && !repeated && end - text < Dfa::Worthwhile))
+        return std::nullopt;
+    std::unique_lock lock(kept_->inUse, std::try_to_lock);
+    if (lock.owns_lock()) {
+        if (!kept_->forward) {
+            kept_->forward = std::make_unique<Dfa>(*this, forward_);
+            kept_->reverse = std::make_unique<Dfa>(*this, reverse_);
+        }
+        return answer(*kept_->forward, *kept_->reverse);
     }
-    return Run(*this, text, end).Search(false);
+    Dfa forward(*this, forward_), reverse(*this, reverse_);
+    return answer(forward, reverse);
+}
+
+template <class Char>
+int32_t PatternAutomaton<Char>::Find(const Char* text, const Char* end, Engine engine) const {
+    const std::optional<int32_t> found = Deterministic(text, end, engine, [&](Dfa& forward, Dfa& reverse) {
+        return Dfa::FindLeftmost(forward, reverse, text, end);
+    });
+    return found ? *found : Run(*this, text, end).Search(false);
 }
 
 template <class Char>
 bool PatternAutomaton<Char>::Matches(const Char* text, const Char* end, Engine engine) const {
-    if (engine == Engine::Deterministic || (engine == Engine::Chosen && end - text >= Dfa::Worthwhile)) {
-        const std::optional<bool> matches =
-            Dfa(*this, forward_, static_cast<int32_t>(end - text)).MatchesWhole(text, end);
-        if (matches) return *matches;
-    }
-    return Run(*this, text, end).Search(true) == 0;
+    const std::optional<bool> matches =
+        Deterministic(text, end, engine, [&](Dfa& forward, Dfa&) { return forward.MatchesWhole(text, end); });
+    return matches ? *matches : Run(*this, text, end).Search(true) == 0;
 }
 
 template class PatternAutomaton<char>;

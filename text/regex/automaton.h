@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <regex>
@@ -40,7 +41,8 @@ class PatternAutomaton {
 
     // How a search runs: the simulation of the graph, or a deterministic automaton built from it as the
     // text asks (which falls back on the simulation where its cache overflows too often); by default the
-    // second for all but short texts.
+    // second, but for a first search of a short text. The deterministic automaton's states are kept for the
+    // next search, unless another thread uses them.
     enum class Engine { Chosen, Simulation, Deterministic };
 
     // Where the leftmost match in [text, end) begins, or -1.
@@ -115,11 +117,21 @@ class PatternAutomaton {
         bool backwards = false;  // reads the text from its end
     };
 
+    ~PatternAutomaton();
+    PatternAutomaton(const PatternAutomaton&) = delete;
+    PatternAutomaton& operator=(const PatternAutomaton&) = delete;
+
   private:
     class Builder;
     class Run;
     class Dfa;
+    struct KeptAutomata;
     PatternAutomaton() = default;
+    // Runs `answer` on deterministic automata, the kept ones where free; nothing where the simulation
+    // answers instead.
+    template <class Answer>
+    auto Deterministic(const Char* text, const Char* end, Engine engine, Answer answer) const
+        -> decltype(answer(std::declval<Dfa&>(), std::declval<Dfa&>()));
     void Reverse();
     void FindFirstUnits();
     template <class Consuming, class Matched>
@@ -147,6 +159,8 @@ class PatternAutomaton {
     std::array<bool, 256> firstUnits_{};  // else the units below 256 that a match may begin with
     bool highFirstUnits_ = true;          // and whether units from 256 up may begin one
     int singleFirstUnit_ = -1;            // the one unit a match must begin with, if there is one
+    mutable std::atomic<uint64_t> searches_{0};
+    std::unique_ptr<KeptAutomata> kept_;
 };
 
 }  // namespace kt::regex_detail
