@@ -28,9 +28,10 @@ struct PoMessage {
     std::string id;       // msgid
     std::string text;     // msgstr
     bool hasContext = false;
-    bool fuzzy = false;   // the "fuzzy" flag
-    bool plural = false;  // msgid_plural and msgstr[N]; `text` is then msgstr[0]
-    size_t line = 0;      // of its msgid
+    bool fuzzy = false;                   // the "fuzzy" flag
+    bool plural = false;                  // msgid_plural and msgstr[N]; `text` is then msgstr[0]
+    size_t line = 0;                      // of its msgid
+    std::vector<std::string> references;  // the words of its "#:" comments ("core:5")
 };
 
 // The messages of a PO file in file order, header included (the message with an empty msgid and no
@@ -40,8 +41,8 @@ struct PoMessage {
 std::vector<PoMessage> ReadPo(std::string_view text);
 
 // The catalogues of PO messages: msgctxt is the catalogue, msgid the key, msgstr the text; catalogues and
-// entries in file order, the header left out. A message without msgctxt, with plural forms or repeated
-// is not taken: `problems` gets the reason for each.
+// entries in file order, the header left out; an entry's reference "#: CATALOGUE:INDEX" gives its index. A
+// message without msgctxt, with plural forms or repeated is not taken: `problems` gets the reason for each.
 std::vector<TextCatalogue> CataloguesFromPo(const std::vector<PoMessage>& messages,
                                             std::vector<FileFormatError>& problems);
 

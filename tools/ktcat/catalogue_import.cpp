@@ -24,8 +24,8 @@ size_t Columns(std::string_view text) {
 }
 
 std::string EntryLines(const TextEntry& entry) {
-    const std::string key = Escaped(entry.key, CEscapes);
-    const std::vector<std::string> characters = EscapedCharacters(entry.text, CEscapes);
+    const std::string key = Escaped(entry.key, SourceEscapes);
+    const std::vector<std::string> characters = EscapedCharacters(entry.text, SourceEscapes);
     std::string text;
     for (const std::string& character : characters) text += character;
     const std::string oneLine = std::string(EntryIndent) + key + "\", u\"" + text + "\"},";
@@ -70,7 +70,7 @@ std::string CatalogueEntryLines(const std::vector<TextEntry>& entries) {
 
 std::string RewriteCatalogueSource(std::string_view source, std::string_view name,
                                    const std::vector<TextEntry>& entries) {
-    const std::string nameLine = "name = u\"" + Escaped(name, CEscapes) + "\";\n";
+    const std::string nameLine = "name = u\"" + Escaped(name, SourceEscapes) + "\";\n";
     const size_t start = source.find(EntriesStart);
     const size_t end = start == std::string_view::npos ? start : source.find(EntriesEnd, start);
     if (source.find(nameLine) == std::string_view::npos || end == std::string_view::npos)
@@ -84,7 +84,7 @@ std::string RewriteCatalogueSource(std::string_view source, std::string_view nam
         keys.emplace_back(source.substr(keyStart, source.find('"', keyStart) - keyStart));
     }
     std::vector<std::string> expected;
-    for (const TextEntry& entry : entries) expected.push_back(Escaped(entry.key, CEscapes));
+    for (const TextEntry& entry : entries) expected.push_back(Escaped(entry.key, SourceEscapes));
     if (keys != expected)
         throw std::invalid_argument("its keys are not those of catalogue '" + std::string(name) +
                                     "' in the module, in the module's order (rebuild the module?)");
@@ -110,6 +110,8 @@ std::vector<std::string> ImportProblems(const TextCatalogue& translated, const T
             problems.push_back(where + "is marked fuzzy: review it and remove the flag");
         } else if (entry.text.empty()) {
             problems.push_back(where + "is not translated (its msgstr is empty)");
+        } else if (entry.text.find('\0') != std::string::npos) {
+            problems.push_back(where + "holds a NUL character (\\000), which ends a catalogue text");
         } else if (const auto was = PlaceholderNames(known->second->text), is = PlaceholderNames(entry.text);
                    was != is) {
             problems.push_back(where + "has the placeholders " + PlaceholderList(is) +

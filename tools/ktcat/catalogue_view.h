@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -33,6 +34,8 @@ struct TextEntry {
     std::string text;
     size_t line = 0;     // the entry's line in its file; 0 when it comes from the module
     bool fuzzy = false;  // a PO entry marked "fuzzy"
+    // Its index as a PO file's reference "#: CATALOGUE:INDEX" gives it; without one, its place in the file.
+    std::optional<size_t> index = std::nullopt;
 };
 
 struct TextCatalogue {

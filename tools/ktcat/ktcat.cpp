@@ -58,6 +58,8 @@ const Option Options[] = {
     {"--against", "REFERENCE",
      "also compares the catalogues with REFERENCE, a JSON export or PO file of an\n"
      "                    earlier build"},
+    {"--width", "N", "PO lines are wrapped at N columns, as gettext wraps them (default: 79)"},
+    {"--no-wrap", nullptr, "PO strings are cut only after line feeds, as with gettext's --no-wrap"},
     {"--sources", "DIR", "the folder of the catalogue sources (default: catalogues)"},
     {"--output-dir", "DIR", "where the sources are written (default: the --sources folder)"},
     {"--help", nullptr, "prints the help and ends (also -h)"},
@@ -124,7 +126,7 @@ const Command Commands[] = {
      0,
      0},
     {"export",
-     "--format json|po|pot|xml [CATALOGUE ...] [--output FILE]",
+     "--format json|po|pot|xml [CATALOGUE ...] [--width N | --no-wrap] [--output FILE]",
      "catalogues as JSON, gettext PO or POT, or resource-string XML",
      "Writes the named catalogues (default: all, in chain order):\n"
      "  json  an object per catalogue, mapping key to text in index order\n"
@@ -135,7 +137,7 @@ const Command Commands[] = {
      "        feed is written \\n (a backslash before n or a backslash is doubled)\n"
      "PO and POT headers carry a date only when SOURCE_DATE_EPOCH is set (seconds since 1970, UTC),\n"
      "so that two runs give the same bytes.\n",
-     {"--output", "--format"},
+     {"--output", "--format", "--width", "--no-wrap"},
      0,
      Unlimited},
     {"import",
@@ -503,19 +505,21 @@ int Export(Context& context) {
             [&catalogue](const ktcat::Catalogue& earlier) { return earlier.name == catalogue.name; });
         if (!listed) catalogues.push_back(std::move(catalogue));
     }
-    std::optional<std::string> date;
-    if ((format == ktcat::ExportFormat::Po || format == ktcat::ExportFormat::Pot) && !HeaderDate(date))
+    ktcat::PoOptions po{std::nullopt, KTCAT_VERSION};
+    if ((format == ktcat::ExportFormat::Po || format == ktcat::ExportFormat::Pot) && !HeaderDate(po.date))
         return ExitUsage;
+    if (context.line.options.contains("--no-wrap")) po.width = 0;
+    if (const std::string* width = context.OptionValue("--width")) po.width = std::stoul(*width);
     try {
         switch (format) {
             case ktcat::ExportFormat::Json:
                 context.out.Write(ktcat::ExportJson(catalogues));
                 break;
             case ktcat::ExportFormat::Po:
-                context.out.Write(ktcat::ExportPo(catalogues, date));
+                context.out.Write(ktcat::ExportPo(catalogues, po));
                 break;
             case ktcat::ExportFormat::Pot:
-                context.out.Write(ktcat::ExportPot(catalogues, date));
+                context.out.Write(ktcat::ExportPot(catalogues, po));
                 break;
             case ktcat::ExportFormat::Xml:
                 context.out.Write(ktcat::ExportXml(catalogues));
@@ -698,6 +702,19 @@ int Run(const std::vector<std::string>& arguments) {
         const auto parsed = ktcat::ParseExportFormat(format->second);
         if (!parsed || (command->name == "import" && *parsed != ktcat::ExportFormat::Po))
             return UsageError("unknown format '" + format->second + "'", command);
+        const bool po = *parsed == ktcat::ExportFormat::Po || *parsed == ktcat::ExportFormat::Pot;
+        for (std::string_view layout : {"--width", "--no-wrap"})
+            if (line.options.contains(layout) && !po)
+                return UsageError(std::string(layout) + " applies to the po and pot formats only", command);
+        if (line.options.contains("--width") && line.options.contains("--no-wrap"))
+            return UsageError("--width and --no-wrap exclude each other", command);
+        if (auto width = line.options.find("--width"); width != line.options.end()) {
+            const std::string& digits = width->second;
+            if (digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoul(digits) < 20)
+                return UsageError("--width takes a number of columns from 20 to 9999, not '" + digits + "'",
+                                  command);
+        }
     }
 
     const std::string modulePath = ModulePath(line);
