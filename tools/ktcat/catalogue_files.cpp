@@ -345,16 +345,13 @@ std::vector<TextCatalogue> CataloguesFromPo(const std::vector<PoMessage>& messag
         if (!message.hasContext) {
             if (!message.id.empty())
                 problems.emplace_back(message.line, entry + "has no msgctxt (the name of its catalogue)");
-        } else if (message.plural) {
-            problems.emplace_back(message.line,
-                                  entry + "has plural forms, which catalogue texts do not have");
         } else if (!seen.emplace(message.context, message.id).second) {
             problems.emplace_back(message.line,
                                   entry + "of catalogue '" + message.context + "' is given twice");
         } else {
             auto [position, added] = positions.emplace(message.context, catalogues.size());
             if (added) catalogues.push_back({message.context, {}});
-            TextEntry entry{message.id, message.text, message.line, message.fuzzy};
+            TextEntry entry{message.id, message.text, message.line, message.fuzzy, message.plural};
             const std::string prefix = message.context + ":";
             for (const std::string& reference : message.references) {
                 if (!reference.starts_with(prefix) || reference.size() == prefix.size()) continue;
@@ -379,6 +376,12 @@ std::vector<TextCatalogue> ReadCatalogueFile(std::string_view text) {
     if (first != std::string_view::npos && text[first] == '{') return ReadJsonCatalogues(text);
     std::vector<FileFormatError> problems;
     std::vector<TextCatalogue> catalogues = CataloguesFromPo(ReadPo(text), problems);
+    for (const TextCatalogue& catalogue : catalogues)
+        for (const TextEntry& entry : catalogue.entries)
+            if (entry.plural)
+                problems.emplace_back(
+                    entry.line,
+                    "the entry '" + entry.key + "' has plural forms, which catalogue texts do not have");
     if (!problems.empty()) throw problems.front();
     return catalogues;
 }

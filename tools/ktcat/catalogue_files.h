@@ -42,7 +42,8 @@ std::vector<PoMessage> ReadPo(std::string_view text);
 
 // The catalogues of PO messages: msgctxt is the catalogue, msgid the key, msgstr the text; catalogues and
 // entries in file order, the header left out; an entry's reference "#: CATALOGUE:INDEX" gives its index. A
-// message without msgctxt, with plural forms or repeated is not taken: `problems` gets the reason for each.
+// message without msgctxt or repeated is not taken: `problems` gets the reason for each. An entry with
+// plural forms is taken and marked as such.
 std::vector<TextCatalogue> CataloguesFromPo(const std::vector<PoMessage>& messages,
                                             std::vector<FileFormatError>& problems);
 
@@ -51,7 +52,7 @@ std::vector<TextCatalogue> CataloguesFromPo(const std::vector<PoMessage>& messag
 std::vector<TextCatalogue> ReadJsonCatalogues(std::string_view text);
 
 // The catalogues of a JSON export or of a PO file, told apart by their first character ('{' for JSON).
-// Throws FileFormatError as the readers do, and for the problems CataloguesFromPo finds.
+// Throws FileFormatError as the readers do, for the problems CataloguesFromPo finds and for plural forms.
 std::vector<TextCatalogue> ReadCatalogueFile(std::string_view text);
 
 }  // namespace kt::ktcat

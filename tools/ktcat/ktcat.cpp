@@ -60,6 +60,7 @@ const Option Options[] = {
      "                    earlier build"},
     {"--width", "N", "PO lines are wrapped at N columns, as gettext wraps them (default: 79)"},
     {"--no-wrap", nullptr, "PO strings are cut only after line feeds, as with gettext's --no-wrap"},
+    {"--check", nullptr, "checks the file as the import would, and writes nothing"},
     {"--sources", "DIR", "the folder of the catalogue sources (default: catalogues)"},
     {"--output-dir", "DIR", "where the sources are written (default: the --sources folder)"},
     {"--help", nullptr, "prints the help and ends (also -h)"},
@@ -141,15 +142,17 @@ const Command Commands[] = {
      0,
      Unlimited},
     {"import",
-     "--format po FILE.po [--sources DIR] [--output-dir DIR]",
+     "--format po FILE.po [--check] [--sources DIR] [--output-dir DIR]",
      "catalogue sources from a translated PO file",
      "Writes the source of every catalogue in FILE.po (DIR/NAME.cpp, NAME in lower case) with the\n"
-     "texts of the file, in the module's order and in the layout the project keeps. Nothing is\n"
-     "written when any entry is refused: a key the catalogue does not have or a key it has that the\n"
-     "file lacks, an entry marked fuzzy or not translated, placeholders other than the current\n"
-     "text's, or a text that 'ktcat check' would report. The exit code is then 4. A source whose\n"
-     "contents stay the same is left alone.\n",
-     {"--format", "--sources", "--output-dir"},
+     "texts of the file, in the module's order and in the layout the project keeps. The file's header\n"
+     "must declare the module's language (de). Nothing is written when any entry is refused: a key\n"
+     "the catalogue does not have or a key it has that the file lacks, an entry marked fuzzy or not\n"
+     "translated, plural forms, placeholders other than the current text's, or a text that 'ktcat\n"
+     "check' would report. The exit code is then 4. A source whose contents stay the same is left\n"
+     "alone. A line on standard error counts the translated, fuzzy and untranslated entries, as\n"
+     "'msgfmt --statistics' does.\n",
+     {"--format", "--check", "--sources", "--output-dir"},
      1,
      1},
     {"help",
@@ -540,6 +543,55 @@ struct RewrittenSource {
 
 int WriteSources(const std::vector<RewrittenSource>& rewritten, ktcat::Output& out);
 
+// The language of the module's texts, which a PO file to import must declare.
+constexpr std::string_view ModuleLanguage = "de";
+
+// Why the header of a PO file does not fit the module, or nothing. Like msgfmt, a file without a header is
+// refused; its Language must be the module's (a regional variant such as de_AT is one).
+std::optional<std::string> HeaderProblem(const std::vector<ktcat::PoMessage>& messages) {
+    const auto header = std::find_if(messages.begin(), messages.end(), [](const ktcat::PoMessage& message) {
+        return !message.hasContext && message.id.empty();
+    });
+    if (header == messages.end())
+        return "1: the file has no header entry (msgid \"\"), which names its language";
+    const std::string where = std::to_string(header->line) + ": ";
+    const size_t field = ("\n" + header->text).find("\nLanguage:");
+    if (field == std::string::npos) return where + "the header has no Language field";
+    const size_t start = field + 9, end = std::min(header->text.find('\n', start), header->text.size());
+    std::string language = header->text.substr(start, end - start);
+    language.erase(0, language.find_first_not_of(' '));
+    language.erase(language.find_last_not_of(' ') + 1);
+    const bool fits = language.starts_with(ModuleLanguage) &&
+                      (language.size() == ModuleLanguage.size() || language[ModuleLanguage.size()] == '_' ||
+                       language[ModuleLanguage.size()] == '@');
+    if (!fits)
+        return where + "the file's language is '" + language + "', the module's is '" +
+               std::string(ModuleLanguage) + "'";
+    return std::nullopt;
+}
+
+// The statistics of the file's entries, as 'msgfmt --statistics' words them.
+std::string Statistics(const std::vector<ktcat::PoMessage>& messages) {
+    size_t translated = 0, fuzzy = 0, untranslated = 0;
+    for (const ktcat::PoMessage& message : messages) {
+        if (!message.hasContext && message.id.empty()) continue;  // the header
+        if (message.text.empty())
+            ++untranslated;
+        else if (message.fuzzy)
+            ++fuzzy;
+        else
+            ++translated;
+    }
+    auto count = [](size_t n, const char* one, const char* more) {
+        return std::to_string(n) + (n == 1 ? one : more);
+    };
+    std::string line = count(translated, " translated message", " translated messages");
+    if (fuzzy > 0) line += ", " + count(fuzzy, " fuzzy translation", " fuzzy translations");
+    if (untranslated > 0)
+        line += ", " + count(untranslated, " untranslated message", " untranslated messages");
+    return line + ".";
+}
+
 // Reads the PO file and checks every entry first; writes the sources only when nothing is refused.
 int Import(Context& context) {
     const std::string& poPath = context.arguments[0];
@@ -551,7 +603,14 @@ int Import(Context& context) {
     } catch (const ktcat::FileFormatError& error) {
         return Fail(ExitFile, poPath + ":" + error.what());
     }
-    const std::string poName = FileName(poPath);
+    // Refusals name the file as it was given.
+    const std::string& poName = poPath;
+    context.out.Flush();
+    Fail(0, poPath + ": " + Statistics(messages));
+    if (std::optional<std::string> problem = HeaderProblem(messages)) {
+        Fail(ExitFindings, poName + ":" + *problem);
+        return Fail(ExitFindings, "nothing imported: 1 problem");
+    }
     std::vector<ktcat::FileFormatError> unreadable;
     const std::vector<ktcat::TextCatalogue> translated = ktcat::CataloguesFromPo(messages, unreadable);
     std::vector<std::string> problems;
@@ -604,6 +663,12 @@ int Import(Context& context) {
         for (const std::string& problem : problems) Fail(ExitFindings, problem);
         return Fail(ExitFindings, "nothing imported: " + std::to_string(problems.size()) +
                                       (problems.size() == 1 ? " problem" : " problems"));
+    }
+    if (context.line.options.contains("--check")) {
+        for (const RewrittenSource& file : rewritten)
+            context.out.Write(file.path + ": " + std::to_string(file.changedTexts) +
+                              (file.changedTexts == 1 ? " text would change\n" : " texts would change\n"));
+        return 0;
     }
     return WriteSources(rewritten, context.out);
 }
@@ -719,12 +784,17 @@ int Run(const std::vector<std::string>& arguments) {
 
     const std::string modulePath = ModulePath(line);
     kt::host::CatalogueModule module;
-    if (!module.Load(modulePath)) {
-        if (!line.options.contains("--module") && !FileExists(modulePath))
-            return Fail(ExitNoModule, "the default module " + modulePath +
-                                          " does not exist; name the module to load with --module PATH");
-        return Fail(ExitNoModule, "cannot load the catalogue module: " + module.Error());
-    }
+    if (!line.options.contains("--module") && !FileExists(modulePath))
+        return Fail(ExitNoModule, "the default module " + modulePath +
+                                      " does not exist; name the module to load with --module PATH");
+    // A damaged file can crash the system's loader: it is checked, then loaded once in a child process.
+    std::string problem = modulePath.find_first_of("/\\") != std::string::npos
+                              ? kt::host::CheckModuleFile(modulePath)
+                              : std::string();
+    if (problem.empty()) problem = kt::host::TrialLoad(modulePath);
+    if (!problem.empty() || !module.Load(modulePath))
+        return Fail(ExitNoModule,
+                    "cannot load the catalogue module: " + (problem.empty() ? module.Error() : problem));
     if (auto output = line.options.find("--output");
         output != line.options.end() && !out.OpenFile(output->second))
         return Fail(ExitFile, out.Error());
