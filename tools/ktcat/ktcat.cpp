@@ -50,7 +50,8 @@ const Option Options[] = {
      "the module to load (default: ../lib/libktcatalogue_de.so beside the folder of\n"
      "                    ktcat); a PATH that names an existing file is that file"},
     {"--output", "FILE",
-     "writes to FILE instead of standard output; FILE is replaced only once it is complete"},
+     "writes to FILE instead of standard output; a regular FILE is replaced only once it\n"
+     "                    is complete (keeping its mode), a FIFO or device is written to"},
     {"--format", "FORMAT", nullptr},  // described by each command that takes it
     {"--lang", "en|de",
      "the language of the report: en (default) or de, which uses the module's own\n"
@@ -116,11 +117,14 @@ const Command Commands[] = {
     {"check",
      "[--against REFERENCE] [--lang en|de] [--output FILE]",
      "checks every catalogue, and compares it with an earlier export",
-     "Checks every catalogue: keys are unique ASCII identifiers; texts are not empty, hold no tab and\n"
-     "end in no line break; braces are balanced or escaped with a backslash; placeholder names are\n"
+     "Checks every catalogue: keys are unique ASCII identifiers; texts are not empty, hold no tab or\n"
+     "other control character and end in no line break; braces are balanced or escaped with a backslash; "
+     "placeholder names are\n"
      "made of ASCII letters, digits, '_' and '.'. With --against it also reports catalogues and keys\n"
      "that are missing or added, keys at another index, and placeholders lost, added or renamed; a text\n"
-     "that changed with the same placeholders is shown as a note, old and new, and is no finding.\n"
+     "that changed with the same placeholders is shown as a note, old and new, and is no finding; so\n"
+     "is an entry a PO reference marks fuzzy. A PO file's entries stand at the index their \"#:\"\n"
+     "reference gives.\n"
      "Each line ends with the finding's kind in brackets (positions count UTF-16 units from 0). The\n"
      "exit code is 4 when there is any finding.\n",
      {"--output", "--lang", "--against"},
@@ -135,9 +139,11 @@ const Command Commands[] = {
      "        has the comments \"#. placeholders: ...\" and \"#: CATALOGUE:INDEX\"\n"
      "  pot   the same as a template, with empty texts\n"
      "  xml   a resource-string file: <resources>, <module name=...>, <string name=...>; a line\n"
-     "        feed is written \\n (a backslash before n or a backslash is doubled)\n"
-     "PO and POT headers carry a date only when SOURCE_DATE_EPOCH is set (seconds since 1970, UTC),\n"
-     "so that two runs give the same bytes.\n",
+     "        feed is written \\n (a backslash before n, a backslash or a line feed is doubled)\n"
+     "PO lines are wrapped as gettext's tools wrap them, so that msgcat and msgmerge leave the file\n"
+     "as it is. PO and POT headers carry a date only when SOURCE_DATE_EPOCH is set (seconds since\n"
+     "1970, UTC), so that two runs give the same bytes. A text a format cannot carry (U+0004 in PO,\n"
+     "control characters and U+FFFE/U+FFFF in XML) is refused with exit code 4.\n",
      {"--output", "--format", "--width", "--no-wrap"},
      0,
      Unlimited},
