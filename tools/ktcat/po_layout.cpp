@@ -184,16 +184,16 @@ std::string PoString(std::string_view keyword, std::string_view utf8, size_t wid
     }
     if (pieces.empty()) pieces.emplace_back();
     // Room for the content of a line between its quotes; a wrapped piece starts at column 0 of it.
-    const long room = width == 0 ? 1L << 40 : static_cast<long>(width) - 2;
+    const int64_t room = width == 0 ? INT64_MAX / 2 : static_cast<int64_t>(width) - 2;
     std::string out(keyword);
     bool firstLine = true;
     for (size_t p = 0; p < pieces.size(); ++p) {
         std::vector<Character> piece = Characters(pieces[p]);
         MarkBreaks(piece);
         // Where breaks are taken: at the last opportunity before a line would overflow.
-        auto layout = [&piece, room](long startColumn) {
+        auto layout = [&piece, room](int64_t startColumn) {
             std::vector<bool> breaks(piece.size());
-            long column = startColumn, pieceWidth = 0;
+            int64_t column = startColumn, pieceWidth = 0;
             size_t lastOpportunity = piece.size();
             for (size_t i = 0; i < piece.size(); ++i) {
                 if (piece[i].mayBreakBefore) {
@@ -210,7 +210,7 @@ std::string PoString(std::string_view keyword, std::string_view utf8, size_t wid
             if (lastOpportunity < piece.size() && column + pieceWidth > room) breaks[lastOpportunity] = true;
             return breaks;
         };
-        std::vector<bool> breaks = layout(firstLine ? static_cast<long>(keyword.size()) + 1 : 0);
+        std::vector<bool> breaks = layout(firstLine ? static_cast<int64_t>(keyword.size()) + 1 : 0);
         bool anyBreak = false;
         for (bool taken : breaks) anyBreak = anyBreak || taken;
         if (firstLine && (p + 1 < pieces.size() || anyBreak)) {
