@@ -468,8 +468,8 @@ int Check(Context& context) {
         } catch (const ktcat::FileFormatError& error) {
             return Fail(ExitFile, *against + ":" + error.what());
         }
-        std::vector<ktcat::Finding> compared = ktcat::CompareCatalogues(
-            ModuleCatalogues(context.first), reference, FileName(*against), messages);
+        std::vector<ktcat::Finding> compared =
+            ktcat::CompareCatalogues(ModuleCatalogues(context.first), reference, *against, messages);
         // Findings first, then the notes on changed texts.
         std::stable_partition(compared.begin(), compared.end(),
                               [](const ktcat::Finding& finding) { return !finding.informational; });
@@ -612,7 +612,7 @@ int Import(Context& context) {
     // Refusals name the file as it was given.
     const std::string& poName = poPath;
     context.out.Flush();
-    Fail(0, poPath + ": " + Statistics(messages));
+    Fail(0, poPath + ": " + Statistics(messages));  // a note on standard error, as msgfmt gives it
     if (std::optional<std::string> problem = HeaderProblem(messages)) {
         Fail(ExitFindings, poName + ":" + *problem);
         return Fail(ExitFindings, "nothing imported: 1 problem");
