@@ -40,7 +40,7 @@ enum Class : uint8_t {
 // What the pair table says of a break between a character of one class and a following one: D breaks, I
 // breaks only when spaces stand between them, P never breaks. A quotation mark holds to an opening
 // bracket after it, also across spaces. Numbers ("64-Bit", "1.5", "(5)", "5%") hold
-// together by the table, as in the gettext releases this layout matches.
+// together by the table, as in the gettext releases this layout matches (0.21 with libunistring 1.0).
 constexpr const char* PairTable[] = {
     // after: WJ GL B2 BA BB HY CL CP EX IN NS OP QU IS NU PO PR SY AL ID
     "PIIIIIPPPIIIIPIIIPII",  // WJ
@@ -70,7 +70,7 @@ struct Range {
     Class type;
 };
 
-// Sorted; ASCII is looked up apart.
+// Classes of characters beyond ASCII (sorted).
 constexpr Range NonAscii[] = {
     {0xA0, 0xA0, GL},       {0xA1, 0xA1, OP},     {0xA2, 0xA2, PO},       {0xA3, 0xA5, PR},
     {0xAB, 0xAB, QU},       {0xAD, 0xAD, BA},     {0xB0, 0xB0, PO},       {0xB1, 0xB1, PR},
@@ -85,22 +85,46 @@ constexpr Range NonAscii[] = {
     {0x20000, 0x3FFFD, ID},
 };
 
-constexpr char AsciiClasses[] =
-    // ' '  !   "   #   $   %   &   '   (   )   *   +   ,   -   .   /
-    "\x14\x08\x0C\x12\x10\x0F\x12\x0C\x0B\x07\x12\x10\x0D\x05\x0D\x11"
-    // 0-9, then : ; < = > ?
-    "\x0E\x0E\x0E\x0E\x0E\x0E\x0E\x0E\x0E\x0E\x0D\x0D\x12\x12\x12\x08"
-    // @ A-O
-    "\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12"
-    // P-Z [ \ ] ^ _
-    "\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x0B\x10\x07\x12\x12"
-    // ` a-o
-    "\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12"
-    // p-z { | } ~
-    "\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x12\x0B\x03\x06\x12";
-
 Class ClassOf(uint32_t c) {
-    if (c >= 0x20 && c < 0x7F) return static_cast<Class>(AsciiClasses[c - 0x20]);
+    switch (c) {
+        case ' ':
+            return SP;
+        case '!':
+        case '?':
+            return EX;
+        case '"':
+        case '\'':
+            return QU;
+        case '$':
+        case '+':
+        case '\\':
+            return PR;
+        case '%':
+            return PO;
+        case '(':
+        case '[':
+        case '{':
+            return OP;
+        case ')':
+        case ']':
+            return CP;
+        case '}':
+            return CL;
+        case ',':
+        case '.':
+        case ':':
+        case ';':
+            return IS;
+        case '-':
+            return HY;
+        case '/':
+            return SY;
+        case '|':
+            return BA;
+        default:
+            if (c >= '0' && c <= '9') return NU;
+            if (c < 0x80) return AL;
+    }
     for (const Range& range : NonAscii)
         if (c >= range.first && c <= range.last) return range.type;
     return AL;
