@@ -86,6 +86,7 @@ elseif(CASE STREQUAL "output_file")
     if(NOT codes STREQUAL "0;0" OR NOT piped MATCHES "^xsdt\t")
         message(FATAL_ERROR "--output to a FIFO: exit codes ${codes}, read '${piped}'")
     endif()
+    expect_run(0 "^xsdt\t" "^$" list --output /dev/stdout)  # a pipe, by a link only the system follows
     set(kinds "fifo")
     execute_process(COMMAND id -u OUTPUT_VARIABLE user OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(user STREQUAL "0")  # only root makes device nodes: a null device of its own, never the system's

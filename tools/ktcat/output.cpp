@@ -52,6 +52,20 @@ void Output::Discard() {
 
 bool Output::OpenFile(const std::string& path) {
     path_ = path;
+    std::error_code error;
+    // The status of what the path leads to, links followed.
+    const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), error);
+    // A FIFO, a device or a socket is written to as it is, as other programs write to it (through the path
+    // as given: /dev/stdout leads to a pipe by a link that only the system can follow); it cannot be put
+    // back when the command fails.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_directory(status)) {
+        errno = 0;
+        file_.open(PathFromUtf8(path), std::ios::binary | std::ios::out);
+        if (!file_) error_ = "cannot write '" + path + "': " + ErrnoText();
+        direct_ = static_cast<bool>(file_);
+        return direct_;
+    }
     std::string loop;
     const std::filesystem::path target = FollowLinks(PathFromUtf8(path), loop);
     if (target.empty()) {
@@ -60,18 +74,6 @@ bool Output::OpenFile(const std::string& path) {
     }
     const std::u8string resolved = target.u8string();
     target_.assign(resolved.begin(), resolved.end());
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(target, error);
-    // A FIFO, a device or a socket is written to as it is, as other programs write to it; it cannot be
-    // put back when the command fails.
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-        !std::filesystem::is_directory(status)) {
-        errno = 0;
-        file_.open(target, std::ios::binary | std::ios::out);
-        if (!file_) error_ = "cannot write '" + path + "': " + ErrnoText();
-        direct_ = static_cast<bool>(file_);
-        return direct_;
-    }
     if (std::filesystem::is_regular_file(status)) permissions_ = status.permissions();
     // A name no other program picks: the target's name behind a dot, and 64 random bits.
     std::random_device random;
