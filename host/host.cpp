@@ -4,6 +4,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -100,6 +102,72 @@ std::string PastTheEnd(const std::string& what, uint64_t from, uint64_t length, 
 
 constexpr bool LittleEndianMachine = std::endian::native == std::endian::little;
 
+// A segment: where it is loaded, where its bytes are in the file and how many there are.
+struct Segment {
+    uint64_t offset, address, fileSize;
+};
+
+// The file offset of `length` bytes at `address` when they lie in the file's part of a loaded segment.
+std::optional<uint64_t> FileOffset(const std::vector<Segment>& loaded, uint64_t address, uint64_t length) {
+    for (const Segment& segment : loaded)
+        if (address >= segment.address && Inside(address - segment.address, length, segment.fileSize))
+            return segment.offset + (address - segment.address);
+    return std::nullopt;
+}
+
+// The system's loader reads the dynamic segment and the tables it names without checking them: they must
+// lie where loading puts the file's bytes.
+std::string CheckDynamicSegment(const ModuleFileReader& read, const Segment& dynamic,
+                                const std::vector<Segment>& loaded, bool is64) {
+    const size_t entrySize = is64 ? 16 : 8;
+    if (!FileOffset(loaded, dynamic.address, dynamic.fileSize))
+        return "its dynamic segment does not lie in a loaded segment";
+    std::vector<unsigned char> bytes(dynamic.fileSize);
+    if (!read(dynamic.offset, bytes.data(), bytes.size())) return "its dynamic segment cannot be read";
+    std::map<uint64_t, uint64_t> values;  // by tag, the first of each
+    bool terminated = false;
+    for (size_t at = 0; at + entrySize <= bytes.size() && !terminated; at += entrySize) {
+        const Fields entry(bytes.data() + at, LittleEndianMachine);
+        const uint64_t tag = entry.Get(0, entrySize / 2), value = entry.Get(entrySize / 2, entrySize / 2);
+        terminated = tag == 0;  // DT_NULL
+        if (at == 0 && terminated) return "its dynamic segment is empty";
+        values.emplace(tag, value);
+    }
+    if (!terminated) return "its dynamic segment has no terminating entry";
+    // Tables with the tag of their size, or 0 where only their start is known.
+    struct Table {
+        uint64_t tag, sizeTag;
+        const char* name;
+    };
+    static constexpr Table Tables[] = {
+        {5, 10, "string table"},
+        {6, 0, "symbol table"},
+        {4, 0, "hash table"},
+        {0x6FFFFEF5, 0, "GNU hash table"},
+        {7, 8, "relocation table"},
+        {17, 18, "relocation table"},
+        {23, 2, "PLT relocation table"},
+        {36, 35, "relative relocation table"},
+        {25, 27, "initialiser table"},
+        {26, 28, "finaliser table"},
+        {0x6FFFFFF0, 0, "symbol version table"},
+        {0x6FFFFFFC, 0, "version definitions"},
+        {0x6FFFFFFE, 0, "version needs"},
+    };
+    for (const Table& table : Tables) {
+        const auto start = values.find(table.tag);
+        if (start == values.end()) continue;
+        const auto length = table.sizeTag != 0 ? values.find(table.sizeTag) : values.end();
+        const uint64_t bytesNeeded = length != values.end() ? length->second : 1;
+        if (!FileOffset(loaded, start->second, bytesNeeded))
+            return std::string("its ") + table.name + " (" + Bytes(start->second, bytesNeeded) +
+                   " in memory) does not lie in a loaded segment";
+    }
+    if (!values.contains(5) || !values.contains(6))
+        return "its dynamic segment names no string or symbol table";
+    return {};
+}
+
 }  // namespace
 
 std::string CheckElfSharedObject(const ModuleFileReader& read, uint64_t size, int elfClass,
@@ -141,23 +209,26 @@ std::string CheckElfSharedObject(const ModuleFileReader& read, uint64_t size, in
     std::vector<unsigned char> table(count * entrySize);
     if (!read(tableOffset, table.data(), table.size()))
         return PastTheEnd("its program headers", tableOffset, table.size(), size);
-    bool loadable = false, dynamic = false;
+    std::vector<Segment> loaded;
+    std::optional<Segment> dynamic;
     for (uint64_t i = 0; i < count; ++i) {
         const Fields segment(table.data() + i * entrySize, LittleEndianMachine);
         const uint64_t type = segment.Get(0, 4);
-        const uint64_t offset = is64 ? segment.Get(8, 8) : segment.Get(4, 4);
-        const uint64_t fileSize = is64 ? segment.Get(32, 8) : segment.Get(16, 4);
+        const Segment range{is64 ? segment.Get(8, 8) : segment.Get(4, 4),
+                            is64 ? segment.Get(16, 8) : segment.Get(8, 4),
+                            is64 ? segment.Get(32, 8) : segment.Get(16, 4)};
         const uint64_t memorySize = is64 ? segment.Get(40, 8) : segment.Get(20, 4);
-        if (!Inside(offset, fileSize, size))
-            return PastTheEnd("the contents of its segment " + std::to_string(i), offset, fileSize, size);
-        if (type == 1 && fileSize > memorySize)
+        if (!Inside(range.offset, range.fileSize, size))
+            return PastTheEnd("the contents of its segment " + std::to_string(i), range.offset,
+                              range.fileSize, size);
+        if (type == 1 && range.fileSize > memorySize)
             return "its segment " + std::to_string(i) + " has more bytes in the file than in memory";
-        loadable = loadable || type == 1;  // PT_LOAD
-        dynamic = dynamic || type == 2;    // PT_DYNAMIC
+        if (type == 1) loaded.push_back(range);  // PT_LOAD
+        if (type == 2) dynamic = range;          // PT_DYNAMIC
     }
-    if (!loadable) return "it has no loadable segment";
+    if (loaded.empty()) return "it has no loadable segment";
     if (!dynamic) return "it has no dynamic segment";
-    return {};
+    return CheckDynamicSegment(read, *dynamic, loaded, is64);
 }
 
 std::string CheckPeDll(const ModuleFileReader& read, uint64_t size, uint16_t machine) {
@@ -210,6 +281,7 @@ std::string CheckModuleFile(const std::string& path) {
     const std::filesystem::path file(std::u8string(path.begin(), path.end()));
     std::error_code error;
     const auto status = std::filesystem::status(file, error);
+    if (error == std::errc::too_many_symbolic_link_levels) return path + ": a loop of symbolic links";
     if (!std::filesystem::exists(status)) return path + ": no such file";
     if (!std::filesystem::is_regular_file(status)) return path + ": not a regular file";
     const uint64_t size = std::filesystem::file_size(file, error);
@@ -246,6 +318,37 @@ std::string CheckModuleFile(const std::string& path) {
     const std::string problem = CheckElfSharedObject(read, size, sizeof(void*) == 8 ? 2 : 1, machine);
 #endif
     return problem.empty() ? problem : path + ": damaged or not a module for this machine: " + problem;
+}
+
+namespace {
+
+// What a host does with a loaded module: its export, and every catalogue's name, count, keys and texts.
+void ReadEveryText(void* module) {
+    auto first = reinterpret_cast<GetFirstResourceStringLibraryFunction>(
+        platform::ModuleSymbol(module, FirstRecordExport));
+    if (first == nullptr) return;
+    size_t sum = 0;
+    for (ResourceStringRecord* record = first(); record != nullptr; record = record->next) {
+        if (record->name != nullptr) sum += std::char_traits<char16_t>::length(record->name);
+        for (int32_t index = 0; index < record->count; ++index)
+            for (const char16_t* text : {record->keyAt(record, index), record->textAt(record, index)})
+                if (text != nullptr) sum += std::char_traits<char16_t>::length(text);
+    }
+    static volatile size_t total;
+    total = total + sum;  // so that the reads are not left out
+}
+
+}  // namespace
+
+std::string TrialLoad(const std::string& path) {
+    const platform::TrialLoadResult result = platform::TrialLoadModule(path.c_str(), ReadEveryText);
+    if (result.signal != 0)
+        return path + ": the system loader crashed on this file (signal " + std::to_string(result.signal) +
+               "); the file is damaged";
+    if (result.exitCode != 0)
+        return path + ": the system loader ended the process on this file (exit code " +
+               std::to_string(result.exitCode) + "); the file is damaged";
+    return {};
 }
 
 ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* name) {

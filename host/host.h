@@ -144,7 +144,9 @@ using ModuleFileReader = std::function<bool(uint64_t offset, void* out, size_t c
 
 // Empty when the `size` bytes that `read` gives form an ELF shared object of class `elfClass` (1: 32-bit,
 // 2: 64-bit) in this machine's byte order, for ELF machine `machine` (0: any), whose program headers and
-// segments lie inside the file and which has a loadable and a dynamic segment; otherwise why not, in
+// segments lie inside the file, which has a loadable and a dynamic segment, whose dynamic segment lies in a
+// loaded one, is not empty and ends with its terminating entry, and whose tables named there (strings,
+// symbols, hashes, versions, relocations, initialisers) lie inside loaded segments; otherwise why not, in
 // words that complete "the file is damaged or not a module for this machine: ".
 [[nodiscard]] std::string CheckElfSharedObject(const ModuleFileReader& read, uint64_t size, int elfClass,
                                                uint16_t machine);
@@ -157,6 +159,14 @@ using ModuleFileReader = std::function<bool(uint64_t offset, void* out, size_t c
 // The check of this build's kind of module (a DLL on Windows, an ELF shared object elsewhere) on the file
 // at `path` (UTF-8); empty when it passes, otherwise a message that starts with the path.
 [[nodiscard]] std::string CheckModuleFile(const std::string& path);
+
+// Loads the module at `path` once in a child process where the system has them (not on Windows), reads
+// every catalogue's keys and texts there and unloads it, so that a damaged file that passes CheckModuleFile
+// and still crashes the system's loader (or the module) ends only the child. Empty when the child came
+// through (whether or not the module loaded), otherwise a message that starts with the path and names the
+// signal or exit code. A host that must not die of a damaged module calls it before Load; the module's
+// start-up then runs twice.
+[[nodiscard]] std::string TrialLoad(const std::string& path);
 
 // The catalogue named `name` (exact comparison) on the chain from `first`, or null.
 [[nodiscard]] ResourceStringRecord* FindRecord(ResourceStringRecord* first, const char16_t* name);

@@ -39,6 +39,16 @@ void* ModuleSymbol(void* module, const char* name);
 bool UnloadModule(void* module, std::string* error);
 // Whether the module at `path` is loaded in this process now, without loading it.
 bool IsModuleLoaded(const char* path);
+// How a trial load in a child process ended.
+struct TrialLoadResult {
+    bool tried = false;  // false where this system has no such processes (Windows), or none could start
+    int signal = 0;      // the signal that ended the child, or 0
+    int exitCode = 0;    // the code the child ended with (the loader ends a process whose file it rejects)
+};
+// Loads the module at `path` in a child process, runs `exercise` on it there (when given and the load
+// worked), unloads it and ends the child normally (exit handlers run), so that a loader or a module that crashes on a damaged file takes
+// down only the child. The child ends with code 0 when nothing crashed, whether or not the module loaded.
+TrialLoadResult TrialLoadModule(const char* path, void (*exercise)(void* module));
 // The directory of the running program, without a trailing separator; empty when unknown.
 std::string ExecutableDirectory();
 

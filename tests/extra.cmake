@@ -96,15 +96,45 @@ if(TARGET test_catalogue AND TARGET ktcat)
     endforeach()
     set_tests_properties(ktcat_utf8_in_c_locale PROPERTIES ENVIRONMENT "LC_ALL=C;LANG=C")
 
-    # Every export read back by its own tools; skipped (exit code 77) where a tool is missing.
-    if(Python3_Interpreter_FOUND)
-        foreach(format json po pot xml)
-            add_test(NAME ktcat_export_${format}
-                COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_export.py
-                        $<TARGET_FILE:ktcat> ${format} ${CMAKE_CURRENT_BINARY_DIR}/ktcat_export_${format})
-            set_tests_properties(ktcat_export_${format} PROPERTIES SKIP_RETURN_CODE 77)
-        endforeach()
+    # The exports through the tools of their formats, the import's literals through the compiler.
+    find_program(KT_MSGCAT msgcat)
+    find_program(KT_MSGMERGE msgmerge)
+    find_program(KT_MSGFMT msgfmt)
+    find_program(KT_XMLLINT xmllint)
+    set(ktcat_tool_cases)
+    if(KT_MSGCAT AND KT_MSGMERGE AND KT_MSGFMT)
+        list(APPEND ktcat_tool_cases gettext_round_trip)
     endif()
+    if(KT_XMLLINT)
+        list(APPEND ktcat_tool_cases xml)
+    endif()
+    set(kt_literals)
+    if(NOT CMAKE_CROSSCOMPILING)
+        set(kt_literals -DLITERALS=$<TARGET_FILE:ktcat_import_literals>)
+        add_executable(ktcat_import_literals ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/literals/import_literals.cpp)
+        target_link_libraries(ktcat_import_literals PRIVATE ktcat_commands kt_options)
+        add_dependencies(test_catalogue ktcat_import_literals)
+        list(APPEND ktcat_tool_cases import_literals)
+    endif()
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+        list(APPEND ktcat_tool_cases closed_pipe)
+    endif()
+    # The literals are compiled as the project compiles (sanitizers and -m32 included); GCC also warns of
+    # any raw bidirectional control, paired or not.
+    get_directory_property(kt_literal_options COMPILE_OPTIONS)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12)
+        list(APPEND kt_literal_options -Wbidi-chars=any)
+    endif()
+    string(JOIN " " kt_literal_flags ${CMAKE_CXX_FLAGS} ${kt_literal_options})
+    foreach(case ${ktcat_tool_cases})
+        add_test(NAME ktcat_${case}
+            COMMAND ${CMAKE_COMMAND} -DKTCAT=$<TARGET_FILE:ktcat> -DMODULE=$<TARGET_FILE:ktcatalogue_de>
+                    -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/ktcat_files_${case}
+                    -DMSGCAT=${KT_MSGCAT} -DMSGMERGE=${KT_MSGMERGE} -DMSGFMT=${KT_MSGFMT} -DXMLLINT=${KT_XMLLINT}
+                    ${kt_literals} -DCXX=${CMAKE_CXX_COMPILER}
+                    "-DCXX_FLAGS=${kt_literal_flags}" -DCASE=${case}
+                    -P ${CMAKE_CURRENT_SOURCE_DIR}/catalogue/check_ktcat_files.cmake)
+    endforeach()
 endif()
 
 # --- module life cycle ----------------------------------------------------------------------------------

@@ -1,5 +1,11 @@
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 #include <climits>
 
@@ -38,6 +44,36 @@ bool IsModuleLoaded(const char* path) {
     if (module == nullptr) return false;
     dlclose(module);  // drops the reference RTLD_NOLOAD just took
     return true;
+}
+
+TrialLoadResult TrialLoadModule(const char* path, void (*exercise)(void* module)) {
+    const pid_t child = fork();
+    if (child < 0) return {};
+    if (child == 0) {
+        // A crash must end the child by its signal, not in a handler a sanitizer installed; and the
+        // loader's messages are the parent's to give.
+        for (int number : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGSYS}) ::signal(number, SIG_DFL);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+        }
+        void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+        if (module != nullptr) {
+            if (exercise != nullptr) exercise(module);
+            dlclose(module);
+        }
+        // A normal end, so that exit handlers the module left behind run (and crash) here as well.
+        std::exit(0);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return {};
+    TrialLoadResult result;
+    result.tried = true;
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    return result;
 }
 
 std::string ExecutableDirectory() {

@@ -18,6 +18,10 @@ void SetError(std::string* error, const char* path) {
 }
 }  // namespace
 
+TrialLoadResult TrialLoadModule(const char*, void (*)(void*)) {
+    return {};  // Windows has no fork; a DLL the loader cannot map fails LoadLibrary with an error instead
+}
+
 void* LoadModule(const char* path, std::string* error) {
     if (path == nullptr || *path == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -8,6 +8,7 @@
 
 #include "host/host.h"
 #include "tools/ktcat/catalogue_check.h"
+#include "tools/ktcat/catalogue_files.h"
 
 namespace kt::ktcat {
 namespace {
@@ -255,6 +256,35 @@ TEST(KtcatCompare, ReportsWhatAReferenceHasThatTheModuleLacksAndTheOtherWayRound
             .at(3)
             .message,
         "cat(2): Fehler: Dem Text von 'lost' fehlt der Platzhalter {b}. [PlaceholderLost]");
+}
+
+TEST(KtcatCompare, APoReferenceIndexesByItsReferencesAndNamesFuzzyEntries) {
+    // As msgcat --sort-output leaves an export: sorted by key, each entry's index in its reference.
+    const std::string po =
+        "msgid \"\"\nmsgstr \"Language: de\\n\"\n\n"
+        "#: cat:1\n#, fuzzy\nmsgctxt \"cat\"\nmsgid \"a\"\nmsgstr \"A\"\n\n"
+        "#: cat:0\nmsgctxt \"cat\"\nmsgid \"b\"\nmsgstr \"B\"\n";
+    const std::vector<TextCatalogue> current = {{"cat", {{"b", "B"}, {"a", "A"}}}};
+    const FindingMessages english(ReportLanguage::English, nullptr);
+    const std::vector<Finding> findings = CompareCatalogues(current, ReadCatalogueFile(po), "de.po", english);
+    EXPECT_EQ(Flatten(findings), (Expected{{"FuzzyInReference",
+                                            "de.po:7: note: the entry 'a' of catalogue 'cat' is marked fuzzy "
+                                            "(a draft). [FuzzyInReference]"}}));
+    EXPECT_EQ(CheckSummary(1, 2, findings, english),
+              "ktcat check: 1 catalogues, 2 entries, no findings, 1 fuzzy entry in the reference");
+}
+
+TEST(KtcatCheckControls, AControlCharacterIsAFinding) {
+    // U+0004 is gettext's context separator; U+0085 a C1 control. Line breaks and tabs have findings of
+    // their own.
+    EXPECT_EQ(Flatten(CheckCatalogue({u"c",
+                                      {{u"k",
+                                        u"a\r\nb\x04"
+                                        u"c\x85"}}},
+                                     FindingMessages(ReportLanguage::English, nullptr))),
+              (Expected{{"ControlInResourceString",
+                         "c(0): error: control character U+0004 in resource string 'k' at position 4. "
+                         "[ControlInResourceString: control character at position 4]"}}));
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // The built module, loaded and unloaded as a host does it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <utility>
 
@@ -169,6 +172,99 @@ TEST(CatalogueModule, ElfCheckReadsEveryHeaderFieldItRelies) {
         EXPECT_TRUE(check(bytes).starts_with(message)) << check(bytes) << "\n" << message;
     EXPECT_TRUE(host::CheckElfSharedObject(ReaderOf(module), module.size(), elfClass, 1)
                     .starts_with("it is built for ELF machine"));
+}
+#endif
+
+#ifndef _WIN32
+// Copies damaged past their headers, as an interrupted copy or bit rot leaves them: the dynamic segment
+// and the tables it names are checked, and what passes is tried in a child process first, so that the
+// host (this test) never dies in the system's loader. What comes through both is loaded here.
+TEST(CatalogueModule, DamagedCopiesAreRefusedOrTriedNeverCrash) {
+    const std::string module = FileBytes(KT_CATALOGUE_MODULE);
+    const bool is64 = sizeof(void*) == 8;
+    const size_t entry = is64 ? 56 : 32, word = is64 ? 8 : 4;
+    auto get = [&module](size_t at, size_t width) {
+        uint64_t value = 0;
+        std::memcpy(&value, module.data() + at, width);  // little-endian, as the machines this runs on
+        return value;
+    };
+    const size_t table = get(is64 ? 32 : 28, word), count = get(is64 ? 56 : 44, 2);
+    size_t dynamic = 0, dynamicSize = 0;
+    for (size_t i = 0; i < count; ++i)
+        if (get(table + i * entry, 4) == 2) {
+            dynamic = get(table + i * entry + (is64 ? 8 : 4), word);
+            dynamicSize = get(table + i * entry + (is64 ? 32 : 16), word);
+        }
+    ASSERT_GT(dynamicSize, 0u);
+    const auto folder =
+        std::filesystem::temp_directory_path() /
+        ("ktcat_damaged_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "damaged.so").string();
+    // Why the copy is not loaded, or empty after loading it and reading every text.
+    auto outcome = [&path](const std::string& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::string problem = host::CheckModuleFile(path);
+        if (problem.empty()) problem = host::TrialLoad(path);
+        host::CatalogueModule loaded;
+        if (problem.empty() && loaded.Load(path)) {
+            for (host::ResourceStringRecord* record = loaded.First(); record != nullptr;
+                 record = record->next)
+                for (int32_t index = 0; index < record->count; ++index)
+                    static_cast<void>(record->textAt(record, index));
+        }
+        return problem;
+    };
+    const std::string damaged = path + ": damaged or not a module for this machine: ";
+    std::string zeroed = module;
+    std::fill(zeroed.begin() + static_cast<std::ptrdiff_t>(dynamic),
+              zeroed.begin() + static_cast<std::ptrdiff_t>(dynamic + dynamicSize), '\0');
+    EXPECT_EQ(outcome(zeroed), damaged + "its dynamic segment is empty");
+    if (dynamic > 65536) {  // zeros from 64 KiB on, as an interrupted copy into a preallocated file leaves
+        std::string cut = module;
+        std::fill(cut.begin() + 65536, cut.end(), '\0');
+        EXPECT_EQ(outcome(cut), damaged + "its dynamic segment is empty");
+    }
+    std::string endless = module;
+    for (size_t at = dynamic; at + 2 * word <= dynamic + dynamicSize; at += 2 * word)
+        endless.replace(at, 2 * word, module.substr(dynamic, 2 * word));
+    EXPECT_EQ(outcome(endless), damaged + "its dynamic segment has no terminating entry");
+    for (size_t at = dynamic; at < dynamic + dynamicSize; at += 2 * word) {
+        if (get(at, word) != 5) continue;  // DT_STRTAB, moved far outside the module
+        std::string moved = module;
+        moved.replace(at + word, word, std::string(word, '\x7F'));
+        EXPECT_TRUE(outcome(moved).starts_with(damaged + "its string table (bytes ")) << outcome(moved);
+    }
+    // Random bytes in the ELF header, the program headers and the dynamic segment.
+    std::mt19937 random(29);
+    const std::pair<size_t, size_t> regions[] = {
+        {0, is64 ? 64 : 52}, {table, count * entry}, {dynamic, dynamicSize}};
+    size_t refused = 0, crashed = 0, loaded = 0;
+    for (int copy = 0; copy < 200; ++copy) {
+        std::string bytes = module;
+        for (uint32_t changes = 1 + random() % 4; changes > 0; --changes) {
+            const auto& [start, length] = regions[random() % 3];
+            bytes[start + random() % length] = static_cast<char>(random());
+        }
+        const std::string problem = outcome(bytes);
+        refused += problem.starts_with(damaged);
+        crashed += problem.starts_with(path + ": the system loader ");
+        loaded += problem.empty();
+        EXPECT_TRUE(
+            problem.empty() || problem.starts_with(damaged) ||
+            problem.starts_with(path + ": the system loader crashed on this file (signal ") ||
+            problem.starts_with(path + ": the system loader ended the process on this file (exit code "))
+            << problem;
+    }
+    std::printf("200 damaged copies: %zu refused by the check, %zu ended the trial load, %zu loaded\n",
+                refused, crashed, loaded);
+    EXPECT_EQ(host::TrialLoad(KT_CATALOGUE_MODULE), "");
+    const std::string loop = (folder / "a").string();
+    std::filesystem::create_symlink("b", folder / "a");
+    std::filesystem::create_symlink("a", folder / "b");
+    EXPECT_EQ(host::CheckModuleFile(loop), loop + ": a loop of symbolic links");
+    std::filesystem::remove_all(folder);
 }
 #endif
 

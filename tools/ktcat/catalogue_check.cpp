@@ -1,6 +1,7 @@
 #include "tools/ktcat/catalogue_check.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <unordered_set>
@@ -53,6 +54,10 @@ constexpr MessageText MessageTexts[] = {
      u"{file}({line}): error: tab character in resource string '{name}' at position {pos}.",
      u"{file}({line}): Fehler: Tabulatorzeichen im Ressourcen-String '{name}' an Position {pos}.",
      u"tab at position {pos}", u"Tabulator an Position {pos}"},
+    {"ControlInResourceString", false,
+     u"{file}({line}): error: control character U+{code} in resource string '{name}' at position {pos}.",
+     u"{file}({line}): Fehler: Steuerzeichen U+{code} im Ressourcen-String '{name}' an Position {pos}.",
+     u"control character at position {pos}", u"Steuerzeichen an Position {pos}"},
     {"InvalidPlaceholderName", false,
      u"{file}({line}): error: '\\{{placeholder}\\}' at position {pos} in resource string '{name}' is not a "
      u"valid placeholder.",
@@ -97,6 +102,10 @@ constexpr MessageText MessageTexts[] = {
      u"\\{{placeholder}\\}."},
     {"TextChanged", false, u"{file}({line}): note: the text of '{name}' changed; its placeholders did not.",
      u"{file}({line}): Hinweis: Der Text von '{name}' hat sich geändert, seine Platzhalter nicht."},
+    {"FuzzyInReference", false,
+     u"{file}:{line}: note: the entry '{name}' of catalogue '{module}' is marked fuzzy (a draft).",
+     u"{file}:{line}: Hinweis: Der Eintrag '{name}' des Katalogs '{module}' ist als unsicher (fuzzy) "
+     u"markiert."},
     {"TextWas", false, u"  was: {text}", u"  bisher: {text}"},
     {"TextNow", false, u"  now: {text}", u"  jetzt: {text}"},
     // Filling a text (`ktcat format`).
@@ -111,6 +120,9 @@ constexpr MessageText MessageTexts[] = {
     {"Findings", false, u"{count} findings", u"{count} Befunde"},
     {"OneChangedText", false, u", 1 changed text", u", 1 geänderter Text"},
     {"ChangedTexts", false, u", {count} changed texts", u", {count} geänderte Texte"},
+    {"OneFuzzyEntry", false, u", 1 fuzzy entry in the reference", u", 1 unsicherer Eintrag in der Referenz"},
+    {"FuzzyEntries", false, u", {count} fuzzy entries in the reference",
+     u", {count} unsichere Einträge in der Referenz"},
 };
 
 const MessageText* FindMessage(std::string_view key) {
@@ -184,6 +196,18 @@ void CheckText(Reporter& report, int32_t index, std::u16string_view key, std::u1
     if (size_t tab = text.find(u'\t'); tab != text.npos)
         report.AddForEntry("TabInResourceString", index, key, {{u"pos", Number(static_cast<int64_t>(tab))}},
                            tab);
+    // Line breaks aside, control characters have no place in a text (and U+0004 none in a PO file).
+    const auto control = std::find_if(text.begin(), text.end(), [](char16_t c) {
+        return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0x7F && c <= 0x9F);
+    });
+    if (control != text.end()) {
+        const auto position = static_cast<size_t>(control - text.begin());
+        char code[8];
+        std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(*control));
+        report.AddForEntry("ControlInResourceString", index, key,
+                           {{u"code", Ascii(code)}, {u"pos", Number(static_cast<int64_t>(position))}},
+                           position);
+    }
     if (text.back() == u'\n' || text.back() == u'\r')
         report.AddForEntry("NewlineInResourceString", index, key, {});
     for (const host::TextFinding& finding : host::ParseText(text).findings) {
@@ -326,8 +350,21 @@ std::vector<Finding> CompareCatalogues(const std::vector<TextCatalogue>& current
             report.Add("AddedCatalogue", {{u"file", file}});
             continue;
         }
+        // Key to index, and to the entry.
         std::map<std::string_view, size_t> oldIndexes, newIndexes;
-        for (size_t i = 0; i < old->entries.size(); ++i) oldIndexes.emplace(old->entries[i].key, i);
+        std::map<std::string_view, const TextEntry*> oldEntries;
+        for (size_t i = 0; i < old->entries.size(); ++i) {
+            const TextEntry& entry = old->entries[i];
+            oldIndexes.emplace(entry.key, entry.index.value_or(i));
+            oldEntries.emplace(entry.key, &entry);
+            if (entry.fuzzy) {
+                Finding& note =
+                    report.Add("FuzzyInReference", {{u"file", file},
+                                                    {u"line", Number(static_cast<int64_t>(entry.line))},
+                                                    {u"name", Utf16(entry.key)}});
+                note.informational = true;
+            }
+        }
         for (size_t i = 0; i < now.entries.size(); ++i) newIndexes.emplace(now.entries[i].key, i);
         for (const auto& [key, index] : oldIndexes)
             if (!newIndexes.contains(key))
@@ -343,7 +380,7 @@ std::vector<Finding> CompareCatalogues(const std::vector<TextCatalogue>& current
             }
             if (oldIndex->second != i)
                 report.AddForEntry("KeyMoved", index, key, {{u"was", Number(oldIndex->second)}});
-            const std::string& oldText = old->entries[oldIndex->second].text;
+            const std::string& oldText = oldEntries[entry.key]->text;
             if (oldText.empty() || oldText == entry.text) continue;
             const std::set<std::string> was = PlaceholderNames(oldText), is = PlaceholderNames(entry.text);
             std::vector<std::string> lost, added;
@@ -373,17 +410,21 @@ std::vector<Finding> CompareCatalogues(const std::vector<TextCatalogue>& current
 
 std::string CheckSummary(size_t catalogues, size_t entries, const std::vector<Finding>& findings,
                          const FindingMessages& messages) {
-    const auto notes = static_cast<size_t>(std::count_if(
-        findings.begin(), findings.end(), [](const Finding& finding) { return finding.informational; }));
-    const size_t faults = findings.size() - notes;
-    std::string count = faults == 0 ? messages.Format("NoFindings", {})
-                        : faults == 1
-                            ? messages.Format("OneFinding", {})
-                            : messages.Format("Findings", {{u"count", Number(static_cast<int64_t>(faults))}});
-    if (notes > 0)
-        count += notes == 1
-                     ? messages.Format("OneChangedText", {})
-                     : messages.Format("ChangedTexts", {{u"count", Number(static_cast<int64_t>(notes))}});
+    auto countOf = [&findings](auto which) {
+        return static_cast<size_t>(std::count_if(findings.begin(), findings.end(), which));
+    };
+    const size_t faults = countOf([](const Finding& finding) { return !finding.informational; });
+    const size_t changed = countOf([](const Finding& finding) { return finding.kind == "TextChanged"; });
+    const size_t fuzzy = countOf([](const Finding& finding) { return finding.kind == "FuzzyInReference"; });
+    // "no findings", "1 finding", "2 findings": the key for one, the key for more, and the count.
+    auto counted = [&messages](size_t count, std::string_view one, std::string_view more) {
+        return count == 1 ? messages.Format(one, {})
+                          : messages.Format(more, {{u"count", Number(static_cast<int64_t>(count))}});
+    };
+    std::string count =
+        faults == 0 ? messages.Format("NoFindings", {}) : counted(faults, "OneFinding", "Findings");
+    if (changed > 0) count += counted(changed, "OneChangedText", "ChangedTexts");
+    if (fuzzy > 0) count += counted(fuzzy, "OneFuzzyEntry", "FuzzyEntries");
     return messages.Format("Summary", {{u"catalogues", Number(static_cast<int64_t>(catalogues))},
                                        {u"entries", Number(static_cast<int64_t>(entries))},
                                        {u"findings", Utf16(count)}});

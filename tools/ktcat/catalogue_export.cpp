@@ -8,6 +8,7 @@
 
 #include "host/host_format.h"
 #include "tools/ktcat/escape.h"
+#include "tools/ktcat/po_layout.h"
 
 namespace kt::ktcat {
 
@@ -32,20 +33,6 @@ std::string JsonString(std::string_view utf8) {
     return "\"" + Escaped(utf8, JsonEscapes) + "\"";
 }
 
-// One PO string: C escapes, and after every line break a new quoted line, as gettext writes them.
-std::string PoString(std::string_view keyword, std::string_view utf8) {
-    const size_t firstBreak = utf8.find('\n');
-    const bool multiLine = firstBreak != std::string_view::npos && firstBreak + 1 < utf8.size();
-    std::string out = std::string(keyword) + (multiLine ? " \"\"\n\"" : " \"");
-    for (size_t start = 0; start < utf8.size();) {
-        const size_t end = std::min(utf8.find('\n', start), utf8.size() - 1) + 1;
-        out += Escaped(utf8.substr(start, end - start), CEscapes);
-        if (multiLine && end < utf8.size()) out += "\"\n\"";
-        start = end;
-    }
-    return out + "\"\n";
-}
-
 // The placeholders of a text in order of first use, for a translator's comment.
 std::string PlaceholderComment(const char16_t* text) {
     std::vector<std::u16string> names;
@@ -59,22 +46,30 @@ std::string PlaceholderComment(const char16_t* text) {
 }
 
 // The messages of a PO file or template: comments, context, key, and the text or nothing.
-std::string PoMessages(const std::vector<Catalogue>& catalogues, bool withTexts) {
+std::string PoMessages(const std::vector<Catalogue>& catalogues, bool withTexts, size_t width) {
     std::string out;
     for (const Catalogue& catalogue : catalogues) {
         const std::string context = host::ToUtf8(catalogue.name);
         for (size_t i = 0; i < catalogue.entries.size(); ++i) {
             const Entry& entry = catalogue.entries[i];
             out += "\n" + PlaceholderComment(entry.text) + "#: " + context + ":" + std::to_string(i) + "\n" +
-                   PoString("msgctxt", context) + PoString("msgid", host::ToUtf8(entry.key)) +
-                   PoString("msgstr", withTexts ? host::ToUtf8(entry.text) : std::string());
+                   PoString("msgctxt", context, width) + PoString("msgid", host::ToUtf8(entry.key), width) +
+                   PoString("msgstr", withTexts ? host::ToUtf8(entry.text) : std::string(), width);
         }
     }
     return out;
 }
 
+// The header entry: the fields msginit and xgettext write, in their order.
+std::string PoHeader(const std::vector<std::pair<std::string, std::string>>& fields, size_t width) {
+    std::string text;
+    for (const auto& [name, value] : fields) text += name + ": " + value + "\n";
+    return PoString("msgid", "", width) + PoString("msgstr", text, width);
+}
+
 // Markup escaping shared by attribute values and element content; `inAttribute` also escapes the quote
-// and keeps line breaks by character references.
+// and keeps line breaks by character references. Throws for a character XML 1.0 cannot carry: a control
+// character other than tab, line feed and carriage return, U+FFFE and U+FFFF.
 std::string XmlEscaped(std::string_view utf8, bool inAttribute, const std::string& where) {
     std::string out;
     for (size_t i = 0; i < utf8.size(); ++i) {
@@ -102,8 +97,10 @@ std::string XmlEscaped(std::string_view utf8, bool inAttribute, const std::strin
                 out += inAttribute ? "&#10;" : "\\n";
                 break;
             case '\\':
-                // Reading turns "\n" into a line break and "\\" into a backslash.
-                out += !inAttribute && i + 1 < utf8.size() && (utf8[i + 1] == 'n' || utf8[i + 1] == '\\')
+                // Reading turns "\n" into a line break and "\\" into a backslash: a backslash is doubled
+                // when what is written next starts with 'n' or a backslash (as a line break's "\n" does).
+                out += !inAttribute && i + 1 < utf8.size() &&
+                               (utf8[i + 1] == 'n' || utf8[i + 1] == '\\' || utf8[i + 1] == '\n')
                            ? "\\\\"
                            : "\\";
                 break;
@@ -112,10 +109,34 @@ std::string XmlEscaped(std::string_view utf8, bool inAttribute, const std::strin
                     throw std::invalid_argument(where + " holds the control character U+00" +
                                                 HexDigits[c >> 4] + HexDigits[c & 15] +
                                                 ", which XML cannot carry");
+                // U+FFFE and U+FFFF: EF BF BE and EF BF BF.
+                if (utf8.substr(i, 2) == "\xEF\xBF" && i + 2 < utf8.size() &&
+                    (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF'))
+                    throw std::invalid_argument(where + " holds the noncharacter U+FFF" +
+                                                (utf8[i + 2] == '\xBE' ? "E" : "F") +
+                                                ", which XML cannot carry");
                 out += c;
         }
     }
     return out;
+}
+
+// gettext reserves U+0004 to join a message's context and key in compiled catalogues: msgfmt refuses a PO
+// file holding it anywhere.
+void RequirePoCharacters(const std::vector<Catalogue>& catalogues) {
+    auto holdsSeparator = [](const char16_t* text) {
+        return std::u16string_view(text).find(u'\x04') != std::u16string_view::npos;
+    };
+    for (const Catalogue& catalogue : catalogues) {
+        if (holdsSeparator(catalogue.name.c_str()))
+            throw std::invalid_argument("the name of catalogue '" + host::ToUtf8(catalogue.name) +
+                                        "' holds U+0004, which a PO file cannot carry");
+        for (size_t i = 0; i < catalogue.entries.size(); ++i)
+            if (holdsSeparator(catalogue.entries[i].key) || holdsSeparator(catalogue.entries[i].text))
+                throw std::invalid_argument(EntryName(catalogue, i) +
+                                            " holds U+0004, which a PO file cannot carry (gettext's context "
+                                            "separator)");
+    }
 }
 
 }  // namespace
@@ -164,39 +185,45 @@ std::string HeaderDate(std::string_view sourceDateEpoch) {
     return text;
 }
 
-std::string ExportPo(const std::vector<Catalogue>& catalogues, const std::optional<std::string>& date) {
+std::string ExportPo(const std::vector<Catalogue>& catalogues, const PoOptions& options) {
     RequireEntries(catalogues);
-    return "# German texts of the ktcatalogue module.\n"
-           "msgid \"\"\n"
-           "msgstr \"\"\n"
-           "\"Project-Id-Version: ktcatalogue 1.0\\n\"\n" +
-           (date ? "\"PO-Revision-Date: " + *date + "\\n\"\n" : std::string()) +
-           "\"Last-Translator: ktcatalogue\\n\"\n"
-           "\"Language-Team: German\\n\"\n"
-           "\"Language: de\\n\"\n"
-           "\"MIME-Version: 1.0\\n\"\n"
-           "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-           "\"Content-Transfer-Encoding: 8bit\\n\"\n" +
-           PoMessages(catalogues, true);
+    RequirePoCharacters(catalogues);
+    std::vector<std::pair<std::string, std::string>> fields = {
+        {"Project-Id-Version", "ktcatalogue " + options.version}, {"Report-Msgid-Bugs-To", ""}};
+    if (options.date) {
+        fields.emplace_back("POT-Creation-Date", *options.date);
+        fields.emplace_back("PO-Revision-Date", *options.date);
+    }
+    fields.insert(fields.end(), {{"Last-Translator", "ktcatalogue"},
+                                 {"Language-Team", "German"},
+                                 {"Language", "de"},
+                                 {"MIME-Version", "1.0"},
+                                 {"Content-Type", "text/plain; charset=UTF-8"},
+                                 {"Content-Transfer-Encoding", "8bit"},
+                                 {"Plural-Forms", "nplurals=2; plural=(n != 1);"},
+                                 {"X-Generator", "ktcat " + options.version}});
+    return "# German texts of the ktcatalogue module.\n" + PoHeader(fields, options.width) +
+           PoMessages(catalogues, true, options.width);
 }
 
-std::string ExportPot(const std::vector<Catalogue>& catalogues, const std::optional<std::string>& date) {
+std::string ExportPot(const std::vector<Catalogue>& catalogues, const PoOptions& options) {
     RequireEntries(catalogues);
-    // The header fields a translator's tools fill in keep the values gettext's templates have.
-    return "# Template of the texts of the ktcatalogue module.\n"
-           "#, fuzzy\n"
-           "msgid \"\"\n"
-           "msgstr \"\"\n"
-           "\"Project-Id-Version: ktcatalogue 1.0\\n\"\n" +
-           (date ? "\"POT-Creation-Date: " + *date + "\\n\"\n" : std::string()) +
-           "\"PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\\n\"\n"
-           "\"Last-Translator: FULL NAME <EMAIL@ADDRESS>\\n\"\n"
-           "\"Language-Team: LANGUAGE <LL@li.org>\\n\"\n"
-           "\"Language: \\n\"\n"
-           "\"MIME-Version: 1.0\\n\"\n"
-           "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-           "\"Content-Transfer-Encoding: 8bit\\n\"\n" +
-           PoMessages(catalogues, false);
+    RequirePoCharacters(catalogues);
+    // The fields a translator's tools fill in keep the values xgettext's templates have.
+    std::vector<std::pair<std::string, std::string>> fields = {
+        {"Project-Id-Version", "ktcatalogue " + options.version}, {"Report-Msgid-Bugs-To", ""}};
+    if (options.date) fields.emplace_back("POT-Creation-Date", *options.date);
+    fields.insert(fields.end(), {{"PO-Revision-Date", "YEAR-MO-DA HO:MI+ZONE"},
+                                 {"Last-Translator", "FULL NAME <EMAIL@ADDRESS>"},
+                                 {"Language-Team", "LANGUAGE <LL@li.org>"},
+                                 {"Language", ""},
+                                 {"MIME-Version", "1.0"},
+                                 {"Content-Type", "text/plain; charset=UTF-8"},
+                                 {"Content-Transfer-Encoding", "8bit"},
+                                 {"Plural-Forms", "nplurals=INTEGER; plural=EXPRESSION;"},
+                                 {"X-Generator", "ktcat " + options.version}});
+    return "# Template of the texts of the ktcatalogue module.\n#, fuzzy\n" +
+           PoHeader(fields, options.width) + PoMessages(catalogues, false, options.width);
 }
 
 std::string ExportXml(const std::vector<Catalogue>& catalogues) {

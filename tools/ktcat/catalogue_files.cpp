@@ -1,6 +1,7 @@
 #include "tools/ktcat/catalogue_files.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <set>
 
@@ -78,6 +79,14 @@ class PoReader {
         if (text.starts_with("#~")) return;  // obsolete
         if (text[0] == '#') {
             if (hasText_) Finish();  // a comment after msgstr belongs to the next entry
+            if (text.starts_with("#:")) {
+                std::string_view words = text.substr(2);
+                while (!(words = Trimmed(words)).empty()) {
+                    const size_t end = std::min(words.find_first_of(" \t"), words.size());
+                    message_.references.emplace_back(words.substr(0, end));
+                    words.remove_prefix(end);
+                }
+            }
             if (text.starts_with("#,")) {
                 std::string_view flags = text.substr(2);
                 while (!flags.empty()) {
@@ -216,7 +225,12 @@ class JsonReader {
 
   private:
     [[noreturn]] void Fail(const std::string& message) { throw FileFormatError(Line(), message); }
-    size_t Line() const { return 1 + std::count(text_.begin(), text_.begin() + at_, '\n'); }
+    // Counted on from where it was counted last: the reader only moves forwards.
+    size_t Line() {
+        line_ += static_cast<size_t>(std::count(text_.begin() + counted_, text_.begin() + at_, '\n'));
+        counted_ = at_;
+        return line_;
+    }
 
     void Space() {
         while (at_ < text_.size() &&
@@ -293,11 +307,17 @@ class JsonReader {
 
     std::string_view text_;
     size_t at_ = 0;
+    size_t counted_ = 0;  // line breaks are counted up to here
+    size_t line_ = 1;
 };
 
 }  // namespace
 
 std::vector<PoMessage> ReadPo(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        throw FileFormatError(1,
+                              "the file starts with a byte-order mark, which gettext's tools refuse; save "
+                              "it as UTF-8 without one");
     PoReader reader;
     size_t line = 0;
     for (size_t start = 0; start <= text.size();) {
@@ -325,17 +345,23 @@ std::vector<TextCatalogue> CataloguesFromPo(const std::vector<PoMessage>& messag
         if (!message.hasContext) {
             if (!message.id.empty())
                 problems.emplace_back(message.line, entry + "has no msgctxt (the name of its catalogue)");
-        } else if (message.plural) {
-            problems.emplace_back(message.line,
-                                  entry + "has plural forms, which catalogue texts do not have");
         } else if (!seen.emplace(message.context, message.id).second) {
             problems.emplace_back(message.line,
                                   entry + "of catalogue '" + message.context + "' is given twice");
         } else {
             auto [position, added] = positions.emplace(message.context, catalogues.size());
             if (added) catalogues.push_back({message.context, {}});
-            catalogues[position->second].entries.push_back(
-                {message.id, message.text, message.line, message.fuzzy});
+            TextEntry entry{message.id, message.text, message.line, message.fuzzy, message.plural};
+            const std::string prefix = message.context + ":";
+            for (const std::string& reference : message.references) {
+                if (!reference.starts_with(prefix) || reference.size() == prefix.size()) continue;
+                const char* end = reference.data() + reference.size();
+                size_t index = 0;
+                if (auto [stop, error] = std::from_chars(reference.data() + prefix.size(), end, index);
+                    stop == end && error == std::errc())
+                    entry.index = index;
+            }
+            catalogues[position->second].entries.push_back(std::move(entry));
         }
     }
     return catalogues;
@@ -350,6 +376,12 @@ std::vector<TextCatalogue> ReadCatalogueFile(std::string_view text) {
     if (first != std::string_view::npos && text[first] == '{') return ReadJsonCatalogues(text);
     std::vector<FileFormatError> problems;
     std::vector<TextCatalogue> catalogues = CataloguesFromPo(ReadPo(text), problems);
+    for (const TextCatalogue& catalogue : catalogues)
+        for (const TextEntry& entry : catalogue.entries)
+            if (entry.plural)
+                problems.emplace_back(
+                    entry.line,
+                    "the entry '" + entry.key + "' has plural forms, which catalogue texts do not have");
     if (!problems.empty()) throw problems.front();
     return catalogues;
 }

@@ -28,9 +28,10 @@ struct PoMessage {
     std::string id;       // msgid
     std::string text;     // msgstr
     bool hasContext = false;
-    bool fuzzy = false;   // the "fuzzy" flag
-    bool plural = false;  // msgid_plural and msgstr[N]; `text` is then msgstr[0]
-    size_t line = 0;      // of its msgid
+    bool fuzzy = false;                   // the "fuzzy" flag
+    bool plural = false;                  // msgid_plural and msgstr[N]; `text` is then msgstr[0]
+    size_t line = 0;                      // of its msgid
+    std::vector<std::string> references;  // the words of its "#:" comments ("core:5")
 };
 
 // The messages of a PO file in file order, header included (the message with an empty msgid and no
@@ -40,8 +41,9 @@ struct PoMessage {
 std::vector<PoMessage> ReadPo(std::string_view text);
 
 // The catalogues of PO messages: msgctxt is the catalogue, msgid the key, msgstr the text; catalogues and
-// entries in file order, the header left out. A message without msgctxt, with plural forms or repeated
-// is not taken: `problems` gets the reason for each.
+// entries in file order, the header left out; an entry's reference "#: CATALOGUE:INDEX" gives its index. A
+// message without msgctxt or repeated is not taken: `problems` gets the reason for each. An entry with
+// plural forms is taken and marked as such.
 std::vector<TextCatalogue> CataloguesFromPo(const std::vector<PoMessage>& messages,
                                             std::vector<FileFormatError>& problems);
 
@@ -50,7 +52,7 @@ std::vector<TextCatalogue> CataloguesFromPo(const std::vector<PoMessage>& messag
 std::vector<TextCatalogue> ReadJsonCatalogues(std::string_view text);
 
 // The catalogues of a JSON export or of a PO file, told apart by their first character ('{' for JSON).
-// Throws FileFormatError as the readers do, and for the problems CataloguesFromPo finds.
+// Throws FileFormatError as the readers do, for the problems CataloguesFromPo finds and for plural forms.
 std::vector<TextCatalogue> ReadCatalogueFile(std::string_view text);
 
 }  // namespace kt::ktcat

@@ -24,8 +24,8 @@ size_t Columns(std::string_view text) {
 }
 
 std::string EntryLines(const TextEntry& entry) {
-    const std::string key = Escaped(entry.key, CEscapes);
-    const std::vector<std::string> characters = EscapedCharacters(entry.text, CEscapes);
+    const std::string key = Escaped(entry.key, SourceEscapes);
+    const std::vector<std::string> characters = EscapedCharacters(entry.text, SourceEscapes);
     std::string text;
     for (const std::string& character : characters) text += character;
     const std::string oneLine = std::string(EntryIndent) + key + "\", u\"" + text + "\"},";
@@ -70,7 +70,7 @@ std::string CatalogueEntryLines(const std::vector<TextEntry>& entries) {
 
 std::string RewriteCatalogueSource(std::string_view source, std::string_view name,
                                    const std::vector<TextEntry>& entries) {
-    const std::string nameLine = "name = u\"" + Escaped(name, CEscapes) + "\";\n";
+    const std::string nameLine = "name = u\"" + Escaped(name, SourceEscapes) + "\";\n";
     const size_t start = source.find(EntriesStart);
     const size_t end = start == std::string_view::npos ? start : source.find(EntriesEnd, start);
     if (source.find(nameLine) == std::string_view::npos || end == std::string_view::npos)
@@ -84,7 +84,7 @@ std::string RewriteCatalogueSource(std::string_view source, std::string_view nam
         keys.emplace_back(source.substr(keyStart, source.find('"', keyStart) - keyStart));
     }
     std::vector<std::string> expected;
-    for (const TextEntry& entry : entries) expected.push_back(Escaped(entry.key, CEscapes));
+    for (const TextEntry& entry : entries) expected.push_back(Escaped(entry.key, SourceEscapes));
     if (keys != expected)
         throw std::invalid_argument("its keys are not those of catalogue '" + std::string(name) +
                                     "' in the module, in the module's order (rebuild the module?)");
@@ -104,30 +104,40 @@ std::vector<std::string> ImportProblems(const TextCatalogue& translated, const T
                                   "' of catalogue '" + translated.name + "' ";
         given.insert(entry.key);
         const auto known = currentEntries.find(entry.key);
+        std::u16string catalogue, key, text;
         if (known == currentEntries.end()) {
             problems.push_back(where + "is not a key of the catalogue");
+        } else if (entry.plural) {
+            problems.push_back(where + "has plural forms, which catalogue texts do not have");
         } else if (entry.fuzzy) {
             problems.push_back(where + "is marked fuzzy: review it and remove the flag");
         } else if (entry.text.empty()) {
             problems.push_back(where + "is not translated (its msgstr is empty)");
-        } else if (const auto was = PlaceholderNames(known->second->text), is = PlaceholderNames(entry.text);
-                   was != is) {
-            problems.push_back(where + "has the placeholders " + PlaceholderList(is) +
-                               "; the current text has " + PlaceholderList(was));
-        } else if (std::u16string catalogue, key, text; !host::FromUtf8(translated.name, catalogue) ||
-                                                        !host::FromUtf8(entry.key, key) ||
-                                                        !host::FromUtf8(entry.text, text)) {
+        } else if (entry.text.find('\0') != std::string::npos) {
+            problems.push_back(where + "holds a NUL character (\\000), which ends a catalogue text");
+        } else if (!host::FromUtf8(translated.name, catalogue) || !host::FromUtf8(entry.key, key) ||
+                   !host::FromUtf8(entry.text, text)) {
             problems.push_back(where + "is not UTF-8");  // the file readers let no such text through
         } else {
+            // The conventions first, so that a brace left open is named as such.
             const auto index = static_cast<int32_t>(known->second - current.entries.data());
-            for (const Finding& finding : CheckEntry(catalogue, index, {key.c_str(), text.c_str()}, messages))
+            const std::vector<Finding> findings =
+                CheckEntry(catalogue, index, {key.c_str(), text.c_str()}, messages);
+            for (const Finding& finding : findings)
                 problems.push_back(where + "breaks a convention: " + finding.message);
+            const auto was = PlaceholderNames(known->second->text), is = PlaceholderNames(entry.text);
+            if (findings.empty() && was != is)
+                problems.push_back(where + "has the placeholders " + PlaceholderList(is) +
+                                   "; the current text has " + PlaceholderList(was));
         }
     }
+    // A missing key is named at the line of the catalogue's first entry.
+    const std::string first =
+        translated.entries.empty() ? std::string() : ":" + std::to_string(translated.entries.front().line);
     for (const TextEntry& entry : current.entries)
         if (!given.contains(entry.key))
-            problems.push_back(file + ": catalogue '" + translated.name + "' lacks the key '" + entry.key +
-                               "' (a catalogue is imported whole)");
+            problems.push_back(file + first + ": catalogue '" + translated.name + "' lacks the key '" +
+                               entry.key + "' (a catalogue is imported whole)");
     return problems;
 }
 

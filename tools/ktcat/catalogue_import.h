@@ -24,9 +24,10 @@ std::string RewriteCatalogueSource(std::string_view source, std::string_view nam
                                    const std::vector<TextEntry>& entries);
 
 // Why the entries of `translated` (read from a PO file named `fileName`) cannot replace the texts of the
-// module's catalogue `current`: a key the catalogue does not have or a key it has that is missing, an entry
-// marked fuzzy or not translated, placeholders other than the current text's, and the findings of
-// `ktcat check` on the new text. One line per problem, "FILE:LINE: why"; none when all can be taken.
+// module's catalogue `current`: a key the catalogue does not have or a key it has that is missing (named at
+// the line of the catalogue's first entry), plural forms, an entry marked fuzzy or not translated, a NUL,
+// the findings of `ktcat check` on the new text, and placeholders other than the current text's. One line
+// per problem, "FILE:LINE: why"; none when all can be taken.
 std::vector<std::string> ImportProblems(const TextCatalogue& translated, const TextCatalogue& current,
                                         std::string_view fileName, const FindingMessages& messages);
 

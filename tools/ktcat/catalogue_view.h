@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -31,8 +32,11 @@ Catalogue ReadCatalogue(host::ResourceStringRecord* record);
 struct TextEntry {
     std::string key;
     std::string text;
-    size_t line = 0;     // the entry's line in its file; 0 when it comes from the module
-    bool fuzzy = false;  // a PO entry marked "fuzzy"
+    size_t line = 0;      // the entry's line in its file; 0 when it comes from the module
+    bool fuzzy = false;   // a PO entry marked "fuzzy"
+    bool plural = false;  // a PO entry with plural forms; `text` is msgstr[0]
+    // Its index as a PO file's reference "#: CATALOGUE:INDEX" gives it; without one, its place in the file.
+    std::optional<size_t> index = std::nullopt;
 };
 
 struct TextCatalogue {

@@ -50,7 +50,8 @@ const Option Options[] = {
      "the module to load (default: ../lib/libktcatalogue_de.so beside the folder of\n"
      "                    ktcat); a PATH that names an existing file is that file"},
     {"--output", "FILE",
-     "writes to FILE instead of standard output; FILE is replaced only once it is complete"},
+     "writes to FILE instead of standard output; a regular FILE is replaced only once it\n"
+     "                    is complete (keeping its mode), a FIFO or device is written to"},
     {"--format", "FORMAT", nullptr},  // described by each command that takes it
     {"--lang", "en|de",
      "the language of the report: en (default) or de, which uses the module's own\n"
@@ -58,6 +59,9 @@ const Option Options[] = {
     {"--against", "REFERENCE",
      "also compares the catalogues with REFERENCE, a JSON export or PO file of an\n"
      "                    earlier build"},
+    {"--width", "N", "PO lines are wrapped at N columns, as gettext wraps them (default: 79)"},
+    {"--no-wrap", nullptr, "PO strings are cut only after line feeds, as with gettext's --no-wrap"},
+    {"--check", nullptr, "checks the file as the import would, and writes nothing"},
     {"--sources", "DIR", "the folder of the catalogue sources (default: catalogues)"},
     {"--output-dir", "DIR", "where the sources are written (default: the --sources folder)"},
     {"--help", nullptr, "prints the help and ends (also -h)"},
@@ -113,18 +117,21 @@ const Command Commands[] = {
     {"check",
      "[--against REFERENCE] [--lang en|de] [--output FILE]",
      "checks every catalogue, and compares it with an earlier export",
-     "Checks every catalogue: keys are unique ASCII identifiers; texts are not empty, hold no tab and\n"
-     "end in no line break; braces are balanced or escaped with a backslash; placeholder names are\n"
+     "Checks every catalogue: keys are unique ASCII identifiers; texts are not empty, hold no tab or\n"
+     "other control character and end in no line break; braces are balanced or escaped with a backslash; "
+     "placeholder names are\n"
      "made of ASCII letters, digits, '_' and '.'. With --against it also reports catalogues and keys\n"
      "that are missing or added, keys at another index, and placeholders lost, added or renamed; a text\n"
-     "that changed with the same placeholders is shown as a note, old and new, and is no finding.\n"
+     "that changed with the same placeholders is shown as a note, old and new, and is no finding; so\n"
+     "is an entry a PO reference marks fuzzy. A PO file's entries stand at the index their \"#:\"\n"
+     "reference gives.\n"
      "Each line ends with the finding's kind in brackets (positions count UTF-16 units from 0). The\n"
      "exit code is 4 when there is any finding.\n",
      {"--output", "--lang", "--against"},
      0,
      0},
     {"export",
-     "--format json|po|pot|xml [CATALOGUE ...] [--output FILE]",
+     "--format json|po|pot|xml [CATALOGUE ...] [--width N | --no-wrap] [--output FILE]",
      "catalogues as JSON, gettext PO or POT, or resource-string XML",
      "Writes the named catalogues (default: all, in chain order):\n"
      "  json  an object per catalogue, mapping key to text in index order\n"
@@ -132,22 +139,26 @@ const Command Commands[] = {
      "        has the comments \"#. placeholders: ...\" and \"#: CATALOGUE:INDEX\"\n"
      "  pot   the same as a template, with empty texts\n"
      "  xml   a resource-string file: <resources>, <module name=...>, <string name=...>; a line\n"
-     "        feed is written \\n (a backslash before n or a backslash is doubled)\n"
-     "PO and POT headers carry a date only when SOURCE_DATE_EPOCH is set (seconds since 1970, UTC),\n"
-     "so that two runs give the same bytes.\n",
-     {"--output", "--format"},
+     "        feed is written \\n (a backslash before n, a backslash or a line feed is doubled)\n"
+     "PO lines are wrapped as gettext's tools wrap them, so that msgcat and msgmerge leave the file\n"
+     "as it is. PO and POT headers carry a date only when SOURCE_DATE_EPOCH is set (seconds since\n"
+     "1970, UTC), so that two runs give the same bytes. A text a format cannot carry (U+0004 in PO,\n"
+     "control characters and U+FFFE/U+FFFF in XML) is refused with exit code 4.\n",
+     {"--output", "--format", "--width", "--no-wrap"},
      0,
      Unlimited},
     {"import",
-     "--format po FILE.po [--sources DIR] [--output-dir DIR]",
+     "--format po FILE.po [--check] [--sources DIR] [--output-dir DIR]",
      "catalogue sources from a translated PO file",
      "Writes the source of every catalogue in FILE.po (DIR/NAME.cpp, NAME in lower case) with the\n"
-     "texts of the file, in the module's order and in the layout the project keeps. Nothing is\n"
-     "written when any entry is refused: a key the catalogue does not have or a key it has that the\n"
-     "file lacks, an entry marked fuzzy or not translated, placeholders other than the current\n"
-     "text's, or a text that 'ktcat check' would report. The exit code is then 4. A source whose\n"
-     "contents stay the same is left alone.\n",
-     {"--format", "--sources", "--output-dir"},
+     "texts of the file, in the module's order and in the layout the project keeps. The file's header\n"
+     "must declare the module's language (de). Nothing is written when any entry is refused: a key\n"
+     "the catalogue does not have or a key it has that the file lacks, an entry marked fuzzy or not\n"
+     "translated, plural forms, placeholders other than the current text's, or a text that 'ktcat\n"
+     "check' would report. The exit code is then 4. A source whose contents stay the same is left\n"
+     "alone. A line on standard error counts the translated, fuzzy and untranslated entries, as\n"
+     "'msgfmt --statistics' does.\n",
+     {"--format", "--check", "--sources", "--output-dir"},
      1,
      1},
     {"help",
@@ -457,8 +468,8 @@ int Check(Context& context) {
         } catch (const ktcat::FileFormatError& error) {
             return Fail(ExitFile, *against + ":" + error.what());
         }
-        std::vector<ktcat::Finding> compared = ktcat::CompareCatalogues(
-            ModuleCatalogues(context.first), reference, FileName(*against), messages);
+        std::vector<ktcat::Finding> compared =
+            ktcat::CompareCatalogues(ModuleCatalogues(context.first), reference, *against, messages);
         // Findings first, then the notes on changed texts.
         std::stable_partition(compared.begin(), compared.end(),
                               [](const ktcat::Finding& finding) { return !finding.informational; });
@@ -503,19 +514,21 @@ int Export(Context& context) {
             [&catalogue](const ktcat::Catalogue& earlier) { return earlier.name == catalogue.name; });
         if (!listed) catalogues.push_back(std::move(catalogue));
     }
-    std::optional<std::string> date;
-    if ((format == ktcat::ExportFormat::Po || format == ktcat::ExportFormat::Pot) && !HeaderDate(date))
+    ktcat::PoOptions po{std::nullopt, KTCAT_VERSION};
+    if ((format == ktcat::ExportFormat::Po || format == ktcat::ExportFormat::Pot) && !HeaderDate(po.date))
         return ExitUsage;
+    if (context.line.options.contains("--no-wrap")) po.width = 0;
+    if (const std::string* width = context.OptionValue("--width")) po.width = std::stoul(*width);
     try {
         switch (format) {
             case ktcat::ExportFormat::Json:
                 context.out.Write(ktcat::ExportJson(catalogues));
                 break;
             case ktcat::ExportFormat::Po:
-                context.out.Write(ktcat::ExportPo(catalogues, date));
+                context.out.Write(ktcat::ExportPo(catalogues, po));
                 break;
             case ktcat::ExportFormat::Pot:
-                context.out.Write(ktcat::ExportPot(catalogues, date));
+                context.out.Write(ktcat::ExportPot(catalogues, po));
                 break;
             case ktcat::ExportFormat::Xml:
                 context.out.Write(ktcat::ExportXml(catalogues));
@@ -536,6 +549,55 @@ struct RewrittenSource {
 
 int WriteSources(const std::vector<RewrittenSource>& rewritten, ktcat::Output& out);
 
+// The language of the module's texts, which a PO file to import must declare.
+constexpr std::string_view ModuleLanguage = "de";
+
+// Why the header of a PO file does not fit the module, or nothing. Like msgfmt, a file without a header is
+// refused; its Language must be the module's (a regional variant such as de_AT is one).
+std::optional<std::string> HeaderProblem(const std::vector<ktcat::PoMessage>& messages) {
+    const auto header = std::find_if(messages.begin(), messages.end(), [](const ktcat::PoMessage& message) {
+        return !message.hasContext && message.id.empty();
+    });
+    if (header == messages.end())
+        return "1: the file has no header entry (msgid \"\"), which names its language";
+    const std::string where = std::to_string(header->line) + ": ";
+    const size_t field = ("\n" + header->text).find("\nLanguage:");
+    if (field == std::string::npos) return where + "the header has no Language field";
+    const size_t start = field + 9, end = std::min(header->text.find('\n', start), header->text.size());
+    std::string language = header->text.substr(start, end - start);
+    language.erase(0, language.find_first_not_of(' '));
+    language.erase(language.find_last_not_of(' ') + 1);
+    const bool fits = language.starts_with(ModuleLanguage) &&
+                      (language.size() == ModuleLanguage.size() || language[ModuleLanguage.size()] == '_' ||
+                       language[ModuleLanguage.size()] == '@');
+    if (!fits)
+        return where + "the file's language is '" + language + "', the module's is '" +
+               std::string(ModuleLanguage) + "'";
+    return std::nullopt;
+}
+
+// The statistics of the file's entries, as 'msgfmt --statistics' words them.
+std::string Statistics(const std::vector<ktcat::PoMessage>& messages) {
+    size_t translated = 0, fuzzy = 0, untranslated = 0;
+    for (const ktcat::PoMessage& message : messages) {
+        if (!message.hasContext && message.id.empty()) continue;  // the header
+        if (message.text.empty())
+            ++untranslated;
+        else if (message.fuzzy)
+            ++fuzzy;
+        else
+            ++translated;
+    }
+    auto count = [](size_t n, const char* one, const char* more) {
+        return std::to_string(n) + (n == 1 ? one : more);
+    };
+    std::string line = count(translated, " translated message", " translated messages");
+    if (fuzzy > 0) line += ", " + count(fuzzy, " fuzzy translation", " fuzzy translations");
+    if (untranslated > 0)
+        line += ", " + count(untranslated, " untranslated message", " untranslated messages");
+    return line + ".";
+}
+
 // Reads the PO file and checks every entry first; writes the sources only when nothing is refused.
 int Import(Context& context) {
     const std::string& poPath = context.arguments[0];
@@ -547,7 +609,14 @@ int Import(Context& context) {
     } catch (const ktcat::FileFormatError& error) {
         return Fail(ExitFile, poPath + ":" + error.what());
     }
-    const std::string poName = FileName(poPath);
+    // Refusals name the file as it was given.
+    const std::string& poName = poPath;
+    context.out.Flush();
+    Fail(0, poPath + ": " + Statistics(messages));  // a note on standard error, as msgfmt gives it
+    if (std::optional<std::string> problem = HeaderProblem(messages)) {
+        Fail(ExitFindings, poName + ":" + *problem);
+        return Fail(ExitFindings, "nothing imported: 1 problem");
+    }
     std::vector<ktcat::FileFormatError> unreadable;
     const std::vector<ktcat::TextCatalogue> translated = ktcat::CataloguesFromPo(messages, unreadable);
     std::vector<std::string> problems;
@@ -600,6 +669,12 @@ int Import(Context& context) {
         for (const std::string& problem : problems) Fail(ExitFindings, problem);
         return Fail(ExitFindings, "nothing imported: " + std::to_string(problems.size()) +
                                       (problems.size() == 1 ? " problem" : " problems"));
+    }
+    if (context.line.options.contains("--check")) {
+        for (const RewrittenSource& file : rewritten)
+            context.out.Write(file.path + ": " + std::to_string(file.changedTexts) +
+                              (file.changedTexts == 1 ? " text would change\n" : " texts would change\n"));
+        return 0;
     }
     return WriteSources(rewritten, context.out);
 }
@@ -698,16 +773,34 @@ int Run(const std::vector<std::string>& arguments) {
         const auto parsed = ktcat::ParseExportFormat(format->second);
         if (!parsed || (command->name == "import" && *parsed != ktcat::ExportFormat::Po))
             return UsageError("unknown format '" + format->second + "'", command);
+        const bool po = *parsed == ktcat::ExportFormat::Po || *parsed == ktcat::ExportFormat::Pot;
+        for (std::string_view layout : {"--width", "--no-wrap"})
+            if (line.options.contains(layout) && !po)
+                return UsageError(std::string(layout) + " applies to the po and pot formats only", command);
+        if (line.options.contains("--width") && line.options.contains("--no-wrap"))
+            return UsageError("--width and --no-wrap exclude each other", command);
+        if (auto width = line.options.find("--width"); width != line.options.end()) {
+            const std::string& digits = width->second;
+            if (digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoul(digits) < 20)
+                return UsageError("--width takes a number of columns from 20 to 9999, not '" + digits + "'",
+                                  command);
+        }
     }
 
     const std::string modulePath = ModulePath(line);
     kt::host::CatalogueModule module;
-    if (!module.Load(modulePath)) {
-        if (!line.options.contains("--module") && !FileExists(modulePath))
-            return Fail(ExitNoModule, "the default module " + modulePath +
-                                          " does not exist; name the module to load with --module PATH");
-        return Fail(ExitNoModule, "cannot load the catalogue module: " + module.Error());
-    }
+    if (!line.options.contains("--module") && !FileExists(modulePath))
+        return Fail(ExitNoModule, "the default module " + modulePath +
+                                      " does not exist; name the module to load with --module PATH");
+    // A damaged file can crash the system's loader: it is checked, then loaded once in a child process.
+    std::string problem = modulePath.find_first_of("/\\") != std::string::npos
+                              ? kt::host::CheckModuleFile(modulePath)
+                              : std::string();
+    if (problem.empty()) problem = kt::host::TrialLoad(modulePath);
+    if (!problem.empty() || !module.Load(modulePath))
+        return Fail(ExitNoModule,
+                    "cannot load the catalogue module: " + (problem.empty() ? module.Error() : problem));
     if (auto output = line.options.find("--output");
         output != line.options.end() && !out.OpenFile(output->second))
         return Fail(ExitFile, out.Error());

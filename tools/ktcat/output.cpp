@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <string>
 #include <system_error>
 
 namespace kt::ktcat {
@@ -12,6 +13,20 @@ namespace {
 
 std::string ErrnoText() {
     return std::generic_category().message(errno);
+}
+
+// The file a path leads to: a symbolic link is followed to its target, also one that does not exist yet,
+// so that writing replaces the target and keeps the link. Empty, with `error` set, for a loop of links.
+std::filesystem::path FollowLinks(std::filesystem::path path, std::string& error) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code failed;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, failed))) return path;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, failed);
+        if (failed) break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    error = "a loop of symbolic links";
+    return {};
 }
 
 }  // namespace
@@ -25,6 +40,8 @@ void Output::Discard() {
     done_ = true;
     if (path_.empty()) {
         std::fflush(stdout);
+    } else if (direct_) {
+        file_.close();
     } else if (!temporary_.empty()) {
         file_.close();
         std::error_code ignored;
@@ -35,7 +52,29 @@ void Output::Discard() {
 
 bool Output::OpenFile(const std::string& path) {
     path_ = path;
-    const std::filesystem::path target = PathFromUtf8(path);
+    std::error_code error;
+    // The status of what the path leads to, links followed.
+    const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), error);
+    // A FIFO, a device or a socket is written to as it is, as other programs write to it (through the path
+    // as given: /dev/stdout leads to a pipe by a link that only the system can follow); it cannot be put
+    // back when the command fails.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_directory(status)) {
+        errno = 0;
+        file_.open(PathFromUtf8(path), std::ios::binary | std::ios::out);
+        if (!file_) error_ = "cannot write '" + path + "': " + ErrnoText();
+        direct_ = static_cast<bool>(file_);
+        return direct_;
+    }
+    std::string loop;
+    const std::filesystem::path target = FollowLinks(PathFromUtf8(path), loop);
+    if (target.empty()) {
+        error_ = "cannot write '" + path + "': " + loop;
+        return false;
+    }
+    const std::u8string resolved = target.u8string();
+    target_.assign(resolved.begin(), resolved.end());
+    if (std::filesystem::is_regular_file(status)) permissions_ = status.permissions();
     // A name no other program picks: the target's name behind a dot, and 64 random bits.
     std::random_device random;
     for (int attempt = 0; attempt < 8 && temporary_.empty(); ++attempt) {
@@ -44,7 +83,6 @@ bool Output::OpenFile(const std::string& path) {
         const std::filesystem::path candidate =
             target.parent_path() /
             (u8"." + target.filename().u8string() + std::u8string(suffix, suffix + length));
-        std::error_code error;
         if (!std::filesystem::exists(candidate, error) && !error) {
             errno = 0;
             file_.open(candidate, std::ios::binary | std::ios::trunc);
@@ -84,12 +122,20 @@ void Output::Flush() {
 bool Output::Finish() {
     if (done_) return !failed_;
     Flush();
-    if (!temporary_.empty()) {
+    if (direct_) {
+        errno = 0;
+        file_.close();
+        if (!failed_ && file_.fail()) Fail(ErrnoText());
+    } else if (!temporary_.empty()) {
         errno = 0;
         file_.close();
         if (!failed_ && file_.fail()) Fail(ErrnoText());
         std::error_code error;
-        if (!failed_) std::filesystem::rename(PathFromUtf8(temporary_), PathFromUtf8(path_), error);
+        // The file keeps its mode (a new one gets that of a new file).
+        if (!failed_ && permissions_)
+            std::filesystem::permissions(PathFromUtf8(temporary_), *permissions_, error);
+        if (!failed_ && !error)
+            std::filesystem::rename(PathFromUtf8(temporary_), PathFromUtf8(target_), error);
         if (error) {
             error_ = "cannot replace '" + path_ + "': " + error.message();
             failed_ = true;

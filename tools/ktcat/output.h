@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,8 +12,10 @@ namespace kt::ktcat {
 // A path given as UTF-8 (as ktcat takes every path), for the file system of any system.
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 
-// Every write is checked. A file is written as a temporary file in the same folder and renamed into place by
-// Finish, so that a run that fails leaves the file as it was (or absent) and no temporary file behind.
+// Every write is checked. A regular file is written as a temporary file in the same folder and renamed into
+// place by Finish, so that a run that fails leaves the file as it was (or absent) and no temporary file
+// behind; it keeps its mode. A symbolic link is followed to its target. A FIFO, a device or a socket is
+// opened and written to directly (as `msgcat -o` does), never replaced.
 class Output {
   public:
     Output() = default;  // standard output
@@ -41,8 +44,11 @@ class Output {
   private:
     void Fail(const std::string& what);
 
-    std::string path_;  // empty for standard output
+    std::string path_;    // empty for standard output
+    std::string target_;  // the path with symbolic links followed
     std::string temporary_;
+    std::optional<std::filesystem::perms> permissions_;  // of the file being replaced
+    bool direct_ = false;                                // writing to a file that is not a regular one
     std::ofstream file_;
     bool failed_ = false;
     bool done_ = false;
