@@ -105,47 +105,46 @@ TEST(Utf8CodePage, SizeQueryTerminatorAndFailures) {
     EXPECT_EQ(platform::Utf8ToUtf16("a\0b", 3, nullptr, 0), 3);
 }
 
-namespace {
-
-// Lengths around the eight-byte ASCII words, with `character` (UTF-8, `units` UTF-16 units, the first of
-// them `firstUnit`) at every position: both directions with the exact buffer, and with one unit short.
-void ExpectExactBuffers(const char* character, size_t units, char16_t firstUnit) {
+TEST(Utf8CodePage, ExactBuffersAcrossTheWordPath) {
+    // Lengths around the eight-byte ASCII words, with a multi-byte character at every position.
     for (int length = 0; length < 40; ++length) {
         for (int at = 0; at <= length; ++at) {
             std::string bytes(static_cast<size_t>(length), 'a');
-            bytes.insert(static_cast<size_t>(at), character);
-            std::u16string wide = PlatformToUtf16(bytes);
-            ASSERT_EQ(wide.size(), static_cast<size_t>(length) + units);
-            EXPECT_EQ(wide[static_cast<size_t>(at)], firstUnit);
-            EXPECT_EQ(PlatformToUtf8(wide), bytes);
-            EXPECT_EQ(Bytes(ToUtf8(wide.c_str())), bytes);
-            // One unit short is a failure, not a cut, and the unit after the buffer is left alone (a
-            // capacity of 0 would ask for the size instead).
-            if (wide.size() > 1) {
-                std::u16string small(wide.size(), u'#');
-                EXPECT_EQ(platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()),
-                                                small.data(), static_cast<int32_t>(small.size() - 1)),
-                          0);
-                EXPECT_EQ(small.back(), u'#');
-            }
-            std::string narrow(bytes.size(), '#');
-            EXPECT_EQ(platform::Utf16ToUtf8(wide.data(), static_cast<int32_t>(wide.size()), narrow.data(),
-                                            static_cast<int32_t>(narrow.size() - 1)),
+            bytes.insert(static_cast<size_t>(at), "\xF0\x9F\x98\x80");
+            std::u16string units = PlatformToUtf16(bytes);
+            ASSERT_EQ(units.size(), static_cast<size_t>(length) + 2);
+            EXPECT_EQ(units[static_cast<size_t>(at)], 0xD83D);
+            EXPECT_EQ(PlatformToUtf8(units), bytes);
+            EXPECT_EQ(Bytes(ToUtf8(units.c_str())), bytes);
+            // One unit short is a failure, not a cut.
+            std::vector<char16_t> small(units.size() - 1);
+            EXPECT_EQ(platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), small.data(),
+                                            static_cast<int32_t>(small.size())),
                       0);
-            EXPECT_EQ(narrow.back(), '#');
         }
     }
 }
 
-}  // namespace
-
-TEST(Utf8CodePage, ExactBuffersAcrossTheWordPath) {
-    ExpectExactBuffers("\xF0\x9F\x98\x80", 2, 0xD83D);  // U+1F600, a surrogate pair
-}
-
-TEST(Utf8CodePage, ExactBuffersForCharactersOfOneUnit) {
-    ExpectExactBuffers("\xC3\xA9", 1, 0xE9);        // two bytes
-    ExpectExactBuffers("\xE2\x82\xAC", 1, 0x20AC);  // three bytes
+// Characters of one UTF-16 unit, which wine converts as Windows does: a buffer one unit short, in either
+// direction, is a failure that leaves the unit past it alone.
+TEST(Utf8CodePage, OneShortBuffersForCharactersOfOneUnit) {
+    for (size_t length = 1; length < 40; ++length) {
+        for (const char* character : {"\xC3\xA9", "\xE2\x82\xAC"}) {
+            std::string bytes(length, 'a');
+            bytes.insert(length / 2, character);
+            const std::u16string wide = PlatformToUtf16(bytes);
+            std::u16string small(wide.size(), u'#');
+            EXPECT_EQ(platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), small.data(),
+                                            static_cast<int32_t>(wide.size() - 1)),
+                      0);
+            EXPECT_EQ(small.back(), u'#');
+            std::string narrow(bytes.size(), '#');
+            EXPECT_EQ(platform::Utf16ToUtf8(wide.data(), static_cast<int32_t>(wide.size()), narrow.data(),
+                                            static_cast<int32_t>(bytes.size() - 1)),
+                      0);
+            EXPECT_EQ(narrow.back(), '#');
+        }
+    }
 }
 
 // ---- character counts of 8-bit strings ---------------------------------------------------------------
