@@ -13,9 +13,9 @@ function(kt_add_test)
 endfunction()
 
 # A cross-built program cannot be asked for its tests at build time: it runs whole under the emulator
-# (CTest puts CMAKE_CROSSCOMPILING_EMULATOR before it). Tests that KT_EMULATOR_EXPECTED_FAILURES lists as
-# "<program>:<Suite.Test>" are left out of that run; each runs alone and passes only if it reports its own
-# failure, so that one that passes, or no longer exists, fails.
+# (CTest puts CMAKE_CROSSCOMPILING_EMULATOR before it), printing its failures and its summary. Tests that
+# KT_EMULATOR_EXPECTED_FAILURES lists as "<program>:<Suite.Test>" are left out of that run; each runs alone
+# and passes only if it reports its own failure, so that one that passes, or no longer exists, fails.
 function(kt_add_emulated_test program)
     set(expected)
     foreach(entry ${KT_EMULATOR_EXPECTED_FAILURES})
@@ -24,11 +24,11 @@ function(kt_add_emulated_test program)
         endif()
     endforeach()
     if(NOT expected)
-        add_test(NAME ${program} COMMAND ${program})
+        add_test(NAME ${program} COMMAND ${program} --gtest_brief=1)
         return()
     endif()
     list(JOIN expected ":" excluded)
-    add_test(NAME ${program} COMMAND ${program} --gtest_filter=-${excluded})
+    add_test(NAME ${program} COMMAND ${program} --gtest_brief=1 --gtest_filter=-${excluded})
     foreach(test ${expected})
         string(REPLACE "." "\\." test_pattern ${test})
         add_test(NAME ${program}.${test}.fails_under_emulator COMMAND ${program} --gtest_filter=${test})
