@@ -19,5 +19,6 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${K
 function(kt_run_tests_under_wine)
     get_property(tests DIRECTORY PROPERTY TESTS)
     list(REMOVE_ITEM tests wine_prefix)
-    set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${KT_WINE_ENVIRONMENT}")
+    set_property(TEST ${tests} APPEND PROPERTY FIXTURES_REQUIRED wine)
+    set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT ${KT_WINE_ENVIRONMENT})
 endfunction()
