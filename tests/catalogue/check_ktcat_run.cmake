@@ -1,3 +1,13 @@
+# A Windows program's standard output is in text mode: each LF it writes arrives as CR LF, which
+# execute_process drops from its output variables but not from an OUTPUT_FILE.
+if(KTCAT MATCHES "\\.exe$")
+    set(STDOUT_EOL --ignore-eol)
+endif()
+# A cross-built ktcat runs under EMULATOR (its program and arguments), where one is given.
+if(EMULATOR)
+    set(KTCAT ${EMULATOR} ${KTCAT})
+endif()
+
 # expect_run(code stdout-regex stderr-regex args...): runs ktcat (${KTCAT}) and checks its exit code and both
 # outputs. Shared by the check_ktcat*.cmake scripts. KTCAT_RUN_OPTIONS, when set, is passed to
 # execute_process as well (e.g. WORKING_DIRECTORY, OUTPUT_FILE).

@@ -125,6 +125,28 @@ TEST(Utf8CodePage, ExactBuffersAcrossTheWordPath) {
     }
 }
 
+// Characters of one UTF-16 unit, which wine converts as Windows does: a buffer one unit short, in either
+// direction, is a failure that leaves the unit past it alone.
+TEST(Utf8CodePage, OneShortBuffersForCharactersOfOneUnit) {
+    for (size_t length = 1; length < 40; ++length) {
+        for (const char* character : {"\xC3\xA9", "\xE2\x82\xAC"}) {
+            std::string bytes(length, 'a');
+            bytes.insert(length / 2, character);
+            const std::u16string wide = PlatformToUtf16(bytes);
+            std::u16string small(wide.size(), u'#');
+            EXPECT_EQ(platform::Utf8ToUtf16(bytes.data(), static_cast<int32_t>(bytes.size()), small.data(),
+                                            static_cast<int32_t>(wide.size() - 1)),
+                      0);
+            EXPECT_EQ(small.back(), u'#');
+            std::string narrow(bytes.size(), '#');
+            EXPECT_EQ(platform::Utf16ToUtf8(wide.data(), static_cast<int32_t>(wide.size()), narrow.data(),
+                                            static_cast<int32_t>(bytes.size() - 1)),
+                      0);
+            EXPECT_EQ(narrow.back(), '#');
+        }
+    }
+}
+
 // ---- character counts of 8-bit strings ---------------------------------------------------------------
 
 TEST(Utf8Width, CharacterCountsAndCapacities) {
