@@ -66,8 +66,8 @@ elseif(CASE STREQUAL "output_file")
         message(FATAL_ERROR "check --output wrote '${report}'")
     endif()
     if(NOT EMULATOR)
-        # POSIX files (not under an emulator): A symbolic link is followed and stays a link, a file keeps its mode, a FIFO and a device node are
-        # written to and stay what they are.
+        # POSIX files, so not under an emulator: a symbolic link is followed and stays a link, a file keeps
+        # its mode, a FIFO and a device node are written to and stay what they are.
         set(special ${WORK}/special)
         file(MAKE_DIRECTORY ${special})
         file(WRITE ${special}/real "old\n")
