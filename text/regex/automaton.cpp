@@ -790,10 +790,15 @@ class PatternAutomaton<Char>::Dfa {
         const bool textEnds = Step > 0 ? limit == length_ : limit == 0;
         Scanned scanned;
         const State* current = states_[static_cast<size_t>(state)].get();
+        bool skipping = !a_.anyFirstUnit_;
+        int64_t skips = 0, skipped = 0;
         while (at != limit) {
-            if (Step > 0 && current->idle && !a_.anyFirstUnit_) {
-                // Only starts are alive: no match begins before the next unit a match may begin with.
+            if (Step > 0 && current->idle && skipping) {
+                // Only starts are alive: no match begins before the next unit a match may begin with. Where
+                // that is one unit and it comes every few units, stepping on is cheaper than calling memchr.
                 const int32_t candidate = a_.NextCandidate(text, at, limit);
+                skipped += candidate - at;
+                if (++skips == 64 && a_.singleFirstUnit_ >= 0) skipping = skipped >= 64 * 16;
                 if (candidate != at) {
                     at = candidate;
                     if (at == limit) break;
