@@ -106,45 +106,90 @@ bool IsInSet(KTTextPiece<Char> set, uint32_t cp) {
 
 }  // namespace
 
+namespace {
+
+// The search for one needle in one text, set up once for any number of searches in it: the quick scan
+// charges its comparisons to a budget of the text's length twice over, shared by all of them, and hands
+// over to Knuth-Morris-Pratt once it is spent, so that finding every occurrence stays linear.
+template <class Char>
+class UnitSearch {
+  public:
+    // Requires 0 < m <= n.
+    UnitSearch(const Char* hay, int32_t n, const Char* needle, int32_t m)
+        : hay_(hay),
+          n_(n),
+          needle_(needle),
+          m_(m),
+          end_(hay + n - m + 1),
+          budget_(static_cast<int64_t>(n) * 2 + 64) {}
+
+    // The first occurrence at or after `from`, or -1.
+    int32_t Next(int32_t from) {
+        if (from < 0 || from > n_ - m_) return -1;
+        const Char* p = hay_ + from;
+        if (m_ > 1) {
+            // A block of starts at once: only those whose first and last units both match are candidates,
+            // so that a needle whose first unit is common in the text (a letter in prose) still goes 16
+            // bytes a step.
+            using Block = UnitBlock<Char>;
+            constexpr int32_t Lanes = sizeof(Block) / sizeof(Char);
+            const auto first = static_cast<LaneUnit<Char>>(needle_[0]);
+            const auto last = static_cast<LaneUnit<Char>>(needle_[m_ - 1]);
+            for (; end_ - p >= Lanes; p += Lanes) {
+                for (uint32_t candidates =
+                         LaneMask((LoadBlock(p) == first) & (LoadBlock(p + m_ - 1) == last));
+                     candidates != 0; candidates &= candidates - 1) {
+                    const int32_t found = TryAt(p + std::countr_zero(candidates));
+                    if (found != Continue) return found;
+                }
+            }
+        }
+        for (; p < end_; ++p) {
+            p = FindUnit(p, end_, needle_[0]);
+            if (p == nullptr) return -1;
+            const int32_t found = TryAt(p);
+            if (found != Continue) return found;
+        }
+        return -1;
+    }
+
+  private:
+    static constexpr int32_t Continue = -2;
+
+    // Compares the candidate at q unit by unit and charges the budget: the match, the linear search's
+    // answer once the budget is spent, or Continue.
+    int32_t TryAt(const Char* q) {
+        int32_t k = 1;
+        while (k < m_ && q[k] == needle_[k]) ++k;
+        if (k == m_) return static_cast<int32_t>(q - hay_);
+        budget_ -= k;
+        return budget_ < 0 ? FindKmp(hay_, n_, needle_, m_, static_cast<int32_t>(q - hay_) + 1) : Continue;
+    }
+
+    const Char* hay_;
+    int32_t n_;
+    const Char* needle_;
+    int32_t m_;
+    const Char* end_;  // last possible start + 1
+    int64_t budget_;
+};
+
+}  // namespace
+
 template <class Char>
 int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from) {
     if (m <= 0 || from < 0 || from > n || m > n - from) return -1;
-    const Char* end = hay + n - m + 1;  // last possible start + 1
-    int64_t budget = static_cast<int64_t>(n) * 2 + 64;
-    const Char* p = hay + from;
-    // Compares the candidate at q unit by unit and charges the budget: the match, the linear search's answer
-    // once the budget is spent, or Continue.
-    constexpr int32_t Continue = -2;
-    const auto tryAt = [&](const Char* q) -> int32_t {
-        int32_t k = 1;
-        while (k < m && q[k] == needle[k]) ++k;
-        if (k == m) return static_cast<int32_t>(q - hay);
-        budget -= k;
-        return budget < 0 ? FindKmp(hay, n, needle, m, static_cast<int32_t>(q - hay) + 1) : Continue;
-    };
-    if (m > 1) {
-        // A block of starts at once: only those whose first and last units both match are candidates, so
-        // that a needle whose first unit is common in the text (a letter in prose) still goes 16 bytes a
-        // step.
-        using Block = UnitBlock<Char>;
-        constexpr int32_t Lanes = sizeof(Block) / sizeof(Char);
-        const auto first = static_cast<LaneUnit<Char>>(needle[0]);
-        const auto last = static_cast<LaneUnit<Char>>(needle[m - 1]);
-        for (; end - p >= Lanes; p += Lanes) {
-            for (uint32_t candidates = LaneMask((LoadBlock(p) == first) & (LoadBlock(p + m - 1) == last));
-                 candidates != 0; candidates &= candidates - 1) {
-                const int32_t found = tryAt(p + std::countr_zero(candidates));
-                if (found != Continue) return found;
-            }
-        }
-    }
-    for (; p < end; ++p) {
-        p = FindUnit(p, end, needle[0]);
-        if (p == nullptr) return -1;
-        const int32_t found = tryAt(p);
-        if (found != Continue) return found;
-    }
-    return -1;
+    return UnitSearch<Char>(hay, n, needle, m).Next(from);
+}
+
+template <class Char>
+void FindAllUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t maxCount,
+                  std::vector<int32_t>& hits) {
+    if (m <= 0 || m > n) return;
+    UnitSearch<Char> search(hay, n, needle, m);
+    for (int32_t at = search.Next(0); at >= 0 && static_cast<int32_t>(hits.size()) < maxCount;
+         at = search.Next(at + m))
+        hits.push_back(at);
 }
 
 template <class Char>
@@ -384,19 +429,20 @@ int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern
     return static_cast<int32_t>(out - data);
 }
 
-#define KT_INSTANTIATE(Char)                                                                   \
-    template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);           \
-    template int32_t UnitsBeforeZero(const Char*, int32_t);                                    \
-    template int32_t FindTerminatedUnits(const Char*, int32_t, const Char*, int32_t, int32_t); \
-    template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);              \
-    template int32_t FindNoCaseUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t);        \
-    template int32_t FindSetUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t, bool);     \
-    template int32_t ReverseFindSetUnits(const Char*, int32_t, KTTextPiece<Char>, bool);       \
-    template bool IsBlank(const Char*, bool);                                                  \
-    template int32_t ParseInteger(const Char*&, Char);                                         \
-    template void ReverseUnits(Char*, int32_t, int32_t);                                       \
-    template int32_t RemoveCharactersUnits(Char*, int32_t, const KTCodePointPattern<Char>&);   \
-    template int32_t RemoveEnclosedUnits(Char*, int32_t, const KTCodePointPattern<Char>&,      \
+#define KT_INSTANTIATE(Char)                                                                                \
+    template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);                        \
+    template void FindAllUnits(const Char*, int32_t, const Char*, int32_t, int32_t, std::vector<int32_t>&); \
+    template int32_t UnitsBeforeZero(const Char*, int32_t);                                                 \
+    template int32_t FindTerminatedUnits(const Char*, int32_t, const Char*, int32_t, int32_t);              \
+    template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);                           \
+    template int32_t FindNoCaseUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t);                     \
+    template int32_t FindSetUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t, bool);                  \
+    template int32_t ReverseFindSetUnits(const Char*, int32_t, KTTextPiece<Char>, bool);                    \
+    template bool IsBlank(const Char*, bool);                                                               \
+    template int32_t ParseInteger(const Char*&, Char);                                                      \
+    template void ReverseUnits(Char*, int32_t, int32_t);                                                    \
+    template int32_t RemoveCharactersUnits(Char*, int32_t, const KTCodePointPattern<Char>&);                \
+    template int32_t RemoveEnclosedUnits(Char*, int32_t, const KTCodePointPattern<Char>&,                   \
                                          const KTCodePointPattern<Char>&, uint32_t, bool);
 KT_INSTANTIATE(char)
 KT_INSTANTIATE(char16_t)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <type_traits>
+#include <vector>
 
 #include "text/string/code_point_pattern.h"
 #include "text/string/kt_string.h"
@@ -16,6 +17,11 @@ namespace kt::detail {
 // Width-generic algorithms over raw units (operations.cpp); offsets and lengths in units.
 template <class Char>
 int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from);
+// Appends the offsets of the first maxCount non-overlapping occurrences to `hits`, with one set-up of the
+// search for all of them.
+template <class Char>
+void FindAllUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t maxCount,
+                  std::vector<int32_t>& hits);
 // Units before the first zero unit among the first n (n when there is none).
 template <class Char>
 int32_t UnitsBeforeZero(const Char* text, int32_t n);
