@@ -125,32 +125,60 @@ class UnitSearch {
 
     // The first occurrence at or after `from`, or -1.
     int32_t Next(int32_t from) {
-        if (from < 0 || from > n_ - m_) return -1;
+        int32_t hit = -1;
+        ForEach(from, [&hit](int32_t at) {
+            hit = at;
+            return false;
+        });
+        return hit;
+    }
+
+    // Calls onHit with each occurrence at or after `from` that does not overlap the one before, until it
+    // returns false.
+    template <class OnHit>
+    void ForEach(int32_t from, OnHit onHit) {
+        if (from < 0 || from > n_ - m_) return;
         const Char* p = hay_ + from;
         if (m_ > 1) {
             // A block of starts at once: only those whose first and last units both match are candidates,
             // so that a needle whose first unit is common in the text (a letter in prose) still goes 16
-            // bytes a step.
+            // bytes a step. After a hit the block's candidates before its end are dropped.
             using Block = UnitBlock<Char>;
             constexpr int32_t Lanes = sizeof(Block) / sizeof(Char);
             const auto first = static_cast<LaneUnit<Char>>(needle_[0]);
             const auto last = static_cast<LaneUnit<Char>>(needle_[m_ - 1]);
-            for (; end_ - p >= Lanes; p += Lanes) {
+            while (end_ - p >= Lanes) {
+                const Char* next = p + Lanes;
                 for (uint32_t candidates =
                          LaneMask((LoadBlock(p) == first) & (LoadBlock(p + m_ - 1) == last));
-                     candidates != 0; candidates &= candidates - 1) {
+                     candidates != 0;) {
                     const int32_t found = TryAt(p + std::countr_zero(candidates));
-                    if (found != Continue) return found;
+                    if (found == Continue) {
+                        candidates &= candidates - 1;
+                        continue;
+                    }
+                    if (found < 0 || !onHit(found)) return;
+                    const auto behind = static_cast<int32_t>(hay_ + found + m_ - p);  // > 0
+                    if (behind >= Lanes) {
+                        next = hay_ + found + m_;
+                        break;
+                    }
+                    candidates &= ~0u << behind;
                 }
+                p = next;
             }
         }
-        for (; p < end_; ++p) {
+        while (p < end_) {
             p = FindUnit(p, end_, needle_[0]);
-            if (p == nullptr) return -1;
+            if (p == nullptr) return;
             const int32_t found = TryAt(p);
-            if (found != Continue) return found;
+            if (found == Continue) {
+                ++p;
+                continue;
+            }
+            if (found < 0 || !onHit(found)) return;
+            p = hay_ + found + m_;
         }
-        return -1;
     }
 
   private:
@@ -186,10 +214,11 @@ template <class Char>
 void FindAllUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t maxCount,
                   std::vector<int32_t>& hits) {
     if (m <= 0 || m > n) return;
-    UnitSearch<Char> search(hay, n, needle, m);
-    for (int32_t at = search.Next(0); at >= 0 && static_cast<int32_t>(hits.size()) < maxCount;
-         at = search.Next(at + m))
+    if (maxCount <= 0) return;
+    UnitSearch<Char>(hay, n, needle, m).ForEach(0, [&hits, maxCount](int32_t at) {
         hits.push_back(at);
+        return static_cast<int32_t>(hits.size()) < maxCount;
+    });
 }
 
 template <class Char>
