@@ -73,11 +73,13 @@ int64_t Utf16ToUtf8Walk(const char16_t* text, int32_t count, char* out) {
     int64_t bytes = 0;
     int32_t i = 0;
     while (i < count) {
-        if constexpr (!Write) {  // counting, a block at a time up to a surrogate
-            for (int length; count - i >= platform::AsciiBlockUnits &&
-                             (length = platform::Utf8LengthOfBlock(text + i)) >= 0;
-                 i += platform::AsciiBlockUnits)
+        if constexpr (!Write) {  // counting, a block at a time up to a surrogate; ASCII blocks the quickest
+            for (; count - i >= platform::AsciiBlockUnits; i += platform::AsciiBlockUnits) {
+                const int length = platform::IsAsciiBlock(text + i) ? platform::AsciiBlockUnits
+                                                                    : platform::Utf8LengthOfBlock(text + i);
+                if (length < 0) break;
                 bytes += length;
+            }
         }
         // ASCII, a block at a time; a block with a non-ASCII unit hands over its ASCII start first.
         while (count - i >= platform::AsciiBlockUnits) {
