@@ -101,6 +101,28 @@ inline bool IsTrail(uint8_t byte) {
     return (byte & 0xC0) == 0x80;
 }
 
+// The block walk of both directions: whole blocks of ASCII, else a block's ASCII start and then what
+// `takeLetter` takes in place: a letter beyond ASCII that Latin text has often (a well-formed two-byte
+// sequence, a unit below 0x800), its units consumed, or 0 to leave the rest to the walk unit by unit. The
+// block left at least one unit of room behind its ASCII start.
+template <class Unit, class Sink, class TakeLetter>
+const Unit* WalkAsciiBlocks(const Unit* p, const Unit* const end, Sink& sink, TakeLetter takeLetter) {
+    while (end - p >= AsciiBlockUnits && sink.HasRoom(AsciiBlockUnits)) {
+        if (IsAsciiBlock(p)) {
+            sink.PutAsciiBlock(p, AsciiBlockUnits);
+            p += AsciiBlockUnits;
+            continue;
+        }
+        const int ascii = AsciiPrefix(p);
+        sink.PutAsciiBlock(p, ascii);
+        p += ascii;
+        const int taken = takeLetter(p);
+        if (taken == 0) break;
+        p += taken;
+    }
+    return p;
+}
+
 // UTF-8 to UTF-16. Returns the units produced, or -1 when the sink ran out of room. The sink is a copy,
 // so that its position stays in a register across the stores of a block.
 template <Walk walk, class Sink>
@@ -108,22 +130,11 @@ int64_t Utf8ToUtf16Run(const uint8_t* p, const uint8_t* const end, Sink sink) {
     while (p < end) {
         // ASCII, a block or a word at a time; the first non-ASCII byte ends the run.
         if constexpr (walk == Walk::Blocks) {
-            // A block's ASCII start, then a well-formed two-byte sequence after it (Latin text's letters
-            // beyond ASCII) without leaving the loop; anything else goes to the walk below. The block
-            // left at least one unit of room behind the ASCII start.
-            while (end - p >= AsciiBlockUnits && sink.HasRoom(AsciiBlockUnits)) {
-                if (IsAsciiBlock(p)) {
-                    sink.PutAsciiBlock(p, AsciiBlockUnits);
-                    p += AsciiBlockUnits;
-                    continue;
-                }
-                const int ascii = AsciiPrefix(p);
-                sink.PutAsciiBlock(p, ascii);
-                p += ascii;
-                if (p[0] < 0xC2 || p[0] > 0xDF || end - p < 2 || !IsTrail(p[1])) break;
-                sink.Put(static_cast<char16_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F)));
-                p += 2;
-            }
+            p = WalkAsciiBlocks(p, end, sink, [end, &sink](const uint8_t* q) {
+                if (q[0] < 0xC2 || q[0] > 0xDF || end - q < 2 || !IsTrail(q[1])) return 0;
+                sink.Put(static_cast<char16_t>((q[0] & 0x1F) << 6 | (q[1] & 0x3F)));
+                return 2;
+            });
         }
         while (end - p >= 8 && (walk == Walk::Scalar || end - p < AsciiBlockUnits) && sink.HasRoom(8)) {
             uint64_t high = LoadWord(p) & AsciiBytesMask;
@@ -205,20 +216,11 @@ template <Walk walk, class Sink>
 int64_t Utf16ToUtf8Run(const char16_t* p, const char16_t* const end, Sink sink) {
     while (p < end) {
         if constexpr (walk == Walk::Blocks) {
-            // As in the other direction: a block's ASCII start, then a unit below 0x800 in place.
-            while (end - p >= AsciiBlockUnits && sink.HasRoom(AsciiBlockUnits)) {
-                if (IsAsciiBlock(p)) {
-                    sink.PutAsciiBlock(p, AsciiBlockUnits);
-                    p += AsciiBlockUnits;
-                    continue;
-                }
-                const int ascii = AsciiPrefix(p);
-                sink.PutAsciiBlock(p, ascii);
-                p += ascii;
-                if (p[0] >= 0x800 || !sink.HasRoom(2)) break;
-                sink.Put2(static_cast<char>(0xC0 | p[0] >> 6), static_cast<char>(0x80 | (p[0] & 0x3F)));
-                ++p;
-            }
+            p = WalkAsciiBlocks(p, end, sink, [&sink](const char16_t* q) {
+                if (q[0] >= 0x800 || !sink.HasRoom(2)) return 0;
+                sink.Put2(static_cast<char>(0xC0 | q[0] >> 6), static_cast<char>(0x80 | (q[0] & 0x3F)));
+                return 1;
+            });
         }
         while (end - p >= 4 && (walk == Walk::Scalar || end - p < AsciiBlockUnits) && sink.HasRoom(4)) {
             uint64_t high = LoadWord(p) & AsciiUnitsMask;
