@@ -212,12 +212,11 @@ int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int
 
 template <class Char>
 void FindAllUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t maxCount,
-                  std::vector<int32_t>& hits) {
-    if (m <= 0 || m > n) return;
-    if (maxCount <= 0) return;
+                  HitList& hits) {
+    if (m <= 0 || m > n || maxCount <= 0) return;
     UnitSearch<Char>(hay, n, needle, m).ForEach(0, [&hits, maxCount](int32_t at) {
-        hits.push_back(at);
-        return static_cast<int32_t>(hits.size()) < maxCount;
+        hits.Add(at);
+        return hits.Size() < maxCount;
     });
 }
 
@@ -458,20 +457,20 @@ int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern
     return static_cast<int32_t>(out - data);
 }
 
-#define KT_INSTANTIATE(Char)                                                                                \
-    template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);                        \
-    template void FindAllUnits(const Char*, int32_t, const Char*, int32_t, int32_t, std::vector<int32_t>&); \
-    template int32_t UnitsBeforeZero(const Char*, int32_t);                                                 \
-    template int32_t FindTerminatedUnits(const Char*, int32_t, const Char*, int32_t, int32_t);              \
-    template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);                           \
-    template int32_t FindNoCaseUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t);                     \
-    template int32_t FindSetUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t, bool);                  \
-    template int32_t ReverseFindSetUnits(const Char*, int32_t, KTTextPiece<Char>, bool);                    \
-    template bool IsBlank(const Char*, bool);                                                               \
-    template int32_t ParseInteger(const Char*&, Char);                                                      \
-    template void ReverseUnits(Char*, int32_t, int32_t);                                                    \
-    template int32_t RemoveCharactersUnits(Char*, int32_t, const KTCodePointPattern<Char>&);                \
-    template int32_t RemoveEnclosedUnits(Char*, int32_t, const KTCodePointPattern<Char>&,                   \
+#define KT_INSTANTIATE(Char)                                                                   \
+    template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);           \
+    template void FindAllUnits(const Char*, int32_t, const Char*, int32_t, int32_t, HitList&); \
+    template int32_t UnitsBeforeZero(const Char*, int32_t);                                    \
+    template int32_t FindTerminatedUnits(const Char*, int32_t, const Char*, int32_t, int32_t); \
+    template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);              \
+    template int32_t FindNoCaseUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t);        \
+    template int32_t FindSetUnits(const Char*, int32_t, KTTextPiece<Char>, int32_t, bool);     \
+    template int32_t ReverseFindSetUnits(const Char*, int32_t, KTTextPiece<Char>, bool);       \
+    template bool IsBlank(const Char*, bool);                                                  \
+    template int32_t ParseInteger(const Char*&, Char);                                         \
+    template void ReverseUnits(Char*, int32_t, int32_t);                                       \
+    template int32_t RemoveCharactersUnits(Char*, int32_t, const KTCodePointPattern<Char>&);   \
+    template int32_t RemoveEnclosedUnits(Char*, int32_t, const KTCodePointPattern<Char>&,      \
                                          const KTCodePointPattern<Char>&, uint32_t, bool);
 KT_INSTANTIATE(char)
 KT_INSTANTIATE(char16_t)

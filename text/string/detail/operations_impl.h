@@ -425,10 +425,9 @@ KTStringT<Char, S>& Replace(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> f
     const int32_t n = s.Length();
     if (m == 0) return s;
     const int32_t searched = detail::UnitsBeforeZero(s.Data(), n);
-    std::vector<int32_t> hits;
-    hits.reserve(
-        static_cast<size_t>(std::min({searched / m, maxCount, 256})));  // one allocation for short texts
-    detail::FindAllUnits(s.Data(), searched, f, m, maxCount, hits);
+    detail::HitList found;
+    detail::FindAllUnits(s.Data(), searched, f, m, maxCount, found);
+    const std::span<const int32_t> hits = found.Hits();
     if (hits.empty()) return s;
     const int64_t newLength64 = n + static_cast<int64_t>(hits.size()) * (k - m);
     if (newLength64 > ToEnd) detail::ThrowTooLong();
