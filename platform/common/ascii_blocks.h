@@ -33,19 +33,23 @@ inline bool IsAsciiBlock(const char16_t* p) {
                                             _mm_setzero_si128())) == 0xFFFF;
 }
 
-// The number of ASCII bytes among the 16 at `p` before the first that is not (16: all are ASCII).
-inline int AsciiPrefix(const uint8_t* p) {
-    const auto high = static_cast<uint32_t>(_mm_movemask_epi8(LoadBlock(p)));
-    return std::countr_zero(high | 1u << AsciiBlockUnits);
+// Bit i set where unit i of the 16 at `p` is not ASCII.
+inline uint32_t NonAsciiMask(const uint8_t* p) {
+    return static_cast<uint32_t>(_mm_movemask_epi8(LoadBlock(p)));
+}
+// For UTF-16 units an unsigned saturating add of 0x7F80 sets the top bit from 0x80 up; the arithmetic
+// shift spreads it over the unit, and packing gives one byte per unit.
+inline uint32_t NonAsciiMask(const char16_t* p) {
+    const __m128i lift = _mm_set1_epi16(0x7F80);
+    const __m128i low = _mm_srai_epi16(_mm_adds_epu16(LoadBlock(p), lift), 15);
+    const __m128i high = _mm_srai_epi16(_mm_adds_epu16(LoadBlock(p + 8), lift), 15);
+    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
 }
 
-// The same for 16 UTF-16 units: a unsigned saturating add of 0x7F80 sets a unit's top bit from 0x80 up.
-inline int AsciiPrefix(const char16_t* p) {
-    const __m128i lift = _mm_set1_epi16(0x7F80);
-    const auto low = static_cast<uint32_t>(_mm_movemask_epi8(_mm_adds_epu16(LoadBlock(p), lift)));
-    const auto high = static_cast<uint32_t>(_mm_movemask_epi8(_mm_adds_epu16(LoadBlock(p + 8), lift)));
-    const uint32_t flagged = (low | high << 16) & 0xAAAAAAAAu;  // the top bit of each unit
-    return flagged == 0 ? AsciiBlockUnits : std::countr_zero(flagged) / 2;
+// The number of ASCII units among the 16 at `p` before the first that is not (16: all are ASCII).
+template <class Unit>
+inline int AsciiPrefix(const Unit* p) {
+    return std::countr_zero(NonAsciiMask(p) | 1u << AsciiBlockUnits);
 }
 
 // The UTF-8 length of the 16 UTF-16 units at `p`: one byte each, one more from 0x80 and one more from
@@ -111,6 +115,13 @@ inline int AsciiPrefix(const uint8_t* p) {
 }
 inline int AsciiPrefix(const char16_t* p) {
     return FirstFlaggedUnit(p, 0xFF80FF80FF80FF80ull);
+}
+
+template <class Unit>
+inline uint32_t NonAsciiMask(const Unit* p) {
+    uint32_t mask = 0;
+    for (int i = 0; i < AsciiBlockUnits; ++i) mask |= static_cast<uint32_t>(p[i] >= 0x80) << i;
+    return mask;
 }
 
 inline bool IsAsciiBlock(const uint8_t* p) {

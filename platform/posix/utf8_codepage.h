@@ -101,24 +101,33 @@ inline bool IsTrail(uint8_t byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-// The block walk of both directions: whole blocks of ASCII, else a block's ASCII start and then what
-// `takeLetter` takes in place: a letter beyond ASCII that Latin text has often (a well-formed two-byte
+// The block walk of both directions: whole blocks of ASCII, else a block's ASCII runs and between them
+// what `takeLetter` takes in place: a letter beyond ASCII that Latin text has often (a well-formed two-byte
 // sequence, a unit below 0x800), its units consumed, or 0 to leave the rest to the walk unit by unit. The
-// block left at least one unit of room behind its ASCII start.
+// block's mask of non-ASCII units is worked out once; each ASCII run is written as a whole block from
+// where it starts, so the walk needs room for three blocks and input for two.
 template <class Unit, class Sink, class TakeLetter>
 const Unit* WalkAsciiBlocks(const Unit* p, const Unit* const end, Sink& sink, TakeLetter takeLetter) {
-    while (end - p >= AsciiBlockUnits && sink.HasRoom(AsciiBlockUnits)) {
-        if (IsAsciiBlock(p)) {
+    while (end - p >= 2 * AsciiBlockUnits && sink.HasRoom(3 * AsciiBlockUnits)) {
+        uint32_t nonAscii = NonAsciiMask(p);
+        if (nonAscii == 0) {
             sink.PutAsciiBlock(p, AsciiBlockUnits);
             p += AsciiBlockUnits;
             continue;
         }
-        const int ascii = AsciiPrefix(p);
-        sink.PutAsciiBlock(p, ascii);
-        p += ascii;
-        const int taken = takeLetter(p);
-        if (taken == 0) break;
-        p += taken;
+        const Unit* const block = p;
+        for (;;) {
+            const int next = nonAscii == 0 ? AsciiBlockUnits : std::countr_zero(nonAscii);
+            sink.PutAsciiBlock(p, static_cast<int>(block + next - p));
+            p = block + next;
+            if (next == AsciiBlockUnits) break;
+            const int taken = takeLetter(p);
+            if (taken == 0) return p;
+            p += taken;
+            const auto done = static_cast<int>(p - block);
+            if (done >= AsciiBlockUnits) break;
+            nonAscii &= ~0u << done;
+        }
     }
     return p;
 }
