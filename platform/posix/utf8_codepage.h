@@ -137,7 +137,8 @@ const Unit* WalkAsciiBlocks(const Unit* p, const Unit* const end, Sink& sink, Ta
 template <Walk walk, class Sink>
 int64_t Utf8ToUtf16Run(const uint8_t* p, const uint8_t* const end, Sink sink) {
     while (p < end) {
-        // ASCII, a block or a word at a time; the first non-ASCII byte ends the run.
+        // ASCII, a block or a word at a time (words for what the blocks leave: a short text, its end, the
+        // last units of room); the first non-ASCII byte ends the run.
         if constexpr (walk == Walk::Blocks) {
             p = WalkAsciiBlocks(p, end, sink, [end, &sink](const uint8_t* q) {
                 if (q[0] < 0xC2 || q[0] > 0xDF || end - q < 2 || !IsTrail(q[1])) return 0;
@@ -145,7 +146,7 @@ int64_t Utf8ToUtf16Run(const uint8_t* p, const uint8_t* const end, Sink sink) {
                 return 2;
             });
         }
-        while (end - p >= 8 && (walk == Walk::Scalar || end - p < AsciiBlockUnits) && sink.HasRoom(8)) {
+        while (end - p >= 8 && sink.HasRoom(8)) {
             uint64_t high = LoadWord(p) & AsciiBytesMask;
             if (high != 0) {
                 int ascii = std::countr_zero(high) / 8;
@@ -231,7 +232,7 @@ int64_t Utf16ToUtf8Run(const char16_t* p, const char16_t* const end, Sink sink) 
                 return 1;
             });
         }
-        while (end - p >= 4 && (walk == Walk::Scalar || end - p < AsciiBlockUnits) && sink.HasRoom(4)) {
+        while (end - p >= 4 && sink.HasRoom(4)) {
             uint64_t high = LoadWord(p) & AsciiUnitsMask;
             if (high != 0) {
                 int ascii = std::countr_zero(high) / 16;
