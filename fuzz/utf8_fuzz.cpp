@@ -5,12 +5,16 @@
 // byte below 0x80 and otherwise the first sequence of the value, and ToUtf8 encodes any 16-bit text exactly
 // as the documented surrogate rule says. Every text is a terminated copy at the end of its block (at any
 // alignment), so a read past the terminator is reported. On well-formed text: UTF-8 -> UTF-16 -> UTF-8
-// and UTF-16 -> UTF-8 -> UTF-16 give back the input.
+// and UTF-16 -> UTF-8 -> UTF-16 give back the input. The platform converters' block walks give what
+// their scalar walks give, on any input at every alignment, in the size query and in the conversion, with
+// room enough and with one unit too little.
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "platform/platform.h"
+#include "platform/posix/utf8_codepage.h"
 #include "text/string/convert.h"
 #include "text/string/kt_string.h"
 #include "text/string/utf8.h"
@@ -165,6 +169,12 @@ void CheckUtf16(const std::u16string& units) {
     const kt::KTString<char> counted = kt::ToUtf8(text.Get(), static_cast<int32_t>(units.size()));
     if (units.empty() || units.back() < 0xD800 || units.back() > 0xDFFF)
         KT_FUZZ_CHECK(std::string(counted.Data(), counted.Length()) == expected);
+    // The same from every offset in a block, which the ASCII blocks start at.
+    for (size_t offset = 1; offset < kt::platform::AsciiBlockUnits; ++offset) {
+        const ExactText<char16_t> shifted(units, offset);
+        const kt::KTString<char> converted = kt::ToUtf8(shifted.Get());
+        KT_FUZZ_CHECK(std::string(converted.Data(), converted.Length()) == expected);
+    }
 
     if (!kt::fuzz::IsValidUtf16(units)) return;
     kt::KTString<char16_t> wide;
@@ -176,6 +186,36 @@ void CheckUtf16(const std::u16string& units) {
                       std::memcmp(buffer.Data(), terminated.Data(), buffer.Size()) == 0);
 }
 
+// Converts `input` with the block walk (`convert`, the platform's) and the scalar walk, from every offset
+// in a block: the size, the units written with exactly that room, and the failure with one unit less.
+template <class In, class Out, class Converter, class Scalar>
+void CompareWalks(const std::basic_string<In>& input, Converter convert, Scalar scalar) {
+    const auto count = static_cast<int32_t>(input.size());
+    for (size_t offset = 0; offset < kt::platform::AsciiBlockUnits; ++offset) {
+        const ExactText<In> copy(input, offset);  // a read behind the terminator is reported
+        const In* text = copy.Get();
+        const int32_t needed = scalar(text, count, nullptr, 0);
+        KT_FUZZ_CHECK(convert(text, count, nullptr, 0) == needed);
+        if (needed <= 0) continue;
+        std::basic_string<Out> expected(static_cast<size_t>(needed), Out(0)), actual = expected;
+        KT_FUZZ_CHECK(scalar(text, count, expected.data(), needed) == needed);
+        KT_FUZZ_CHECK(convert(text, count, actual.data(), needed) == needed);
+        KT_FUZZ_CHECK(actual == expected);
+        if (needed > 1) KT_FUZZ_CHECK(convert(text, count, actual.data(), needed - 1) == 0);
+    }
+}
+
+void CheckPlatformWalks(const uint8_t* data, size_t size) {
+    using kt::platform::utf8_codepage::Walk;
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    CompareWalks<char, char16_t>(bytes, kt::platform::Utf8ToUtf16,
+                                 kt::platform::utf8_codepage::Utf8ToUtf16<Walk::Scalar>);
+    std::u16string units(size / 2, u'\0');
+    std::memcpy(units.data(), data, units.size() * 2);
+    CompareWalks<char16_t, char>(units, kt::platform::Utf16ToUtf8,
+                                 kt::platform::utf8_codepage::Utf16ToUtf8<Walk::Scalar>);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -183,6 +223,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
     bytes.resize(std::strlen(bytes.c_str()));  // a terminated text ends at its first zero
     CheckUtf8Walks(bytes);
+    CheckPlatformWalks(data, size);
 
     kt::fuzz::Input input(data, size);
     CheckUtf16(input.Rest<char16_t>(2048));

@@ -91,7 +91,8 @@ int FormatBounded8V(char* buffer, size_t capacity, const char* format, va_list a
 // the result is the number of units written. The result is 0 on failure: a null text, a count of 0, a
 // result that does not fit `outCapacity` (nothing useful is left in `out` then) or one above 0x7FFFFFFF.
 // Ill-formed UTF-8 becomes one U+FFFD per maximal subpart (the longest start of a well-formed sequence,
-// else a single byte); an unpaired surrogate becomes U+FFFD (EF BF BD).
+// else a single byte); an unpaired surrogate becomes U+FFFD (EF BF BD). The conversion writes whole blocks
+// of 16 units where room allows, so units of `out` behind the result (within `outCapacity`) may change.
 int32_t Utf8ToUtf16(const char* text, int32_t count, char16_t* out, int32_t outCapacity) noexcept;
 int32_t Utf16ToUtf8(const char16_t* text, int32_t count, char* out, int32_t outCapacity) noexcept;
 

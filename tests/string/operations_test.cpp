@@ -520,6 +520,49 @@ TEST(OperationsDifferential, FindIsLinearOnAdversarialInput) {
     EXPECT_EQ(Find(s, enclosed.c_str()), -1);
 }
 
+// What the find/replace loop of the standard library gives: every non-overlapping occurrence, up to maxCount.
+std::string ReplacedByStd(std::string text, const std::string& find, const std::string& replacement,
+                          size_t maxCount = std::string::npos) {
+    size_t count = 0;
+    for (size_t at = text.find(find); at != std::string::npos && count < maxCount;
+         at = text.find(find, at + replacement.size()), ++count)
+        text.replace(at, find.size(), replacement);
+    return text;
+}
+
+TEST(OperationsDifferential, ReplaceWithOperandsInsideTheString) {
+    // Pieces of the string itself as the text to find and the replacement, in a block with room for the
+    // result (replaced in place) and without (a new block): growing, same length, shrinking.
+    struct Case {
+        int32_t findAt, findLength, replacementAt, replacementLength;
+    };
+    const std::string text = "abcabcxabcab";
+    for (const Case c : {Case{0, 2, 1, 3}, Case{0, 2, 1, 2}, Case{0, 3, 6, 1}, Case{3, 3, 0, 6}}) {
+        for (const bool room : {false, true}) {
+            KTString<char> s(text.c_str());
+            if (room) s.Reserve(64, Preserve);
+            Replace(s, KTTextPiece<char>(s.Data() + c.findAt, c.findLength),
+                    KTTextPiece<char>(s.Data() + c.replacementAt, c.replacementLength));
+            EXPECT_EQ(s.ToView(), ReplacedByStd(text, text.substr(c.findAt, c.findLength),
+                                                text.substr(c.replacementAt, c.replacementLength)))
+                << c.findAt << " " << c.replacementAt << " room " << room;
+        }
+    }
+}
+
+TEST(OperationsDifferential, ReplaceGoesOnAfterTheQuickScanGivesUp) {
+    // Every start inside a run of a's is a candidate that fails only at the b: the quick scan's budget runs
+    // out and the linear search finds the remaining occurrences, which all must still be replaced.
+    const std::string run(100, 'a'), needle = run + "b" + run;
+    std::string text;
+    for (int i = 0; i < 50; ++i) text += run + "b" + run + "c";
+    for (const int32_t maxCount : {0, 7}) {
+        KTString<char> s(text.c_str());
+        Replace(s, needle.c_str(), "X", maxCount);
+        EXPECT_EQ(s.ToView(), ReplacedByStd(text, needle, "X", maxCount == 0 ? std::string::npos : 7));
+    }
+}
+
 TEST(KeepCharactersFilter, WritesNothingWhenEverythingIsKept) {
     KTStringShared<char> a("abc");
     KTStringShared<char> b(a);

@@ -1,10 +1,10 @@
 #include "text/string/convert.h"
 
-#include <bit>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 
+#include "platform/common/ascii_blocks.h"
 #include "platform/platform.h"
 #include "text/string/utf8.h"
 
@@ -64,29 +64,46 @@ KTUtf8Buffer::KTUtf8Buffer(const char16_t* text) {
 
 namespace {
 
-constexpr uint64_t NonAsciiUnits = 0xFF80FF80FF80FF80ull;
-
 // One walk of the UTF-16 to UTF-8 conversion over `count` units: counts the bytes, and with an output
 // also writes them. Both walks take the same steps, so the count is exactly what the second one writes.
+// A block of 16 units narrowed into the output writes 16 bytes however few of them are kept: every unit
+// left gives at least one byte, so the output has room for them.
 template <bool Write>
 int64_t Utf16ToUtf8Walk(const char16_t* text, int32_t count, char* out) {
     int64_t bytes = 0;
     int32_t i = 0;
     while (i < count) {
-        // ASCII, four units at a time; a word with a non-ASCII unit hands over its ASCII start first.
-        while (count - i >= 4) {
-            uint64_t word;
-            std::memcpy(&word, text + i, sizeof word);
-            const uint64_t high = word & NonAsciiUnits;
-            const int ascii = high == 0 ? 4 : std::countr_zero(high) / 16;
-            if constexpr (Write)
-                for (int k = 0; k < ascii; ++k) out[bytes + k] = static_cast<char>(text[i + k]);
+        if constexpr (!Write) {  // counting, a block at a time up to a surrogate; ASCII blocks the quickest
+            for (; count - i >= platform::AsciiBlockUnits; i += platform::AsciiBlockUnits) {
+                const int length = platform::IsAsciiBlock(text + i) ? platform::AsciiBlockUnits
+                                                                    : platform::Utf8LengthOfBlock(text + i);
+                if (length < 0) break;
+                bytes += length;
+            }
+        }
+        // ASCII, a block at a time; a block with a non-ASCII unit hands over its ASCII start first.
+        while (count - i >= platform::AsciiBlockUnits) {
+            if (platform::IsAsciiBlock(text + i)) {
+                if constexpr (Write) platform::NarrowBlock(text + i, out + bytes);
+                bytes += platform::AsciiBlockUnits;
+                i += platform::AsciiBlockUnits;
+                continue;
+            }
+            const int ascii = platform::AsciiPrefix(text + i);
+            if constexpr (Write) platform::NarrowBlock(text + i, out + bytes);
             bytes += ascii;
             i += ascii;
-            if (ascii < 4) break;
+            const uint32_t unit = text[i];
+            if (unit >= 0x800) break;
+            if constexpr (Write) {  // a unit below 0x800 in place, Latin text's letters beyond ASCII
+                out[bytes] = static_cast<char>(0xC0 | unit >> 6);
+                out[bytes + 1] = static_cast<char>(0x80 | (unit & 0x3F));
+            }
+            bytes += 2;
+            ++i;
         }
         if (i == count) break;
-        if (text[i] < 0x80) {  // the last units, fewer than a word
+        if (text[i] < 0x80) {  // the last units, fewer than a block
             if constexpr (Write) out[bytes] = static_cast<char>(text[i]);
             ++bytes;
             ++i;

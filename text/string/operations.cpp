@@ -106,45 +106,118 @@ bool IsInSet(KTTextPiece<Char> set, uint32_t cp) {
 
 }  // namespace
 
+namespace {
+
+// The search for one needle in one text, set up once for any number of searches in it: the quick scan
+// charges its comparisons to a budget of the text's length twice over, shared by all of them, and hands
+// over to Knuth-Morris-Pratt once it is spent, so that finding every occurrence stays linear.
+template <class Char>
+class UnitSearch {
+  public:
+    // Requires 0 < m <= n.
+    UnitSearch(const Char* hay, int32_t n, const Char* needle, int32_t m)
+        : hay_(hay),
+          n_(n),
+          needle_(needle),
+          m_(m),
+          end_(hay + n - m + 1),
+          budget_(static_cast<int64_t>(n) * 2 + 64) {}
+
+    // The first occurrence at or after `from`, or -1.
+    int32_t Next(int32_t from) {
+        int32_t hit = -1;
+        ForEach(from, [&hit](int32_t at) {
+            hit = at;
+            return false;
+        });
+        return hit;
+    }
+
+    // Calls onHit with each occurrence at or after `from` that does not overlap the one before, until it
+    // returns false.
+    template <class OnHit>
+    void ForEach(int32_t from, OnHit onHit) {
+        if (from < 0 || from > n_ - m_) return;
+        const Char* p = hay_ + from;
+        if (m_ > 1) {
+            // A block of starts at once: only those whose first and last units both match are candidates,
+            // so that a needle whose first unit is common in the text (a letter in prose) still goes 16
+            // bytes a step. After a hit the block's candidates before its end are dropped.
+            using Block = UnitBlock<Char>;
+            constexpr int32_t Lanes = sizeof(Block) / sizeof(Char);
+            const auto first = static_cast<LaneUnit<Char>>(needle_[0]);
+            const auto last = static_cast<LaneUnit<Char>>(needle_[m_ - 1]);
+            while (end_ - p >= Lanes) {
+                const Char* next = p + Lanes;
+                for (uint32_t candidates =
+                         LaneMask((LoadBlock(p) == first) & (LoadBlock(p + m_ - 1) == last));
+                     candidates != 0;) {
+                    const int32_t found = TryAt(p + std::countr_zero(candidates));
+                    if (found == Continue) {
+                        candidates &= candidates - 1;
+                        continue;
+                    }
+                    if (found < 0 || !onHit(found)) return;
+                    const auto behind = static_cast<int32_t>(hay_ + found + m_ - p);  // > 0
+                    if (behind >= Lanes) {
+                        next = hay_ + found + m_;
+                        break;
+                    }
+                    candidates &= ~0u << behind;
+                }
+                p = next;
+            }
+        }
+        while (p < end_) {
+            p = FindUnit(p, end_, needle_[0]);
+            if (p == nullptr) return;
+            const int32_t found = TryAt(p);
+            if (found == Continue) {
+                ++p;
+                continue;
+            }
+            if (found < 0 || !onHit(found)) return;
+            p = hay_ + found + m_;
+        }
+    }
+
+  private:
+    static constexpr int32_t Continue = -2;
+
+    // Compares the candidate at q unit by unit and charges the budget: the match, the linear search's
+    // answer once the budget is spent, or Continue.
+    int32_t TryAt(const Char* q) {
+        int32_t k = 1;
+        while (k < m_ && q[k] == needle_[k]) ++k;
+        if (k == m_) return static_cast<int32_t>(q - hay_);
+        budget_ -= k;
+        return budget_ < 0 ? FindKmp(hay_, n_, needle_, m_, static_cast<int32_t>(q - hay_) + 1) : Continue;
+    }
+
+    const Char* hay_;
+    int32_t n_;
+    const Char* needle_;
+    int32_t m_;
+    const Char* end_;  // last possible start + 1
+    int64_t budget_;
+};
+
+}  // namespace
+
 template <class Char>
 int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from) {
     if (m <= 0 || from < 0 || from > n || m > n - from) return -1;
-    const Char* end = hay + n - m + 1;  // last possible start + 1
-    int64_t budget = static_cast<int64_t>(n) * 2 + 64;
-    const Char* p = hay + from;
-    // Compares the candidate at q unit by unit and charges the budget: the match, the linear search's answer
-    // once the budget is spent, or Continue.
-    constexpr int32_t Continue = -2;
-    const auto tryAt = [&](const Char* q) -> int32_t {
-        int32_t k = 1;
-        while (k < m && q[k] == needle[k]) ++k;
-        if (k == m) return static_cast<int32_t>(q - hay);
-        budget -= k;
-        return budget < 0 ? FindKmp(hay, n, needle, m, static_cast<int32_t>(q - hay) + 1) : Continue;
-    };
-    if (m > 1) {
-        // A block of starts at once: only those whose first and last units both match are candidates, so
-        // that a needle whose first unit is common in the text (a letter in prose) still goes 16 bytes a
-        // step.
-        using Block = UnitBlock<Char>;
-        constexpr int32_t Lanes = sizeof(Block) / sizeof(Char);
-        const auto first = static_cast<LaneUnit<Char>>(needle[0]);
-        const auto last = static_cast<LaneUnit<Char>>(needle[m - 1]);
-        for (; end - p >= Lanes; p += Lanes) {
-            for (uint32_t candidates = LaneMask((LoadBlock(p) == first) & (LoadBlock(p + m - 1) == last));
-                 candidates != 0; candidates &= candidates - 1) {
-                const int32_t found = tryAt(p + std::countr_zero(candidates));
-                if (found != Continue) return found;
-            }
-        }
-    }
-    for (; p < end; ++p) {
-        p = FindUnit(p, end, needle[0]);
-        if (p == nullptr) return -1;
-        const int32_t found = tryAt(p);
-        if (found != Continue) return found;
-    }
-    return -1;
+    return UnitSearch<Char>(hay, n, needle, m).Next(from);
+}
+
+template <class Char>
+void FindAllUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t maxCount,
+                  HitList& hits) {
+    if (m <= 0 || m > n || maxCount <= 0) return;
+    UnitSearch<Char>(hay, n, needle, m).ForEach(0, [&hits, maxCount](int32_t at) {
+        hits.Add(at);
+        return hits.Size() < maxCount;
+    });
 }
 
 template <class Char>
@@ -386,6 +459,7 @@ int32_t RemoveEnclosedUnits(Char* data, int32_t length, const KTCodePointPattern
 
 #define KT_INSTANTIATE(Char)                                                                   \
     template int32_t FindUnits(const Char*, int32_t, const Char*, int32_t, int32_t);           \
+    template void FindAllUnits(const Char*, int32_t, const Char*, int32_t, int32_t, HitList&); \
     template int32_t UnitsBeforeZero(const Char*, int32_t);                                    \
     template int32_t FindTerminatedUnits(const Char*, int32_t, const Char*, int32_t, int32_t); \
     template int32_t FindCodePointUnits(const Char*, int32_t, uint32_t, int32_t);              \

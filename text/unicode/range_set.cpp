@@ -44,7 +44,7 @@ bool IsSetForm(std::span<const CodePointRange> ranges) {
 
 }  // namespace
 
-void RangeSet::Insert(CodePointRange range, bool caseInsensitive) {
+void RangeSet::InsertCodePoints(CodePointRange range) {
     if (range.first > range.last) return;
 
     // lo: the first range that overlaps or touches range from below; hi: the first one entirely above it,
@@ -62,8 +62,6 @@ void RangeSet::Insert(CodePointRange range, bool caseInsensitive) {
         merged->last = std::max(merged->last, range.last);
         ranges_.erase(lo, merged);
     }
-
-    if (caseInsensitive) InsertCaseVariants(range);
     KT_ASSERT(IsSetForm(ranges_));
 }
 

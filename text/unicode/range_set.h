@@ -31,7 +31,11 @@ class RangeSet {
     constexpr RangeSet() noexcept = default;
 
     // Adds the range (nothing when first > last); with the flag also the case variants of its code points.
-    void Insert(CodePointRange range, bool caseInsensitive = false);
+    // Inline, so that a caller that never asks for the variants does not link the case table.
+    void Insert(CodePointRange range, bool caseInsensitive = false) {
+        InsertCodePoints(range);
+        if (caseInsensitive) InsertCaseVariants(range);
+    }
     void InsertChar(uint32_t codePoint, bool caseInsensitive = false) {
         Insert({codePoint, codePoint}, caseInsensitive);
     }
@@ -78,6 +82,7 @@ class RangeSet {
     friend bool operator==(const RangeSet&, const RangeSet&) = default;
 
   private:
+    void InsertCodePoints(CodePointRange range);
     void InsertCaseVariants(CodePointRange range);
 
     std::vector<CodePointRange> ranges_;

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <type_traits>
+#include <vector>
 
 #include "text/string/code_point_pattern.h"
 #include "text/string/kt_string.h"
@@ -16,6 +18,37 @@ namespace kt::detail {
 // Width-generic algorithms over raw units (operations.cpp); offsets and lengths in units.
 template <class Char>
 int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t from);
+// Offsets of occurrences, in order: the first few in place, so that a short text needs no allocation.
+class HitList {
+  public:
+    void Add(int32_t at) {
+        if (count_ < InPlace) {
+            inPlace_[count_++] = at;
+            return;
+        }
+        if (count_ == InPlace) {
+            more_.reserve(InPlace * 32);  // a text with this many has many more, likely
+            more_.assign(inPlace_, inPlace_ + InPlace);
+        }
+        more_.push_back(at);
+        ++count_;
+    }
+    [[nodiscard]] int32_t Size() const { return count_; }
+    [[nodiscard]] std::span<const int32_t> Hits() const {
+        return count_ <= InPlace ? std::span<const int32_t>(inPlace_, static_cast<size_t>(count_)) : more_;
+    }
+
+  private:
+    static constexpr int32_t InPlace = 32;
+    int32_t inPlace_[InPlace];
+    int32_t count_ = 0;
+    std::vector<int32_t> more_;
+};
+
+// Adds the offsets of the first maxCount non-overlapping occurrences to `hits`, with one set-up of the
+// search for all of them.
+template <class Char>
+void FindAllUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t maxCount, HitList& hits);
 // Units before the first zero unit among the first n (n when there is none).
 template <class Char>
 int32_t UnitsBeforeZero(const Char* text, int32_t n);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -415,42 +416,53 @@ KTStringT<Char, S>& Replace(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> f
                             NoDeduce<KTTextPiece<Char>> replacement, int32_t maxCount) {
     if (find.IsEmpty()) return s;
     if (maxCount <= 0) maxCount = ToEnd;
-    // The operands may point into the string itself, which the writes below change.
     // The search is the terminated one of Find: the text to find ends at its first zero unit, and nothing
-    // behind a zero unit of the string is replaced.
-    KTString<Char> findCopy(find.Data(), detail::UnitsBeforeZero(find.Data(), find.Length()));
-    KTString<Char> replacementCopy(replacement.Data(), replacement.Length());
-    const Char* f = findCopy.Data();
-    const Char* r = replacementCopy.Data();
-    int32_t m = findCopy.Length();
-    int32_t k = replacementCopy.Length();
-    int32_t n = s.Length();
+    // behind a zero unit of the string is replaced. It is over before anything is written, so `find` may
+    // point into the string.
+    const Char* f = find.Data();
+    const int32_t m = detail::UnitsBeforeZero(f, find.Length());
+    const int32_t k = replacement.Length();
+    const int32_t n = s.Length();
     if (m == 0) return s;
     const int32_t searched = detail::UnitsBeforeZero(s.Data(), n);
-    if (k == m) {
-        int32_t count = 0;
-        for (int32_t at = detail::FindUnits(s.Data(), searched, f, m, 0); at >= 0 && count < maxCount;
-             at = detail::FindUnits(s.Data(), searched, f, m, at + m), ++count) {
-            if (count == 0) s.MakeWritable();
-            std::memcpy(s.Data() + at, r, static_cast<size_t>(k) * sizeof(Char));
+    detail::HitList found;
+    detail::FindAllUnits(s.Data(), searched, f, m, maxCount, found);
+    const std::span<const int32_t> hits = found.Hits();
+    if (hits.empty()) return s;
+    const int64_t newLength64 = n + static_cast<int64_t>(hits.size()) * (k - m);
+    if (newLength64 > ToEnd) detail::ThrowTooLong();
+    const auto newLength = static_cast<int32_t>(newLength64);
+    if (std::max(newLength, n) > s.Capacity()) {
+        // Too large for the block: the pieces go front to back into a new one, which the string takes.
+        KTString<Char> result;
+        result._AllocateStorage(newLength);
+        const Char* text = s.Data();
+        Char* out = result.Data();
+        int32_t from = 0;
+        for (const int32_t at : hits) {
+            out = std::copy(text + from, text + at, out);
+            out = std::copy(replacement.Data(), replacement.Data() + k, out);
+            from = at + m;
         }
+        std::copy(text + from, text + n, out);
+        result._SetStringEnd(newLength);
+        s = std::move(result);
         return s;
     }
-    std::vector<int32_t> hits;
-    for (int32_t at = detail::FindUnits(s.Data(), searched, f, m, 0);
-         at >= 0 && static_cast<int32_t>(hits.size()) < maxCount;
-         at = detail::FindUnits(s.Data(), searched, f, m, at + m))
-        hits.push_back(at);
-    if (hits.empty()) return s;
-    int64_t newLength64 = n + static_cast<int64_t>(hits.size()) * (k - m);
-    if (newLength64 > ToEnd) detail::ThrowTooLong();
-    auto newLength = static_cast<int32_t>(newLength64);
-    int32_t room = std::max(newLength, n);
-    if (room > s.Capacity())
-        s.Reserve(room, Preserve);
-    else
-        s.MakeWritable();
+    // In place: a replacement that points into the string, which the writes change, is copied first.
+    const auto address = [](const Char* p) { return reinterpret_cast<uintptr_t>(p); };
+    const bool inside =
+        address(replacement.Data()) + static_cast<uintptr_t>(k) * sizeof(Char) > address(s.Data()) &&
+        address(replacement.Data()) <= address(s.Data() + s.Capacity());
+    KTString<Char> replacementCopy;
+    if (inside) replacementCopy.Assign(replacement.Data(), k);
+    const Char* r = inside ? replacementCopy.Data() : replacement.Data();
+    s.MakeWritable();
     Char* d = s.Data();
+    if (k == m) {
+        for (const int32_t at : hits) std::memcpy(d + at, r, static_cast<size_t>(k) * sizeof(Char));
+        return s;
+    }
     if (k > m) {
         // Growing: move the pieces from the last to the first so that nothing is overwritten unread.
         int32_t tail = n;
