@@ -395,19 +395,13 @@ TEST(Alphabetic, BijectiveBase26) {
         s.ToAlphabetic(value, upper);
         return std::string(s.ToView());
     };
-    EXPECT_EQ(label(1), "A");
-    EXPECT_EQ(label(26), "Z");
-    EXPECT_EQ(label(27), "AA");
-    EXPECT_EQ(label(52), "AZ");
-    EXPECT_EQ(label(53), "BA");
-    EXPECT_EQ(label(702), "ZZ");
-    EXPECT_EQ(label(703), "AAA");
     EXPECT_EQ(label(28, false), "ab");
     EXPECT_EQ(label(0), "");
     EXPECT_EQ(s.Data(), block) << "clearing keeps the block";
     EXPECT_EQ(label(-3), "");
-    // Reading the labels back as bijective base-26 numbers gives the values again.
-    for (int32_t value : {1, 25, 26, 27, 675, 676, 677, 18278, 18279, 123456789, 2147483647}) {
+    // Reading the labels back as bijective base-26 numbers gives the values again, at each change of length.
+    for (int32_t value :
+         {1, 25, 26, 27, 52, 53, 675, 676, 677, 702, 703, 18278, 18279, 123456789, 2147483647}) {
         std::string text = label(value);
         int64_t back = 0;
         for (char c : text) back = back * 26 + (c - 'A' + 1);
