@@ -15,6 +15,19 @@
 #define KT_FUZZ_CHECK(condition) \
     ((condition) ? static_cast<void>(0) : ::kt::fuzz::Fail(#condition, __FILE__, __LINE__))
 
+// The entry point of a target that checks both widths: the first byte picks Run<char> or Run<char16_t>,
+// which the target defines, for inputs up to `maxSize` bytes.
+#define KT_FUZZ_BOTH_WIDTHS(maxSize)                                          \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
+        if (size > (maxSize)) return 0;                                       \
+        ::kt::fuzz::Input input(data, size);                                  \
+        if (input.Bool())                                                     \
+            Run<char>(input);                                                 \
+        else                                                                  \
+            Run<char16_t>(input);                                             \
+        return 0;                                                             \
+    }
+
 namespace kt::fuzz {
 
 [[noreturn]] inline void Fail(const char* what, const char* file, int line) {

@@ -148,12 +148,4 @@ void Run(kt::fuzz::Input& input) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > 2048) return 0;
-    kt::fuzz::Input input(data, size);
-    if (input.Bool())
-        Run<char>(input);
-    else
-        Run<char16_t>(input);
-    return 0;
-}
+KT_FUZZ_BOTH_WIDTHS(2048)

@@ -25,15 +25,10 @@ struct FormatCase {
 const TextIssue Missing = TextIssue::MissingArgument, Unused = TextIssue::UnusedArgument,
                 NoClosing = TextIssue::NoClosingBracket, NoOpening = TextIssue::NoOpeningBracket;
 
-// Filling, the values taken as they are, and the order of missing and unused arguments are checked on any
-// text by fuzz/host_format_fuzz.cpp on every committed input; the rows here pin the escapes and where each
-// finding is reported.
+// Filling (every occurrence, dotted names), the values taken as they are, and the order of missing and
+// unused arguments are checked on any text by fuzz/host_format_fuzz.cpp on every committed input; the rows
+// here pin the escapes and where each finding is reported.
 const FormatCase FormatCases[] = {
-    // Every occurrence and dotted names are filled.
-    {u"{to} nach {to}; {entityRef.name} in {a_1}.",
-     {{u"to", u"UTF-8"}, {u"entityRef.name", u"&x;"}, {u"a_1", u"Z"}},
-     u"UTF-8 nach UTF-8; &x; in Z.",
-     {}},
     // "\{" and "\}" are braces of the text; a backslash before anything else stays. An escaped brace opens
     // no placeholder; of "\\{" the first backslash is ordinary and the second escapes the brace.
     {u"Klammer \"\\{\" und \"\\}\", Pfad C:\\n\\x \\", {}, u"Klammer \"{\" und \"}\", Pfad C:\\n\\x \\", {}},

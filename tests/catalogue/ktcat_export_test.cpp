@@ -34,17 +34,10 @@ TEST(KtcatExport, ParsesTheFormatWord) {
     EXPECT_EQ(ParseExportFormat(""), std::nullopt);
 }
 
+// The layout and the escapes of quotes, backslashes and line breaks are compared byte for byte with the
+// committed reference export of the module (ktcat_check_against_reference); here what the module lacks.
 TEST(KtcatExport, Json) {
-    EXPECT_EQ(ExportJson(Sample),
-              "{\n"
-              "  \"one\": {\n"
-              "    \"plain\": \"Gr\xC3\xBCn\",\n"
-              "    \"marks\": \"\\\"Zitat\\\" & <tag> 'x' \\\\{a\\\\}\",\n"
-              "    \"lines\": \"Breite: {Width}\\nFarbe\\r\\nEnde\",\n"
-              "    \"backslashes\": \"eine \\\\n Sequenz, C:\\\\\\\\n, a\\\\b \\\\\"\n"
-              "  },\n"
-              "  \"empty\": {}\n"
-              "}\n");
+    EXPECT_NE(ExportJson(Sample).find("\n  },\n  \"empty\": {}\n}\n"), std::string::npos);
     EXPECT_EQ(ExportJson({}), "{}\n");
     EXPECT_EQ(ExportJson({{u"c", {{u"k", u"\x01\x1F"}}}}),
               "{\n  \"c\": {\n    \"k\": \"\\u0001\\u001f\"\n  }\n}\n");
@@ -72,33 +65,9 @@ TEST(KtcatExport, Po) {
         "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n"
         "\"X-Generator: ktcat 1.2\\n\"\n";
     ASSERT_EQ(po.substr(0, header.size()), header);
-    const std::string entries =
-        "\n"
-        "#: one:0\n"
-        "msgctxt \"one\"\n"
-        "msgid \"plain\"\n"
-        "msgstr \"Gr\xC3\xBCn\"\n"
-        "\n"
-        "#: one:1\n"
-        "msgctxt \"one\"\n"
-        "msgid \"marks\"\n"
-        "msgstr \"\\\"Zitat\\\" & <tag> 'x' \\\\{a\\\\}\"\n"
-        "\n"
-        "#. placeholders: {Width}\n"
-        "#: one:2\n"
-        "msgctxt \"one\"\n"
-        "msgid \"lines\"\n"
-        "msgstr \"\"\n"
-        "\"Breite: {Width}\\n\"\n"
-        "\"Farbe\\r\\n\"\n"
-        "\"Ende\"\n"
-        "\n"
-        "#: one:3\n"
-        "msgctxt \"one\"\n"
-        "msgid \"backslashes\"\n"
-        "msgstr \"eine \\\\n Sequenz, C:\\\\\\\\n, a\\\\b \\\\\"\n";
-    ASSERT_GE(po.size(), entries.size());
-    EXPECT_EQ(po.substr(po.size() - entries.size()), entries);
+    // The entries' layout is gettext's own (msgcat and msgmerge leave the module's export byte for byte as
+    // it is: ktcat_gettext_round_trip), their texts read back (KtcatRead), and their comments, references
+    // and context are pinned by the template below.
     // A text that ends in its only line break stays on one line; control characters are escaped as
     // gettext escapes them.
     const std::string odd = ExportPo({{u"c", {{u"k", u"x\n"}, {u"l", u"\x01\a\b\f\v"}}}}, Dated);

@@ -4,35 +4,19 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <future>
 #include <string>
 #include <thread>
 
 #include "platform/platform.h"
 #include "platform/posix/clipboard_standin.h"
+#include "tests/support/clean_clipboard.h"
 
 using namespace kt::platform;
 
 namespace {
 
-class ClipboardStandIn : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(ClipboardOpen(nullptr));
-        ClipboardEmpty();
-        ASSERT_TRUE(ClipboardClose());
-        liveBefore_ = GlobalMemoryLiveBlocks();
-    }
-    void TearDown() override {
-        SetGlobalMemoryLimit(SIZE_MAX);
-        if (ClipboardOpen(nullptr)) {
-            ClipboardEmpty();
-            ClipboardClose();
-        }
-        EXPECT_EQ(GlobalMemoryLiveBlocks(), liveBefore_);
-    }
-    size_t liveBefore_ = 0;
-};
+// (The clean-up checks that the clipboard is not left open and that no block leaks.)
+using ClipboardStandIn = kt::test::CleanClipboard;
 
 }  // namespace
 
@@ -101,7 +85,6 @@ TEST_F(ClipboardStandIn, OneHolderAtATime) {
     EXPECT_TRUE(ClipboardOpen(&window)) << "the holder may open again";
     EXPECT_FALSE(ClipboardOpen(&otherWindow));
     EXPECT_FALSE(ClipboardOpen(nullptr));
-    std::promise<void> opened, done;
     std::thread other([&] {
         EXPECT_FALSE(ClipboardOpen(&window)) << "the same window on another thread";
         EXPECT_FALSE(ClipboardClose());
@@ -111,16 +94,7 @@ TEST_F(ClipboardStandIn, OneHolderAtATime) {
     EXPECT_TRUE(ClipboardClose());
     EXPECT_FALSE(ClipboardClose()) << "one close ends both opens";
 
-    std::thread holder([&] {
-        ASSERT_TRUE(ClipboardOpen(nullptr));
-        opened.set_value();
-        done.get_future().wait();
-        ClipboardClose();
-    });
-    opened.get_future().wait();
-    EXPECT_FALSE(ClipboardOpen(nullptr));
-    done.set_value();
-    holder.join();
+    kt::test::WhileAnotherThreadHoldsTheClipboard([] { EXPECT_FALSE(ClipboardOpen(nullptr)); });
     EXPECT_TRUE(ClipboardOpen(nullptr));
     ClipboardClose();
 }

@@ -15,10 +15,8 @@ using kt::test::ResetAllocations;
 namespace {
 
 template <class S>
-class Builder : public ::testing::Test {
+class Builder : public kt::test::ModeTest<S> {
   protected:
-    using Char = typename S::CharType;
-    static std::basic_string<Char> L(const char* ascii) { return test::Ascii<Char>(ascii); }
     static bool IsInline(const S& s) { return !s.IsNull() && block::Flags(s.Data()) & NotOwned; }
 };
 
@@ -29,7 +27,7 @@ TYPED_TEST_SUITE(Builder, kt::test::AllModes);
 TYPED_TEST(Builder, DoublesWithAFloorOf1024) {
     TypeParam target;
     KTStringBuilder builder(target);
-    auto ten = this->L("0123456789");
+    auto ten = this->T("0123456789");
     builder.Append(ten.c_str());
     EXPECT_EQ(target.Capacity(), 1024);
     EXPECT_EQ(target.Length(), 10) << "the length query scans to the terminator the builder wrote";
@@ -46,7 +44,7 @@ TYPED_TEST(Builder, DoublesWithAFloorOf1024) {
 TYPED_TEST(Builder, GrowsByTheIncrement) {
     TypeParam target;
     KTStringBuilder builder(target, 100);
-    auto text = this->L(std::string(150, 'x').c_str());
+    auto text = this->T(std::string(150, 'x').c_str());
     builder.Append(text.c_str(), 150);
     EXPECT_EQ(target.Capacity(), 250);
     builder.Append(text.c_str(), 100);
@@ -58,14 +56,14 @@ TYPED_TEST(Builder, GrowsByTheIncrement) {
 
 TYPED_TEST(Builder, CountingModeOnlyMeasures) {
     using Char = typename TypeParam::CharType;
-    auto start = this->L("keep");
+    auto start = this->T("keep");
     TypeParam target(start.c_str());
     const Char* data = target.Data();
     KTStringBuilder builder(target);
     ASSERT_TRUE(builder.NextPass());
     EXPECT_FALSE(builder.Writing());
     ResetAllocations();
-    builder.Append(this->L("hello").c_str()).AppendCodePoint(0x20AC).Append(this->L("xyz").c_str(), -1);
+    builder.Append(this->T("hello").c_str()).AppendCodePoint(0x20AC).Append(this->T("xyz").c_str(), -1);
     const uint32_t codePointUnits = std::is_same_v<Char, char> ? 3 : 1;
     EXPECT_EQ(builder.Position(), 4 + 5 + codePointUnits + 3);
     EXPECT_EQ(Allocations().allocations, 0);
@@ -81,7 +79,7 @@ TYPED_TEST(Builder, TwoPassesAllocateOnce) {
     while (builder.NextPass()) {
         ++passes;
         EXPECT_EQ(builder.Writing(), passes == 2);
-        builder.Append(this->L("abc").c_str()).Append(this->L("de").c_str());
+        builder.Append(this->T("abc").c_str()).Append(this->T("de").c_str());
         if (passes == 1) {
             EXPECT_EQ(builder.Position(), 5u);
             EXPECT_TRUE(target.IsNull() || this->IsInline(target)) << "counting touches nothing";
@@ -89,7 +87,7 @@ TYPED_TEST(Builder, TwoPassesAllocateOnce) {
     }
     EXPECT_EQ(passes, 2);
     EXPECT_FALSE(builder.NextPass());
-    EXPECT_TRUE(target == this->L("abcde").c_str());
+    EXPECT_TRUE(target == this->T("abcde").c_str());
     if (this->IsInline(target)) {
         EXPECT_EQ(Allocations().allocations, 0);
     } else {
@@ -99,17 +97,17 @@ TYPED_TEST(Builder, TwoPassesAllocateOnce) {
 }
 
 TYPED_TEST(Builder, StartsBehindExistingContents) {
-    auto start = this->L("prefix:");
+    auto start = this->T("prefix:");
     TypeParam target(start.c_str());
     KTStringBuilder builder(target, 0);
     EXPECT_EQ(builder.StartPosition(), 7u);
-    while (builder.NextPass()) builder.Append(this->L("one,").c_str()).Append(target);
+    while (builder.NextPass()) builder.Append(this->T("one,").c_str()).Append(target);
     // The second pass appends the target to itself: its contents are read before they move.
-    EXPECT_TRUE(target == this->L("prefix:one,prefix:one,").c_str());
+    EXPECT_TRUE(target == this->T("prefix:one,prefix:one,").c_str());
 }
 
 TYPED_TEST(Builder, AppendsTheTargetToItselfAcrossGrowth) {
-    TypeParam target(this->L("abcdefghij").c_str());
+    TypeParam target(this->T("abcdefghij").c_str());
     KTStringBuilder builder(target);
     for (int i = 0; i < 8; ++i) builder.Append(target.Data(), static_cast<int32_t>(builder.Position()));
     EXPECT_EQ(target.Length(), 2560);
@@ -140,7 +138,7 @@ TYPED_TEST(Builder, CodePointsAddTheSameUnitsInBothPasses) {
         std::basic_string<Char> units;
     } cases[] = {
         {0, std::basic_string<Char>(1, Char(0))},
-        {0x41, this->L("A")},
+        {0x41, this->T("A")},
         {0x20AC, utf8 ? std::basic_string<Char>{Char(0xE2), Char(0x82), Char(0xAC)}
                       : std::basic_string<Char>{Char(0x20AC)}},
         {0x1F600, utf8 ? std::basic_string<Char>{Char(0xF0), Char(0x9F), Char(0x98), Char(0x80)}
@@ -149,16 +147,16 @@ TYPED_TEST(Builder, CodePointsAddTheSameUnitsInBothPasses) {
         {0x110000, {}},
     };
     for (const auto& c : cases) {
-        TypeParam target(this->L("<").c_str());
+        TypeParam target(this->T("<").c_str());
         KTStringBuilder builder(target);
         uint32_t counted = 0;
         while (builder.NextPass()) {
-            builder.AppendCodePoint(c.codePoint).Append(this->L(">").c_str());
+            builder.AppendCodePoint(c.codePoint).Append(this->T(">").c_str());
             if (!builder.Writing()) counted = builder.Position();
         }
         EXPECT_EQ(counted, 2 + c.units.size()) << std::hex << c.codePoint;
         EXPECT_EQ(builder.Position(), counted) << std::hex << c.codePoint;
-        EXPECT_EQ(std::basic_string<Char>(target.Data(), counted), this->L("<") + c.units + this->L(">"))
+        EXPECT_EQ(std::basic_string<Char>(target.Data(), counted), this->T("<") + c.units + this->T(">"))
             << std::hex << c.codePoint;
     }
 }

@@ -34,11 +34,7 @@ bool NullDataIsZero() {
 // ---- behaviour shared by both widths and all four storage modes --------------------------------------
 
 template <class S>
-class StringModes : public ::testing::Test {
-  protected:
-    using Char = typename S::CharType;
-    std::basic_string<Char> L(const char* ascii) { return Ascii<Char>(ascii); }
-};
+class StringModes : public kt::test::ModeTest<S> {};
 
 TYPED_TEST_SUITE(StringModes, kt::test::AllModes);
 
@@ -48,9 +44,9 @@ TYPED_TEST(StringModes, EmptyFormsAllocateNothing) {
     {
         TypeParam a;
         TypeParam b(static_cast<const Char*>(nullptr));
-        auto empty = this->L("");
+        auto empty = this->T("");
         TypeParam c(empty.c_str());
-        auto text = this->L("abc");
+        auto text = this->T("abc");
         TypeParam d(text.c_str(), -3);
         TypeParam e(text.c_str(), 0);
         TypeParam f(KTCapacity{0});
@@ -72,36 +68,36 @@ TYPED_TEST(StringModes, EmptyFormsAllocateNothing) {
 }
 
 TYPED_TEST(StringModes, ConstructAssignAppendKeepContents) {
-    auto abc = this->L("abc");
+    auto abc = this->T("abc");
     TypeParam s(abc.c_str());
     EXPECT_EQ(s.Length(), 3);
     EXPECT_TRUE(s == abc.c_str());
 
-    s += this->L("defg").c_str();
-    EXPECT_TRUE(s == this->L("abcdefg").c_str());
+    s += this->T("defg").c_str();
+    EXPECT_TRUE(s == this->T("abcdefg").c_str());
     EXPECT_EQ(s.Length(), 7);
 
     TypeParam copy(s);
     copy += 'x';
-    EXPECT_TRUE(copy == this->L("abcdefgx").c_str());
-    EXPECT_TRUE(s == this->L("abcdefg").c_str()) << "a write to a copy must not show in the original";
+    EXPECT_TRUE(copy == this->T("abcdefgx").c_str());
+    EXPECT_TRUE(s == this->T("abcdefg").c_str()) << "a write to a copy must not show in the original";
 
-    s = this->L("zz").c_str();
-    EXPECT_TRUE(s == this->L("zz").c_str());
+    s = this->T("zz").c_str();
+    EXPECT_TRUE(s == this->T("zz").c_str());
     s.Assign(abc.c_str(), 2);
-    EXPECT_TRUE(s == this->L("ab").c_str());
+    EXPECT_TRUE(s == this->T("ab").c_str());
     s += s;  // the operand is the string itself, which may move when it grows
-    EXPECT_TRUE(s == this->L("abab").c_str());
+    EXPECT_TRUE(s == this->T("abab").c_str());
     s.Append(s.Data() + 1, 2);
-    EXPECT_TRUE(s == this->L("ababba").c_str());
-    s = KTString<typename TypeParam::CharType>(this->L("other mode").c_str());
-    EXPECT_TRUE(s == this->L("other mode").c_str());
+    EXPECT_TRUE(s == this->T("ababba").c_str());
+    s = KTString<typename TypeParam::CharType>(this->T("other mode").c_str());
+    EXPECT_TRUE(s == this->T("other mode").c_str());
 }
 
 TYPED_TEST(StringModes, AppendGrowsExactly) {
     using Char = typename TypeParam::CharType;
     TypeParam s;
-    auto piece = this->L("0123456789");
+    auto piece = this->T("0123456789");
     for (int i = 1; i <= 4; ++i) {
         s += piece.c_str();
         EXPECT_EQ(s.Length(), 10 * i);
@@ -145,13 +141,13 @@ TYPED_TEST(StringModes, Latin1CharactersAndCodePoints) {
 
 TYPED_TEST(StringModes, CountedConstructors) {
     using Char = typename TypeParam::CharType;
-    auto text = this->L("hello");
+    auto text = this->T("hello");
     TypeParam piece(text.c_str(), 3);
-    EXPECT_TRUE(piece == this->L("hel").c_str());
+    EXPECT_TRUE(piece == this->T("hel").c_str());
     TypeParam all(text.c_str(), ToEnd);
     EXPECT_EQ(all.Length(), 5);
     TypeParam range(text.c_str() + 1, text.c_str() + 4);
-    EXPECT_TRUE(range == this->L("ell").c_str());
+    EXPECT_TRUE(range == this->T("ell").c_str());
     // Units are copied as they are, embedded terminators included.
     Char withNul[] = {'a', 0, 'b', 0};
     TypeParam embedded(withNul, 3);
@@ -183,7 +179,7 @@ TYPED_TEST(StringModes, SetStringEndOnEmptyValue) {
 }
 
 TYPED_TEST(StringModes, LengthIsRescannedWhenNotCached) {
-    auto text = this->L("abcdef");
+    auto text = this->T("abcdef");
     TypeParam s(text.c_str());
     s.EnsureCapacity(6, true);
     s.Data()[3] = 0;
@@ -195,7 +191,7 @@ TYPED_TEST(StringModes, LengthIsRescannedWhenNotCached) {
 }
 
 TYPED_TEST(StringModes, MoveLeavesSourceEmpty) {
-    auto text = this->L("a text longer than eight units");
+    auto text = this->T("a text longer than eight units");
     TypeParam source(text.c_str());
     TypeParam target(std::move(source));
     EXPECT_TRUE(target == text.c_str());
@@ -208,7 +204,7 @@ TYPED_TEST(StringModes, MoveLeavesSourceEmpty) {
 }
 
 TYPED_TEST(StringModes, ClearKeepsBlockEmptyDropsIt) {
-    auto text = this->L("some text that is long");
+    auto text = this->T("some text that is long");
     TypeParam s(text.c_str());
     s.Clear();
     EXPECT_EQ(s.Length(), 0);
@@ -224,8 +220,8 @@ TYPED_TEST(StringModes, FailedAllocationRaisesTheStringErrorAndKeepsTheString) {
     using Char = typename TypeParam::CharType;
     constexpr bool borrowed = std::is_same_v<TypeParam, KTStringBorrowed<Char>>;
     constexpr bool shared = std::is_same_v<TypeParam, KTStringShared<Char>>;
-    const auto text = this->L("abc");
-    const auto longer = this->L("a longer text that needs a new block");
+    const auto text = this->T("abc");
+    const auto longer = this->T("a longer text that needs a new block");
     using Path = std::pair<const char*, std::function<void(TypeParam&)>>;
     std::vector<Path> paths = {
         {"append", [&](TypeParam& s) { s += longer.c_str(); }},

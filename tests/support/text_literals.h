@@ -35,6 +35,16 @@ using AllModes = ::testing::Types<KTString<char>, KTString<char16_t>, KTStringIn
 using Modes16 = ::testing::Types<KTString<char16_t>, KTStringInline<char16_t, 8>, KTStringShared<char16_t>,
                                  KTStringBorrowed<char16_t>>;
 
+// The fixture of a typed test over storage modes S: T("...") is ASCII text in the mode's width, Make("...") a
+// string of the mode.
+template <class S>
+class ModeTest : public ::testing::Test {
+  protected:
+    using Char = typename S::CharType;
+    static std::basic_string<Char> T(std::string_view ascii) { return Ascii<Char>(ascii); }
+    static S Make(std::string_view ascii) { return S(Ascii<Char>(ascii).c_str()); }
+};
+
 // The units of a string (without the terminator) as a standard string, for comparisons that print well.
 template <class Char, class S>
 std::basic_string<Char> Units(const KTStringT<Char, S>& s) {

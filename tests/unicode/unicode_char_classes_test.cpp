@@ -61,7 +61,8 @@ TEST(UnicodeCategories, EachGroupIsTheUnionOfItsMembers) {
     }
 }
 
-// Code points at the edges of the categories and classes, in and out.
+// Code points at the edges of the categories and classes, in and out (the classes pinned range by range
+// in UnicodeEscapeClasses.Definitions left out).
 TEST(UnicodeCharClasses, Membership) {
     const UnicodeCharClasses& c = Classes();
     const struct {
@@ -81,11 +82,9 @@ TEST(UnicodeCharClasses, Membership) {
         {c.NameStart(),
          {':', '_', 'A', 0x10000, 0xEFFFF},
          {0xD7, 0xF7, 0x37E, 0x2000, 0x3000, '-', '0', 0xF0000}},
-        {c.AsciiWord(), {'_', '0', 'z'}, {0xB2}},
         {c.Word(), {0xB2, 0x300}, {'_'}},  // "_" is a connector punctuation
         {c.Digit(), {0x660, 0x669}, {0xB2}},
         {c.Printable(), {0x20, 0xA0}, {0x300, 0x09, 0xE000, 0xFFFE}},
-        {c.XmlChar(), {0x09, 0xFFFD, 0x10FFFF}, {0x00, 0xFFFE, 0xFFFF, 0xD800, 0xDFFF}},
     };
     for (size_t row = 0; row < std::size(rows); ++row) {
         for (uint32_t in : rows[row].in)

@@ -4,17 +4,16 @@
 
 #include <cstdint>
 #include <cstring>
-#include <future>
 #include <string>
 #include <string_view>
-#include <thread>
 
-#include "platform/posix/clipboard_standin.h"
+#include "tests/support/clean_clipboard.h"
 #include "tests/support/text_literals.h"
 
 using namespace kt;
 using kt::test::Ascii;
 using kt::test::Units;
+using kt::test::WhileAnotherThreadHoldsTheClipboard;
 namespace pf = kt::platform;
 
 namespace {
@@ -22,23 +21,8 @@ namespace {
 template <class Char>
 constexpr uint32_t FormatFor = sizeof(Char) == 1 ? ClipboardFormatText : ClipboardFormatUnicodeText;
 
-// Every test starts with an empty clipboard that nobody holds and checks that it leaves no block behind
-// but those the clipboard itself holds.
-class ClipboardTest : public ::testing::Test {
+class ClipboardTest : public kt::test::CleanClipboard {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(pf::ClipboardOpen(nullptr));
-        pf::ClipboardEmpty();
-        ASSERT_TRUE(pf::ClipboardClose());
-        liveBefore_ = pf::GlobalMemoryLiveBlocks();
-    }
-    void TearDown() override {
-        pf::SetGlobalMemoryLimit(SIZE_MAX);
-        ASSERT_TRUE(pf::ClipboardOpen(nullptr)) << "the clipboard was left open";
-        pf::ClipboardEmpty();
-        pf::ClipboardClose();
-        EXPECT_EQ(pf::GlobalMemoryLiveBlocks(), liveBefore_) << "a block leaked";
-    }
     // The block the clipboard holds for `format` and its size (0 when none).
     static size_t ClipboardBlockSize(uint32_t format) {
         if (!pf::ClipboardOpen(nullptr)) return 0;
@@ -46,25 +30,7 @@ class ClipboardTest : public ::testing::Test {
         pf::ClipboardClose();
         return size;
     }
-
-    size_t liveBefore_ = 0;
 };
-
-// Runs `holdWhile` while another thread holds the clipboard open.
-template <class Action>
-void WhileAnotherThreadHoldsTheClipboard(Action holdWhile) {
-    std::promise<void> opened, done;
-    std::thread holder([&] {
-        ASSERT_TRUE(pf::ClipboardOpen(nullptr));
-        opened.set_value();
-        done.get_future().wait();
-        pf::ClipboardClose();
-    });
-    opened.get_future().wait();
-    holdWhile();
-    done.set_value();
-    holder.join();
-}
 
 }  // namespace
 

@@ -26,12 +26,7 @@ std::string ReferenceLineEndings(const std::string& text, const std::string& tar
 // --- line endings, over both widths and all storage modes ----------------------------------------------
 
 template <class S>
-class LineEndings : public ::testing::Test {
-  protected:
-    using Char = typename S::CharType;
-    static S Make(std::string_view ascii) { return S(Ascii<Char>(ascii).c_str()); }
-    static std::basic_string<Char> W(std::string_view ascii) { return Ascii<Char>(ascii); }
-};
+class LineEndings : public kt::test::ModeTest<S> {};
 TYPED_TEST_SUITE(LineEndings, kt::test::AllModes);
 
 // Every break made the target, for each target and mixed texts of CR, LF and CR LF.
@@ -53,7 +48,7 @@ TYPED_TEST(LineEndings, MatchesTheStandardLibraryOnRandomTexts) {
         for (char& c : shape) c = alphabet[random() % (random() % 2 ? 6 : 3)];
         for (const char* target : {"\r\n", "\r", "\n"}) {
             TypeParam s(units(shape).c_str());
-            ConvertLineEndings(s, this->W(target).c_str());
+            ConvertLineEndings(s, this->T(target).c_str());
             ASSERT_EQ(Units(s), units(ReferenceLineEndings(shape, target)));
         }
         const std::basic_string<Char> text = units(shape);
@@ -71,11 +66,11 @@ TYPED_TEST(LineEndings, OtherTargetsAndCorrectTextsLeaveTheBlockAlone) {
     ConvertLineEndings(s, LineEndingCRLF<Char>);
     EXPECT_EQ(s.Data(), block) << "only CR LF already: not copied";
     for (const char* target : {"", "x", "\n\r", "\r\n\r", "\r\r"}) {
-        ConvertLineEndings(s, this->W(target).c_str());
-        EXPECT_EQ(Units(s), this->W("one\r\ntwo\r\n")) << "target \"" << target << "\"";
+        ConvertLineEndings(s, this->T(target).c_str());
+        EXPECT_EQ(Units(s), this->T("one\r\ntwo\r\n")) << "target \"" << target << "\"";
     }
     ConvertLineEndings(s, static_cast<const Char*>(nullptr));
-    EXPECT_EQ(Units(s), this->W("one\r\ntwo\r\n"));
+    EXPECT_EQ(Units(s), this->T("one\r\ntwo\r\n"));
     EXPECT_EQ(s.Data(), block);
 
     auto empty = this->Make("");
@@ -86,20 +81,20 @@ TYPED_TEST(LineEndings, OtherTargetsAndCorrectTextsLeaveTheBlockAlone) {
 
 TYPED_TEST(LineEndings, FromASourceText) {
     using Char = typename TestFixture::Char;
-    const auto source = this->W("p\rq\n");
+    const auto source = this->T("p\rq\n");
     for (const char* target : {"\r\n", "\n"}) {
         auto s = this->Make("previous contents");
-        ConvertLineEndings(s, source.c_str(), this->W(target).c_str());
-        EXPECT_EQ(Units(s), this->W(ReferenceLineEndings("p\rq\n", target)));
+        ConvertLineEndings(s, source.c_str(), this->T(target).c_str());
+        EXPECT_EQ(Units(s), this->T(ReferenceLineEndings("p\rq\n", target)));
     }
     auto unchanged = this->Make("a\r\nb");
-    ConvertLineEndings(unchanged, this->W("c\r\nd").c_str(), LineEndingCRLF<Char>);
-    EXPECT_EQ(Units(unchanged), this->W("c\r\nd")) << "correct breaks are still copied from another source";
+    ConvertLineEndings(unchanged, this->T("c\r\nd").c_str(), LineEndingCRLF<Char>);
+    EXPECT_EQ(Units(unchanged), this->T("c\r\nd")) << "correct breaks are still copied from another source";
     ConvertLineEndings(unchanged, static_cast<const Char*>(nullptr), LineEndingLF<Char>);
     EXPECT_EQ(unchanged.Length(), 0) << "a null source is the empty text";
     auto kept = this->Make("kept");
-    ConvertLineEndings(kept, this->W("x\ny").c_str(), this->W("\t").c_str());
-    EXPECT_EQ(Units(kept), this->W("kept"));
+    ConvertLineEndings(kept, this->T("x\ny").c_str(), this->T("\t").c_str());
+    EXPECT_EQ(Units(kept), this->T("kept"));
 }
 
 TYPED_TEST(LineEndings, SourceInsideTheStringItself) {
@@ -107,11 +102,11 @@ TYPED_TEST(LineEndings, SourceInsideTheStringItself) {
     for (const char* target : {"\r\n", "\n"}) {
         auto s = this->Make("head\nx\ny\rz");
         const KTTextPiece<Char> tail(s.Data() + 5, 5);  // "x\ny\rz"
-        ConvertLineEndings(s, tail, this->W(target).c_str());
-        EXPECT_EQ(Units(s), this->W(ReferenceLineEndings("x\ny\rz", target)));
+        ConvertLineEndings(s, tail, this->T(target).c_str());
+        EXPECT_EQ(Units(s), this->T(ReferenceLineEndings("x\ny\rz", target)));
         auto prefix = this->Make("a\nb\nc");
-        ConvertLineEndings(prefix, KTTextPiece<Char>(prefix.Data(), 3), this->W(target).c_str());
-        EXPECT_EQ(Units(prefix), this->W(ReferenceLineEndings("a\nb", target)));
+        ConvertLineEndings(prefix, KTTextPiece<Char>(prefix.Data(), 3), this->T(target).c_str());
+        EXPECT_EQ(Units(prefix), this->T(ReferenceLineEndings("a\nb", target)));
     }
 }
 
@@ -122,10 +117,10 @@ TYPED_TEST(LineEndings, ConditionalFormConvertsOnlyForeignBreaks) {
     ConvertLineEndingsIfNeeded(s, LineEndingLF<Char>);
     EXPECT_EQ(s.Data(), block);
     ConvertLineEndingsIfNeeded(s, LineEndingCR<Char>);
-    EXPECT_EQ(Units(s), this->W("a\rb\r"));
+    EXPECT_EQ(Units(s), this->T("a\rb\r"));
     auto none = this->Make("no breaks");
     ConvertLineEndingsIfNeeded(none, LineEndingCRLF<Char>);
-    EXPECT_EQ(Units(none), this->W("no breaks"));
+    EXPECT_EQ(Units(none), this->T("no breaks"));
 }
 
 // Shared and borrowed strings must not write into characters that someone else still reads.
@@ -137,20 +132,20 @@ TYPED_TEST_SUITE(LineEndingsOwnership, ForeignModes);
 TYPED_TEST(LineEndingsOwnership, SharedAndBorrowedCharactersStayIntact) {
     using Char = typename TestFixture::Char;
     for (const char* target : {"\r\n", "\n"}) {
-        KTStringShared<Char> first(this->W("a\rb").c_str());
+        KTStringShared<Char> first(this->T("a\rb").c_str());
         KTStringShared<Char> second = first;
         ASSERT_EQ(first.Data(), second.Data());
-        ConvertLineEndings(second, this->W(target).c_str());
-        EXPECT_EQ(Units(first), this->W("a\rb"));
-        EXPECT_EQ(Units(second), this->W(ReferenceLineEndings("a\rb", target)));
+        ConvertLineEndings(second, this->T(target).c_str());
+        EXPECT_EQ(Units(first), this->T("a\rb"));
+        EXPECT_EQ(Units(second), this->T(ReferenceLineEndings("a\rb", target)));
 
-        const auto foreign = this->W("c\rd\r\n");
+        const auto foreign = this->T("c\rd\r\n");
         KTStringBorrowed<Char> borrowed(Borrow, foreign.c_str());
-        ConvertLineEndings(borrowed, this->W(target).c_str());
-        EXPECT_EQ(foreign, this->W("c\rd\r\n"));
-        EXPECT_EQ(Units(borrowed), this->W(ReferenceLineEndings("c\rd\r\n", target)));
+        ConvertLineEndings(borrowed, this->T(target).c_str());
+        EXPECT_EQ(foreign, this->T("c\rd\r\n"));
+        EXPECT_EQ(Units(borrowed), this->T(ReferenceLineEndings("c\rd\r\n", target)));
     }
-    KTStringShared<Char> first(this->W("x\r\n").c_str());
+    KTStringShared<Char> first(this->T("x\r\n").c_str());
     KTStringShared<Char> second = first;
     ConvertLineEndingsIfNeeded(second, LineEndingCRLF<Char>);
     EXPECT_EQ(second.Holders(), 1) << "nothing to convert: the block stays shared";
@@ -246,13 +241,11 @@ class QuotedPrintable : public ::testing::Test {
 };
 TYPED_TEST_SUITE(QuotedPrintable, kt::test::Modes16);
 
+// Escaped "=", no dot at a line's start, no blank at its end and every break as CR LF: on random text in
+// RandomBytesStayWithinLinesAndDecodeBack. The rows here take what decoding back would not show.
 TYPED_TEST(QuotedPrintable, EscapesAndLineBreaks) {
     EXPECT_EQ(this->Encode(u"plain text, 1+1 <ok>\tend"), u"plain text, 1+1 <ok>\tend");
-    EXPECT_EQ(this->Encode(u".\r\n."), u"=2E\r\n=2E");
     EXPECT_EQ(this->Encode(u"a.b"), u"a.b") << "a dot inside a line stays";
-    EXPECT_EQ(this->Encode(u"a \r\nb"), u"a=20\r\nb");
-    EXPECT_EQ(this->Encode(u"a\t\rb"), u"a=09\r\nb") << "a lone CR is a line break too";
-    EXPECT_EQ(this->Encode(u"a= b"), u"a=3D b");
     EXPECT_EQ(this->Encode(u"a\nb"), u"a=0Ab");
     EXPECT_EQ(this->Encode(u"\r\n\n"), u"\r\n=0A") << "only the LF right after a CR is skipped";
     EXPECT_EQ(this->Encode(std::u16string(u"\x00e9\x007f\x0001", 3)), u"=E9=7F=01");

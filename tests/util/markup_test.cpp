@@ -18,12 +18,7 @@ using kt::test::ResetAllocations;
 using kt::test::Units;
 
 template <class S>
-class Markup : public ::testing::Test {
-  protected:
-    using Char = typename S::CharType;
-    static std::basic_string<Char> T(const char* ascii) { return Ascii<Char>(ascii); }
-    static S Make(const char* ascii) { return S(Ascii<Char>(ascii).c_str()); }
-};
+class Markup : public kt::test::ModeTest<S> {};
 TYPED_TEST_SUITE(Markup, kt::test::AllModes);
 
 // The escapers' rules (quotes, controls, extra characters, line breaks, code points and units beyond

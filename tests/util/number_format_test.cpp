@@ -124,7 +124,6 @@ TYPED_TEST(Widths, HexSizesPrefixesAndFills) {
     const auto percent = Ascii<Char>("%");
     EXPECT_EQ(Hex<Char>(255, 8, true, prefix.c_str(), 0, Char(' ')), "0xFF");
     EXPECT_EQ(Hex<Char>(0, 8, true, prefix.c_str(), 0, Char(' ')), "0x0");
-    EXPECT_EQ(Hex<Char>(0xABCDEF, 4, false, nullptr, 0, Char(' ')), "abcdef");
     EXPECT_EQ(Hex<Char>(0x1234, 1, true, nullptr, 0, Char(' ')), "34") << "size 1 keeps 8 bits";
     EXPECT_EQ(Hex<Char>(0x123456, 2, true, nullptr, 0, Char(' ')), "3456");
     EXPECT_EQ(Hex<Char>(0x1'0000'00FFull, 4, true, nullptr, 0, Char(' ')), "FF") << "size 4 ignores high";
@@ -253,10 +252,11 @@ std::string Double(double value, int32_t decimals, bool roundHalfUp = true, doub
 }
 }  // namespace
 
+// Values that are no tie, with padded decimals, against printf: MatchesPrintfOnRandomValues. The rows here
+// take ties, trimmed zeros, signs of zero, truncation and the tolerance.
 TEST(FormatDouble, WorkedExamples) {
     EXPECT_EQ(Double(0.125, 2), "0.13");
     EXPECT_EQ(Double(2.675, 2), "2.67") << "the stored double lies just below 2.675";
-    EXPECT_EQ(Double(12345.678, 1), "12345.7");
     EXPECT_EQ(Double(0.999, 2), "1");
     EXPECT_EQ(Double(-0.001, 0), "0");
     EXPECT_EQ(Double(-0.001, 0, true, 1e-9, false, true), "-0");
@@ -276,10 +276,8 @@ TEST(FormatDouble, RoundingCarriesAndTolerance) {
     EXPECT_EQ(Double(1.95, 1, false), "1.9");
     EXPECT_EQ(Double(9.999, 2), "10");
     EXPECT_EQ(Double(99.5, 0), "100");
-    EXPECT_EQ(Double(99.4, 0), "99");
     EXPECT_EQ(Double(-99.5, 0), "-100");
     EXPECT_EQ(Double(0.5, 0, false), "0");
-    EXPECT_EQ(Double(3.14159, 4), "3.1416");
     EXPECT_EQ(Double(3.14159, 4, false), "3.1415");
     EXPECT_EQ(Double(0.1, 5), "0.1");
     EXPECT_EQ(Double(0.1, 5, true, 1e-9, true), "0.10000");
@@ -292,7 +290,6 @@ TEST(FormatDouble, RoundingCarriesAndTolerance) {
     EXPECT_EQ(Double(1.0 - 1e-12, 3, false), "1") << "within epsilon of 1 carries";
     EXPECT_EQ(Double(1e-12, 3, false, 1e-9, false, true), "0");
     EXPECT_EQ(Double(-1e-12, 3, false, 1e-9, false, true), "-0") << "within epsilon of 0 is zero";
-    EXPECT_EQ(Double(1234567.0, 0), "1234567");
     EXPECT_EQ(Double(0.0, 0, true, 1e-9, false, false, true), "0.0");
     EXPECT_EQ(Double(-0.0, 2), "0");
     EXPECT_EQ(Double(-0.0, 2, true, 1e-9, false, true), "-0");
@@ -395,19 +392,13 @@ TEST(Alphabetic, BijectiveBase26) {
         s.ToAlphabetic(value, upper);
         return std::string(s.ToView());
     };
-    EXPECT_EQ(label(1), "A");
-    EXPECT_EQ(label(26), "Z");
-    EXPECT_EQ(label(27), "AA");
-    EXPECT_EQ(label(52), "AZ");
-    EXPECT_EQ(label(53), "BA");
-    EXPECT_EQ(label(702), "ZZ");
-    EXPECT_EQ(label(703), "AAA");
     EXPECT_EQ(label(28, false), "ab");
     EXPECT_EQ(label(0), "");
     EXPECT_EQ(s.Data(), block) << "clearing keeps the block";
     EXPECT_EQ(label(-3), "");
-    // Reading the labels back as bijective base-26 numbers gives the values again.
-    for (int32_t value : {1, 25, 26, 27, 675, 676, 677, 18278, 18279, 123456789, 2147483647}) {
+    // Reading the labels back as bijective base-26 numbers gives the values again, at each change of length.
+    for (int32_t value :
+         {1, 25, 26, 27, 52, 53, 675, 676, 677, 702, 703, 18278, 18279, 123456789, 2147483647}) {
         std::string text = label(value);
         int64_t back = 0;
         for (char c : text) back = back * 26 + (c - 'A' + 1);
