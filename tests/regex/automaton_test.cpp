@@ -156,12 +156,7 @@ void ExpectSameAnswers(uint32_t seed, int patterns, int subjects) {
     for (int i = 0; i < patterns; ++i) {
         const std::string pattern8 = generator.Pattern();
         const std::basic_string<Char> pattern(pattern8.begin(), pattern8.end());
-        CharSubstitution<Char> none;
-        const Char nothing[1] = {0};
-        if (pattern.empty() || regex_detail::SearchUnits(none, nothing, 0, pattern.c_str(), false,
-                                                         regex_detail::Matchers::LibraryOnly)
-                                       .end == regex_detail::SearchEnd::InvalidPattern)
-            continue;
+        if (!KTPattern<Char>(pattern.c_str()).IsValid()) continue;
         Declined declined = Declined::No;
         const auto automaton =
             PatternAutomaton<Char>::Build(pattern.c_str(), static_cast<int64_t>(pattern.size()), declined);

@@ -4,13 +4,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "text/regex/pattern_search.h"
-
-using namespace kt;
 
 #if defined(__SANITIZE_THREAD__)
 // The handler runs for a signal the test raises itself, synchronously: allocating there is safe, which
@@ -22,41 +19,36 @@ extern "C" const char* __tsan_default_options() {
 
 namespace {
 
-struct Answers {
-    int32_t found = -2;
-    bool matches = false;
-    int32_t backReference = -2;
-};
-Answers answers;
+int32_t found = -2, backReference = -2;
+bool matches = false;
 
 void SearchInHandler(int) {
     const std::string text(20000, 'a');
-    const KTStringBorrowed<char> s(Borrow, text.c_str());
-    CharSubstitution<char> none;
-    answers.found = FindRegex(s, "(a|b)+$", 0, true, none);
-    answers.matches = MatchesRegex(s, "(a|b)+", none);
+    const kt::KTStringBorrowed<char> s(kt::Borrow, text.c_str());
+    kt::CharSubstitution<char> none;
+    found = kt::FindRegex(s, "(a|b)+$", 0, true, none);
+    matches = kt::MatchesRegex(s, "(a|b)+", none);
     // The library's matcher would recurse once per unit here: on an unknown stack that is a limit.
-    answers.backReference = FindRegex(s, "(a)\\1+$", 0, true, none);
+    backReference = kt::FindRegex(s, "(a)\\1+$", 0, true, none);
 }
 
 }  // namespace
 
 TEST(SignalStack, SearchesOnA64KiBAlternateStack) {
     std::vector<char> stack(64 * 1024);
-    stack_t alternate{};
+    stack_t alternate{}, previous{};
     alternate.ss_sp = stack.data();
     alternate.ss_size = stack.size();
-    stack_t previous{};
     ASSERT_EQ(sigaltstack(&alternate, &previous), 0);
-    struct sigaction action {};
+    struct sigaction action {
+    }, before{};
     action.sa_handler = SearchInHandler;
     action.sa_flags = SA_ONSTACK;
-    struct sigaction before {};
     ASSERT_EQ(sigaction(SIGUSR1, &action, &before), 0);
     raise(SIGUSR1);
     sigaction(SIGUSR1, &before, nullptr);
     sigaltstack(&previous, nullptr);
-    EXPECT_EQ(answers.found, 0);
-    EXPECT_TRUE(answers.matches);
-    EXPECT_EQ(answers.backReference, -1);
+    EXPECT_EQ(found, 0);
+    EXPECT_TRUE(matches);
+    EXPECT_EQ(backReference, -1);
 }
