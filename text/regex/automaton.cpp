@@ -719,11 +719,7 @@ class PatternAutomaton<Char>::Dfa {
         if (!earliest.complete) return std::nullopt;
         if (earliest.last < 0) return -1;
         const int32_t e = earliest.last;
-        const State& at = *forward.states_[static_cast<size_t>(earliest.state)];
-        std::vector<int32_t> kernel = at.kernel;
-        kernel.push_back(forward.graph_.start);
-        const int32_t anchored = forward.Initial(std::move(kernel), at.edge, at.lastWord, false);
-        const Scanned latest = forward.Scan(anchored, text, e, length, false);
+        const Scanned latest = forward.Scan(forward.WithoutNewStarts(earliest.state), text, e, length, false);
         if (!latest.complete) return std::nullopt;
         const int32_t f = std::max(e, latest.last);
         // Every match of the leftmost start ends between e and f: reading back, matches may end (the reverse
@@ -733,11 +729,7 @@ class PatternAutomaton<Char>::Dfa {
         const Scanned ends =
             reverse.Scan(reverse.Initial({}, f == length, wordAfter, true), text, f, e, false);
         if (!ends.complete) return std::nullopt;
-        const State& atEnd = *reverse.states_[static_cast<size_t>(ends.state)];
-        kernel = atEnd.kernel;
-        kernel.push_back(reverse.graph_.start);
-        const int32_t back = reverse.Initial(std::move(kernel), atEnd.edge, atEnd.lastWord, false);
-        const Scanned starts = reverse.Scan(back, text, e, 0, false);
+        const Scanned starts = reverse.Scan(reverse.WithoutNewStarts(ends.state), text, e, 0, false);
         if (!starts.complete) return std::nullopt;
         return starts.last >= 0 ? starts.last : ends.last;
     }
@@ -836,6 +828,15 @@ class PatternAutomaton<Char>::Dfa {
         if (textEnds && EndMatch(state)) scanned.last = limit;
         scanned.state = state;
         return scanned;
+    }
+
+    // The state that goes on from `state` at its boundary, the start there included, but adds no starts
+    // after it.
+    int32_t WithoutNewStarts(int32_t state) {
+        const State& from = *states_[static_cast<size_t>(state)];
+        std::vector<int32_t> kernel = from.kernel;
+        kernel.push_back(graph_.start);
+        return Initial(std::move(kernel), from.edge, from.lastWord, false);
     }
 
     int32_t Initial(std::vector<int32_t> kernel, bool edge, bool lastWord, bool addStarts) {
