@@ -447,7 +447,7 @@ TEST(OperationsDifferential, AgreeWithStdString) {
     };
     for (int round = 0; round < 3000; ++round) {
         // Texts longer than a block of 16 starts, and needles cut from them at any offset and length.
-        std::string text = randomText(70), needle = randomText(4), repl = randomText(5);
+        std::string text = randomText(70), needle = randomText(4), repl = randomText(round % 3 ? 5 : 24);
         if (round % 2 && !text.empty()) {
             const size_t at = rng() % text.size();
             needle = text.substr(at, 1 + rng() % std::min<size_t>(text.size() - at, 20));
@@ -477,6 +477,9 @@ TEST(OperationsDifferential, AgreeWithStdString) {
         Replace(r, needle.c_str(), repl.c_str());
         ASSERT_EQ(r.ToView(), replaced) << text << " / " << needle << " -> " << repl;
         ASSERT_EQ(r.Length(), static_cast<int32_t>(replaced.size()));
+        KTString<char16_t> wr(w);
+        Replace(wr, wneedle.c_str(), std::u16string(repl.begin(), repl.end()).c_str());
+        ASSERT_EQ(wr.ToView(), std::u16string(replaced.begin(), replaced.end()));
 
         auto count = static_cast<int32_t>(rng() % 30) - 3;
         // Mid: a negative start eats into the count.

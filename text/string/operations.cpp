@@ -214,10 +214,21 @@ template <class Char>
 void FindAllUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int32_t maxCount,
                   HitList& hits) {
     if (m <= 0 || m > n || maxCount <= 0) return;
-    UnitSearch<Char>(hay, n, needle, m).ForEach(0, [&hits, maxCount](int32_t at) {
-        hits.Add(at);
-        return hits.Size() < maxCount;
+    // Hits gather in a local batch, whose count the compiler keeps in a register: stores into the list
+    // itself could alias its count and would reload it at every hit.
+    constexpr int32_t BatchSize = 256;
+    int32_t batch[BatchSize];
+    int32_t inBatch = 0;
+    int32_t wanted = maxCount;
+    UnitSearch<Char>(hay, n, needle, m).ForEach(0, [&](int32_t at) {
+        batch[inBatch++] = at;
+        if (inBatch == BatchSize) {
+            hits.Append(batch, BatchSize);
+            inBatch = 0;
+        }
+        return --wanted > 0;
     });
+    hits.Append(batch, inBatch);
 }
 
 template <class Char>

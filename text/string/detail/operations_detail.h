@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <type_traits>
 #include <vector>
@@ -21,28 +22,37 @@ int32_t FindUnits(const Char* hay, int32_t n, const Char* needle, int32_t m, int
 // Offsets of occurrences, in order: the first few in place, so that a short text needs no allocation.
 class HitList {
   public:
-    void Add(int32_t at) {
-        if (count_ < InPlace) {
-            inPlace_[count_++] = at;
-            return;
-        }
-        if (count_ == InPlace) {
-            more_.reserve(InPlace * 32);  // a text with this many has many more, likely
-            more_.assign(inPlace_, inPlace_ + InPlace);
-        }
-        more_.push_back(at);
-        ++count_;
+    HitList() = default;
+    HitList(const HitList&) = delete;
+    HitList& operator=(const HitList&) = delete;
+
+    void Append(const int32_t* hits, int32_t count) {
+        if (count > capacity_ - count_) Grow(count);
+        std::copy(hits, hits + count, hits_ + count_);
+        count_ += count;
     }
     [[nodiscard]] int32_t Size() const { return count_; }
-    [[nodiscard]] std::span<const int32_t> Hits() const {
-        return count_ <= InPlace ? std::span<const int32_t>(inPlace_, static_cast<size_t>(count_)) : more_;
-    }
+    [[nodiscard]] std::span<const int32_t> Hits() const { return {hits_, static_cast<size_t>(count_)}; }
 
   private:
     static constexpr int32_t InPlace = 32;
+
+    // A text with this many hits likely has many more: the room grows at least fourfold.
+    void Grow(int32_t count) {
+        const int64_t wanted = std::max<int64_t>(int64_t{capacity_} * 4, int64_t{count_} + count);
+        const auto capacity = static_cast<int32_t>(std::min<int64_t>(wanted, INT32_MAX));
+        auto more = std::make_unique_for_overwrite<int32_t[]>(static_cast<size_t>(capacity));
+        std::copy(hits_, hits_ + count_, more.get());
+        more_ = std::move(more);
+        hits_ = more_.get();
+        capacity_ = capacity;
+    }
+
     int32_t inPlace_[InPlace];
+    int32_t* hits_ = inPlace_;
     int32_t count_ = 0;
-    std::vector<int32_t> more_;
+    int32_t capacity_ = InPlace;
+    std::unique_ptr<int32_t[]> more_;
 };
 
 // Adds the offsets of the first maxCount non-overlapping occurrences to `hits`, with one set-up of the

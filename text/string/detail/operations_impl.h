@@ -379,6 +379,27 @@ void KeepFrom(KTStringT<Char, S>& s, int32_t from, int32_t n) {
     std::memmove(s.Data(), s.Data() + from, (static_cast<size_t>(n - from) + 1) * sizeof(Char));
     s._SetLengthCache(n - from);
 }
+
+// Units in 16 bytes: pieces up to this long are copied as one block move.
+template <class Char>
+constexpr int32_t ShortPiece = 16 / sizeof(Char);
+
+// Copies `count` units from `from` to `to` (which do not overlap) and returns the end of the copy; the
+// ends are where each side's readable or writable room ends. The pieces between hits in text are short,
+// and a call of memcpy for each costs more than its copy: where both sides have room for a whole block,
+// the piece goes as one 16-byte move, whose bytes behind the piece the next piece writes again.
+template <class Char>
+Char* CopyPiece(Char* to, const Char* toEnd, const Char* from, const Char* fromEnd, int32_t count) {
+    constexpr int32_t Block = ShortPiece<Char>;
+    if (count <= Block && fromEnd - from >= Block && toEnd - to >= Block) {
+        unsigned char block[16];
+        std::memcpy(block, from, sizeof block);
+        std::memcpy(to, block, sizeof block);
+    } else {
+        std::memcpy(to, from, static_cast<size_t>(count) * sizeof(Char));
+    }
+    return to + count;
+}
 }  // namespace detail
 
 template <class Char, class S>
@@ -438,13 +459,20 @@ KTStringT<Char, S>& Replace(KTStringT<Char, S>& s, NoDeduce<KTTextPiece<Char>> f
         result._AllocateStorage(newLength);
         const Char* text = s.Data();
         Char* out = result.Data();
+        const Char* outEnd = out + newLength + 1;
+        // A short replacement is read from a full block of its own, so that each copy of it is one move.
+        Char padded[detail::ShortPiece<Char>] = {};
+        const bool shortReplacement = k <= detail::ShortPiece<Char>;
+        if (shortReplacement) std::copy(replacement.Data(), replacement.Data() + k, padded);
+        const Char* r = shortReplacement ? padded : replacement.Data();
+        const Char* rEnd = shortReplacement ? padded + detail::ShortPiece<Char> : r + k;
         int32_t from = 0;
         for (const int32_t at : hits) {
-            out = std::copy(text + from, text + at, out);
-            out = std::copy(replacement.Data(), replacement.Data() + k, out);
+            out = detail::CopyPiece(out, outEnd, text + from, text + n, at - from);
+            out = detail::CopyPiece(out, outEnd, r, rEnd, k);
             from = at + m;
         }
-        std::copy(text + from, text + n, out);
+        detail::CopyPiece(out, outEnd, text + from, text + n, n - from);
         result._SetStringEnd(newLength);
         s = std::move(result);
         return s;
