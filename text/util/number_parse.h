@@ -90,6 +90,16 @@ struct NumberParser {
         if (text == nullptr) text = EmptyNumberText<Char>;
         const Char* const start = text;
         Accumulator value = 0;
+        // Any SafeDigits digits fit the target, so the first ones need no overflow test.
+        constexpr int SafeDigits = std::numeric_limits<T>::digits10;
+        int taken = 0;
+        for (uint32_t digit; taken < SafeDigits && (digit = DecimalDigit(text[taken])) <= 9; ++taken)
+            value = value * 10 + digit;
+        text += taken;
+        if (taken < SafeDigits) {
+            out = text == start ? Fallback(options) : static_cast<T>(value);
+            return false;
+        }
         for (uint32_t digit; (digit = DecimalDigit(*text)) <= 9; ++text) {
             // value * 10 + digit > max, tested without overflowing the accumulator.
             if (value > MaxMagnitude / 10 || value * 10 > MaxMagnitude - digit) {

@@ -98,18 +98,38 @@ constexpr std::array<uint8_t, 256> BuildEscapeTable() {
     table['\\'] = EscapeBackslash;
     return table;
 }
-constexpr std::array<uint8_t, 256> EscapeTable = BuildEscapeTable();
 
-constexpr uint8_t EscapeMask(int mode) {
-    return mode == 2   ? EscapeAlways | EscapeReserved | EscapeBackslash
-           : mode == 1 ? EscapeAlways | EscapeReserved
-                       : EscapeAlways;
+// What escaping writes for each byte in each mode (0, 1, 2): three units in the low three bytes, "%XX" or
+// the byte itself followed by two that the next byte writes over, and in the top byte how many of them
+// count (3 or 1).
+using EscapeCodeTable = std::array<uint32_t, 256>;
+constexpr std::array<EscapeCodeTable, 3> BuildEscapeCodes() {
+    constexpr std::array<uint8_t, 256> table = BuildEscapeTable();
+    constexpr uint8_t masks[] = {EscapeAlways, EscapeAlways | EscapeReserved,
+                                 EscapeAlways | EscapeReserved | EscapeBackslash};
+    constexpr char hex[] = "0123456789ABCDEF";
+    std::array<EscapeCodeTable, 3> codes{};
+    for (int mode = 0; mode < 3; ++mode)
+        for (uint32_t b = 0; b < 256; ++b) {
+            const bool escape = (table[b] & masks[mode]) != 0;
+            const auto high = static_cast<uint32_t>(hex[b >> 4]), low = static_cast<uint32_t>(hex[b & 15]);
+            const uint32_t tail = high << 8 | low << 16;
+            codes[static_cast<size_t>(mode)][b] =
+                escape ? uint32_t{'%'} | tail | 3u << 24 : b | tail | 1u << 24;
+        }
+    return codes;
+}
+constexpr std::array<EscapeCodeTable, 3> EscapeCodes = BuildEscapeCodes();
+
+// The codes of a mode: 1 and 2 as they are, any other value as 0.
+const EscapeCodeTable& EscapeCodesOf(int mode) {
+    return EscapeCodes[mode == 1 || mode == 2 ? static_cast<size_t>(mode) : 0];
 }
 
 template <class Char>
-bool NeedsEscape(Char unit, uint8_t mask) {
+bool NeedsEscape(Char unit, const EscapeCodeTable& codes) {
     const auto value = static_cast<uint32_t>(static_cast<std::make_unsigned_t<Char>>(unit));
-    return value > 0xFF || (EscapeTable[value] & mask) != 0;
+    return value > 0xFF || codes[value] >> 24 != 1;
 }
 
 constexpr int HexValue(uint32_t c) {
@@ -297,10 +317,10 @@ namespace ops {
 
 template <class Char>
 bool PercentEscape(const Char* text, int mode, KTString<Char>& out) {
-    const uint8_t mask = EscapeMask(mode);
+    const EscapeCodeTable& codes = EscapeCodesOf(mode);
     const View<Char> view = ViewOf(text);
     size_t first = 0;
-    while (first < view.size() && !NeedsEscape(view[first], mask)) ++first;
+    while (first < view.size() && !NeedsEscape(view[first], codes)) ++first;
     if (first == view.size()) return false;  // any unit above 126 needs escaping, so no bytes to look at
 
     const char* bytes;
@@ -318,23 +338,23 @@ bool PercentEscape(const Char* text, int mode, KTString<Char>& out) {
     // front, the simplest bound, costs a large block to fetch and fill for text with few escapes. The bytes
     // before `first` (8-bit) need no escape.
     const int32_t plain = std::is_same_v<Char, char> ? static_cast<int32_t>(first) : 0;
-    int32_t escapes = 0;
-    for (int32_t i = plain; i < count; ++i)
-        escapes += (EscapeTable[static_cast<unsigned char>(bytes[i])] & mask) != 0;
-    if (count + int64_t{escapes} * 2 > ToEnd) detail::ThrowTooLong();
-    out.Reserve(count + escapes * 2, 0);
-    Char* write = out.Data();
-    for (int32_t i = 0; i < plain; ++i) *write++ = static_cast<Char>(static_cast<unsigned char>(bytes[i]));
-    static constexpr char hex[] = "0123456789ABCDEF";
-    for (int32_t i = plain; i < count; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if ((EscapeTable[byte] & mask) != 0) {
-            *write++ = Char('%');
-            *write++ = static_cast<Char>(hex[byte >> 4]);
-            *write++ = static_cast<Char>(hex[byte & 15]);
-        } else {
-            *write++ = static_cast<Char>(byte);
-        }
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes) + plain;
+    const auto* end = reinterpret_cast<const unsigned char*>(bytes) + count;
+    int64_t length = plain;
+    for (const unsigned char* q = p; q < end; ++q) length += codes[*q] >> 24;
+    if (length > ToEnd) detail::ThrowTooLong();
+    out.Reserve(static_cast<int32_t>(length), 0);
+    Char* write = std::copy(bytes, bytes + plain, out.Data());
+    // Without a branch on the byte, whose outcome in text is as good as random: every byte writes its three
+    // units and moves on by the count of them. Before any but the last byte at least two units of the
+    // result (or the terminator's) lie ahead; the last one writes only what counts.
+    const auto writeCode = [&write](uint32_t code, uint32_t units) {
+        for (uint32_t i = 0; i < units; ++i) write[i] = static_cast<Char>((code >> (8 * i)) & 0xFF);
+        write += code >> 24;
+    };
+    if (p < end) {
+        for (; p < end - 1; ++p) writeCode(codes[*p], 3);
+        writeCode(codes[*p], codes[*p] >> 24);
     }
     out._SetStringEnd(static_cast<int32_t>(write - out.Data()));
     return true;
