@@ -147,18 +147,21 @@ class UnitSearch {
             constexpr int32_t Lanes = sizeof(Block) / sizeof(Char);
             const auto first = static_cast<LaneUnit<Char>>(needle_[0]);
             const auto last = static_cast<LaneUnit<Char>>(needle_[m_ - 1]);
-            while (end_ - p >= Lanes) {
-                const Char* next = p + Lanes;
-                for (uint32_t candidates =
-                         LaneMask((LoadBlock(p) == first) & (LoadBlock(p + m_ - 1) == last));
-                     candidates != 0;) {
-                    const int32_t found = TryAt(p + std::countr_zero(candidates));
+            // The last starts, fewer than a block, are those of the block that ends with them, less the
+            // starts before them, which were tried already.
+            for (const bool whole = end_ - hay_ >= Lanes; whole && p < end_;) {
+                const Char* const block = end_ - p >= Lanes ? p : end_ - Lanes;
+                const Char* next = block + Lanes;
+                const uint32_t both =
+                    LaneMask((LoadBlock(block) == first) & (LoadBlock(block + m_ - 1) == last));
+                for (uint32_t candidates = both & ~0u << (p - block); candidates != 0;) {
+                    const int32_t found = TryAt(block + std::countr_zero(candidates));
                     if (found == Continue) {
                         candidates &= candidates - 1;
                         continue;
                     }
                     if (found < 0 || !onHit(found)) return;
-                    const auto behind = static_cast<int32_t>(hay_ + found + m_ - p);  // > 0
+                    const auto behind = static_cast<int32_t>(hay_ + found + m_ - block);  // > 0
                     if (behind >= Lanes) {
                         next = hay_ + found + m_;
                         break;
