@@ -37,29 +37,24 @@ Expected Read(const Unit* block) {
     return expected;
 }
 
-// Blocks mostly ASCII with a few units from every range, surrogates among them, at every offset, read from
-// a buffer offset by one unit so that no load is aligned.
-template <class Unit, class Check>
-void ForRandomBlocks(Check check) {
+// Blocks mostly ASCII with a few units from every range, surrogates among them, read from one unit into a
+// buffer so that no load is aligned.
+template <class Helpers, class Unit>
+void CheckForm(const char* form) {
+    SCOPED_TRACE(form);
     std::mt19937 random(20261207);
     constexpr uint32_t Picks[] = {0x00,  0x41,   0x7F,   0x80,   0xC3,   0xFF,   0x100,  0x7FF,
                                   0x800, 0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE000, 0xFFFF};
     std::array<Unit, AsciiBlockUnits + 1> buffer{};
+    const Unit* const block = buffer.data() + 1;
     for (int round = 0; round < 20000; ++round) {
-        for (int i = 1; i <= AsciiBlockUnits; ++i) {
+        for (size_t i = 1; i <= AsciiBlockUnits; ++i) {
             uint32_t unit = random() % 0x80;
             if (random() % 8 == 0) unit = Picks[random() % std::size(Picks)];
             if (round % 4 == 0) unit = random() % 0x10000;  // anything
-            buffer[static_cast<size_t>(i)] = static_cast<Unit>(unit);
+            buffer[i] = static_cast<Unit>(unit);
         }
-        check(buffer.data() + 1, Read(buffer.data() + 1));
-    }
-}
-
-template <class Helpers, class Unit>
-void CheckForm(const char* form) {
-    SCOPED_TRACE(form);
-    ForRandomBlocks<Unit>([](const Unit* block, const Expected& expected) {
+        const Expected expected = Read(block);
         ASSERT_EQ(Helpers::IsAsciiBlock(block), expected.nonAscii == 0);
         ASSERT_EQ(Helpers::NonAsciiMask(block), expected.nonAscii);
         ASSERT_EQ(Helpers::AsciiPrefix(block), expected.asciiPrefix);
@@ -67,14 +62,13 @@ void CheckForm(const char* form) {
             ASSERT_EQ(Helpers::Utf8LengthOfBlock(block), expected.utf8Length);
             std::array<char, AsciiBlockUnits> narrow{};
             Helpers::NarrowBlock(block, narrow.data());
-            for (int i = 0; i < expected.asciiPrefix; ++i)
-                ASSERT_EQ(narrow[static_cast<size_t>(i)], block[i]);
+            for (int i = 0; i < expected.asciiPrefix; ++i) ASSERT_EQ(narrow[size_t(i)], block[i]);
         } else {
             std::array<char16_t, AsciiBlockUnits> wide{};
             Helpers::WidenBlock(block, wide.data());
-            for (int i = 0; i < AsciiBlockUnits; ++i) ASSERT_EQ(wide[static_cast<size_t>(i)], block[i]);
+            for (int i = 0; i < AsciiBlockUnits; ++i) ASSERT_EQ(wide[size_t(i)], block[i]);
         }
-    });
+    }
 }
 
 TEST(AsciiBlocks, PortableFormReadsBlocksUnitByUnit) {
