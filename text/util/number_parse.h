@@ -83,33 +83,58 @@ struct NumberParser {
     using Accumulator = std::conditional_t<(sizeof(T) <= 4), uint32_t, uint64_t>;
     static constexpr T Max = std::numeric_limits<T>::max();
     static constexpr T Min = std::numeric_limits<T>::min();
-    static constexpr Accumulator MaxMagnitude = static_cast<Accumulator>(Max);
+    static constexpr uint64_t MaxMagnitude = static_cast<uint64_t>(Max);
 
     [[nodiscard]] static constexpr bool ParseDigits(const Char* text, T& out,
                                                     const NumberParseOptions& options) {
         if (text == nullptr) text = EmptyNumberText<Char>;
-        const Char* const start = text;
-        Accumulator value = 0;
-        // Any SafeDigits digits fit the target, so the first ones need no overflow test.
-        constexpr int SafeDigits = std::numeric_limits<T>::digits10;
-        int taken = 0;
-        for (uint32_t digit; taken < SafeDigits && (digit = DecimalDigit(text[taken])) <= 9; ++taken)
-            value = value * 10 + digit;
-        text += taken;
-        if (taken < SafeDigits) {
-            out = text == start ? Fallback(options) : static_cast<T>(value);
+        // The first 19 digits go into 64 bits without overflow tests, which any value of a target up to
+        // 32 bits, leading zeros aside, fits; the range is checked once after them.
+        constexpr int SafeDigits = std::numeric_limits<uint64_t>::digits10;
+        uint64_t value = 0;
+        const int taken = TakeDigits(text, SafeDigits, value);
+        if (taken == 0) {
+            out = Fallback(options);
             return false;
         }
-        for (uint32_t digit; (digit = DecimalDigit(*text)) <= 9; ++text) {
-            // value * 10 + digit > max, tested without overflowing the accumulator.
-            if (value > MaxMagnitude / 10 || value * 10 > MaxMagnitude - digit) {
-                out = Max;
-                return true;
-            }
-            value = value * 10 + digit;
+        if (value > MaxMagnitude) {
+            out = Max;
+            return true;
         }
-        out = text == start ? Fallback(options) : static_cast<T>(value);
+        if (taken == SafeDigits) {
+            text += taken;
+            for (uint32_t digit; (digit = DecimalDigit(*text)) <= 9; ++text) {
+                // value * 10 + digit > max, tested without overflowing.
+                if (value > MaxMagnitude / 10 || value * 10 > MaxMagnitude - digit) {
+                    out = Max;
+                    return true;
+                }
+                value = value * 10 + digit;
+            }
+        }
+        out = static_cast<T>(value);
         return false;
+    }
+
+    // Reads up to `limit` digits into `value` without overflow tests and returns how many it read: two a
+    // step, which halves the steps and their tests, and a unit is read only after a digit before it.
+    static constexpr int TakeDigits(const Char* text, int limit, uint64_t& value) {
+        int taken = 0;
+        for (; taken + 2 <= limit; taken += 2) {
+            const uint32_t high = DecimalDigit(text[taken]);
+            if (high > 9) return taken;
+            const uint32_t low = DecimalDigit(text[taken + 1]);
+            if (low > 9) {
+                value = value * 10 + high;
+                return taken + 1;
+            }
+            value = value * 100 + (high * 10 + low);
+        }
+        if (const uint32_t digit = DecimalDigit(text[taken]); taken < limit && digit <= 9) {
+            value = value * 10 + digit;
+            ++taken;
+        }
+        return taken;
     }
 
     static constexpr void ParseNumber(const Char* text, T& out, const NumberParseOptions& options) {
