@@ -25,23 +25,32 @@ struct PortableAsciiBlocks {
         return word;
     }
 
-    // The index of the first unit whose bits under `mask` are not all zero among the words at `p`, in a
+    // The bits of a word of units that are set only in units from 0x80 on.
+    template <class Unit>
+    static constexpr uint64_t NonAsciiBits = sizeof(Unit) == 1 ? 0x8080808080808080ull
+                                                               : 0xFF80FF80FF80FF80ull;
+    template <class Unit>
+    static constexpr int WordUnits = sizeof(uint64_t) / sizeof(Unit);
+
+    // The number of ASCII units in the word at `p` before the first that is not (WordUnits: all are), in a
     // little- or big-endian word.
     template <class Unit>
-    static int FirstFlaggedUnit(const Unit* p, uint64_t mask) {
-        constexpr int PerWord = sizeof(uint64_t) / sizeof(Unit);
-        for (int word = 0; word < AsciiBlockUnits / PerWord; ++word) {
-            const uint64_t flagged = LoadWord(p + word * PerWord) & mask;
-            if (flagged == 0) continue;
-            const int bit = std::endian::native == std::endian::little ? std::countr_zero(flagged)
-                                                                       : std::countl_zero(flagged);
-            return word * PerWord + bit / (8 * static_cast<int>(sizeof(Unit)));
+    static int AsciiPrefixOfWord(const Unit* p) {
+        const uint64_t flagged = LoadWord(p) & NonAsciiBits<Unit>;
+        if (flagged == 0) return WordUnits<Unit>;
+        const int bit = std::endian::native == std::endian::little ? std::countr_zero(flagged)
+                                                                   : std::countl_zero(flagged);
+        return bit / (8 * static_cast<int>(sizeof(Unit)));
+    }
+
+    template <class Unit>
+    static int AsciiPrefix(const Unit* p) {
+        for (int at = 0; at < AsciiBlockUnits; at += WordUnits<Unit>) {
+            const int ascii = AsciiPrefixOfWord(p + at);
+            if (ascii < WordUnits<Unit>) return at + ascii;
         }
         return AsciiBlockUnits;
     }
-
-    static int AsciiPrefix(const uint8_t* p) { return FirstFlaggedUnit(p, 0x8080808080808080ull); }
-    static int AsciiPrefix(const char16_t* p) { return FirstFlaggedUnit(p, 0xFF80FF80FF80FF80ull); }
 
     template <class Unit>
     static uint32_t NonAsciiMask(const Unit* p) {
@@ -50,12 +59,11 @@ struct PortableAsciiBlocks {
         return mask;
     }
 
-    static bool IsAsciiBlock(const uint8_t* p) {
-        return ((LoadWord(p) | LoadWord(p + 8)) & 0x8080808080808080ull) == 0;
-    }
-    static bool IsAsciiBlock(const char16_t* p) {
-        return ((LoadWord(p) | LoadWord(p + 4) | LoadWord(p + 8) | LoadWord(p + 12)) &
-                0xFF80FF80FF80FF80ull) == 0;
+    template <class Unit>
+    static bool IsAsciiBlock(const Unit* p) {
+        uint64_t any = 0;
+        for (int at = 0; at < AsciiBlockUnits; at += WordUnits<Unit>) any |= LoadWord(p + at);
+        return (any & NonAsciiBits<Unit>) == 0;
     }
 
     static int Utf8LengthOfBlock(const char16_t* p) {

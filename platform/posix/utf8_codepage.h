@@ -21,15 +21,7 @@ namespace kt::platform::utf8_codepage {
 
 enum class Walk { Blocks, Scalar };
 
-inline constexpr uint64_t AsciiBytesMask = 0x8080808080808080ull;
-inline constexpr uint64_t AsciiUnitsMask = 0xFF80FF80FF80FF80ull;
 inline constexpr char16_t Replacement = 0xFFFD;
-
-inline uint64_t LoadWord(const void* p) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
 
 // Counts the units a conversion produces.
 template <class Unit>
@@ -132,6 +124,20 @@ const Unit* WalkAsciiBlocks(const Unit* p, const Unit* const end, Sink& sink, Ta
     return p;
 }
 
+// ASCII a machine word at a time, for what the blocks leave (a short text, its end, the last units of room)
+// and for the scalar walk; stops at the first unit that is not ASCII.
+template <class Unit, class Sink>
+const Unit* WalkAsciiWords(const Unit* p, const Unit* const end, Sink& sink) {
+    constexpr int WordUnits = PortableAsciiBlocks::WordUnits<Unit>;
+    while (end - p >= WordUnits && sink.HasRoom(WordUnits)) {
+        const int ascii = PortableAsciiBlocks::AsciiPrefixOfWord(p);
+        sink.PutAscii(p, ascii);
+        p += ascii;
+        if (ascii < WordUnits) break;
+    }
+    return p;
+}
+
 // UTF-8 to UTF-16. Returns the units produced, or -1 when the sink ran out of room. The sink is a copy,
 // so that its position stays in a register across the stores of a block.
 template <Walk walk, class Sink>
@@ -146,17 +152,7 @@ int64_t Utf8ToUtf16Run(const uint8_t* p, const uint8_t* const end, Sink sink) {
                 return 2;
             });
         }
-        while (end - p >= 8 && sink.HasRoom(8)) {
-            uint64_t high = LoadWord(p) & AsciiBytesMask;
-            if (high != 0) {
-                int ascii = std::countr_zero(high) / 8;
-                sink.PutAscii(p, ascii);
-                p += ascii;
-                break;
-            }
-            sink.PutAscii(p, 8);
-            p += 8;
-        }
+        p = WalkAsciiWords(p, end, sink);
         if (p == end) break;
         if (!sink.HasRoom(1)) return -1;
         const uint8_t lead = *p;
@@ -232,17 +228,7 @@ int64_t Utf16ToUtf8Run(const char16_t* p, const char16_t* const end, Sink sink) 
                 return 1;
             });
         }
-        while (end - p >= 4 && sink.HasRoom(4)) {
-            uint64_t high = LoadWord(p) & AsciiUnitsMask;
-            if (high != 0) {
-                int ascii = std::countr_zero(high) / 16;
-                sink.PutAscii(p, ascii);
-                p += ascii;
-                break;
-            }
-            sink.PutAscii(p, 4);
-            p += 4;
-        }
+        p = WalkAsciiWords(p, end, sink);
         if (p == end) break;
         uint32_t unit = *p++;
         if (unit < 0x80) {

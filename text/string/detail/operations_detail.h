@@ -7,7 +7,6 @@
 #include <memory>
 #include <span>
 #include <type_traits>
-#include <vector>
 
 #include "text/string/code_point_pattern.h"
 #include "text/string/kt_string.h"
